@@ -1,0 +1,63 @@
+#include "app/harbrowapp.h"
+
+#include "app/mainwindow.h"
+#include "app/welcomedialog.h"
+#include "controls/prompts.h"
+#include "store/bookmarkstore.h"
+#include "store/hive/hive.h"
+#include "store/hive/userhive.h"
+
+#include <QDir>
+
+HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Harbrow"));
+    setOrganizationName(QStringLiteral("k-vane"));
+    setApplicationVersion(QStringLiteral("1.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/harbrow.svg")));
+}
+
+HarbrowApp::~HarbrowApp() = default;
+
+HarbrowApp *HarbrowApp::instance()
+{
+    return qobject_cast<HarbrowApp *>(QCoreApplication::instance());
+}
+
+bool HarbrowApp::isFirstRun(Hive *hive)
+{
+    return !hive || !hive->createKey(BookmarkStore::KeyPath)
+        || !hive->queryValue(BookmarkStore::KeyPath, "INI").has_value();
+}
+
+bool HarbrowApp::InitInstance()
+{
+    m_userHive = std::make_unique<UserHive>();
+    switch (m_userHive->open()) {
+    case UserHive::Status::AlreadyRunning:
+        Prompts::instance().inform(nullptr, QMessageBox::Information, tr("Harbrow"),
+                                   tr("Harbrow is already running."));
+        m_exitCode = 1;
+        return false;
+    case UserHive::Status::Damaged:
+        Prompts::instance().inform(
+            nullptr, QMessageBox::Warning, tr("Harbrow"),
+            tr("Your bookmarks file cannot be used, so Harbrow starts with an empty collection "
+               "this time and changes will not be kept.\n\n%1\n\nThe file has not been changed:\n%2")
+                .arg(m_userHive->errorString(), QDir::toNativeSeparators(m_userHive->path())));
+        break;
+    case UserHive::Status::Opened:
+        break;
+    }
+    Hive *hive = m_userHive->hive();
+    if (isFirstRun(hive)) {
+        WelcomeDialog welcome;
+        welcome.exec();
+    }
+    {
+        MainWindow mainWindow(hive);
+        mainWindow.exec();
+    }
+    m_userHive.reset();
+    return false;
+}

@@ -1,0 +1,6 @@
+#include "app/welcomedialog.h"
+
+WelcomeDialog::WelcomeDialog(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(tr("Harbrow"));
+}

@@ -1,0 +1,722 @@
+#include "store/bookmarkstore.h"
+
+#include "store/bookmarkcipher.h"
+#include "store/hive/hive.h"
+#include "store/productsite.h"
+#include "store/storedtext.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <limits>
+
+const QString BookmarkStore::KeyPath = QStringLiteral("Software\\k-vane\\Harbrow\\Bookmarks");
+
+struct BookmarkStore::Bookmark
+{
+    qint64 seq;
+    QByteArray folderKey; // shared with the folder index's key
+    QByteArray plain;     // address, title, comments, reserved, rating: one per line
+    QByteArray tag;
+    int id;
+};
+
+struct BookmarkStore::Folder
+{
+    qint64 seq;
+    QByteArray valueName;
+    QString name;
+    int id;
+    int parentId;
+};
+
+namespace {
+
+constexpr char LineFeed = '\n';
+constexpr int MaxId = std::numeric_limits<int>::max();
+
+// The lines of a bookmark's plain data; missing lines are empty.
+struct Lines
+{
+    QByteArrayView field[4];
+    QByteArrayView rest;
+};
+
+Lines splitLines(QByteArrayView plain)
+{
+    Lines lines;
+    qsizetype from = 0;
+    for (QByteArrayView &field : lines.field) {
+        if (from > plain.size())
+            return lines;
+        const qsizetype end = plain.indexOf(LineFeed, from);
+        if (end < 0) {
+            field = plain.sliced(from);
+            from = plain.size() + 1;
+            return lines;
+        }
+        field = plain.sliced(from, end - from);
+        from = end + 1;
+    }
+    lines.rest = plain.sliced(from);
+    return lines;
+}
+
+int clampRating(int rating)
+{
+    return std::clamp(rating, 0, 5);
+}
+
+QByteArray composePlain(const BookmarkRecord &record)
+{
+    return StoredText::line(record.address) + LineFeed + StoredText::line(record.title) + LineFeed
+         + StoredText::line(record.comments, '\t') + LineFeed + StoredText::line(record.reserved)
+         + LineFeed + QByteArray::number(clampRating(record.rating));
+}
+
+QByteArray folderKeyOf(int folderId)
+{
+    return QByteArray::number(std::max(folderId, 0));
+}
+
+template<typename List, typename Item>
+auto seqPosition(List &list, const Item *item)
+{
+    return std::lower_bound(list.begin(), list.end(), item->seq,
+                            [](const auto &entry, qint64 seq) { return entry->seq < seq; });
+}
+
+template<typename List>
+auto afterSeq(const List &list, qint64 seq)
+{
+    return std::upper_bound(list.begin(), list.end(), seq,
+                            [](qint64 s, const auto &entry) { return s < entry->seq; });
+}
+
+} // namespace
+
+BookmarkStore::BookmarkStore(Hive *hive) : m_hive(hive)
+{
+    m_keyOpen = m_hive && m_hive->createKey(KeyPath);
+    if (!m_keyOpen)
+        return;
+    if (!m_hive->queryValue(KeyPath, "INI"))
+        writeDefaultSet();
+    load();
+}
+
+BookmarkStore::~BookmarkStore() = default;
+
+// The first run's collection, written in one go so that a crash cannot leave
+// "INI" without the bookmarks it promises.
+void BookmarkStore::writeDefaultSet()
+{
+    m_defaultFolderCounter = 1;
+    m_defaultBookmarkCounter = 1;
+    auto folder = [this](const char *name) {
+        ++m_defaultFolderCounter;
+        m_hive->setValue(KeyPath, "gr" + QByteArray::number(m_defaultFolderCounter),
+                         bookmarkCipherEncipher(name));
+    };
+    auto bookmark = [this](const char *title, const char *address) {
+        ++m_defaultBookmarkCounter;
+        const int folderId = m_defaultFolderCounter == 1 ? 0 : m_defaultFolderCounter;
+        const QByteArray name = "ur" + QByteArray::number(folderId) + '-'
+                              + QByteArray::number(m_defaultBookmarkCounter);
+        m_hive->setValue(KeyPath, name,
+                         bookmarkCipherEncipher(QByteArray(address) + "\n" + title + "\n\n\n5"));
+    };
+    HiveTransaction transaction(m_hive);
+    bookmark("Harbrow Home site", ProductSite::HomePage);
+    folder("News");
+    bookmark("http://www.bbc.co.uk", "http://www.bbc.co.uk");
+    folder("Programmers");
+    bookmark("http://www.w3.org", "http://www.w3.org");
+    folder("Software");
+    bookmark("http://www.debian.org", "http://www.debian.org");
+    bookmark("http://www.gnu.org", "http://www.gnu.org");
+    bookmark("http://www.sqlite.org", "http://www.sqlite.org");
+    m_hive->setValue(KeyPath, "INI", "YES");
+    transaction.commit();
+    m_hive->flush();
+}
+
+void BookmarkStore::load()
+{
+    const QList<HiveValue> values = m_hive->enumerateValues(KeyPath);
+    m_bookmarks.reserve(values.size());
+    for (const HiveValue &value : values) {
+        if (value.name.contains("gr"))
+            loadFolder(value.name, bookmarkCipherDecipher(value.data));
+        if (value.name.contains("ur"))
+            loadBookmark(value.name, bookmarkCipherDecipher(value.data));
+    }
+    mendParentLoops();
+    for (const auto &folder : m_folders)
+        m_childFolders[folder->parentId].push_back(folder.get());
+}
+
+void BookmarkStore::loadFolder(const QByteArray &name, const QByteArray &plain)
+{
+    const int id = StoredText::leadingInt(QByteArrayView(name).sliced(std::min<qsizetype>(2, name.size())));
+    if (id <= 0)
+        return; // not a folder we could ever name; left as it is in the hive
+    const qsizetype lineFeed = plain.indexOf(LineFeed);
+    auto folder = std::make_unique<Folder>();
+    folder->seq = m_nextSeq++;
+    folder->valueName = name;
+    folder->name = QString::fromUtf8(lineFeed < 0 ? plain : plain.left(lineFeed));
+    folder->id = id;
+    folder->parentId =
+        lineFeed < 0 ? 0 : std::max(0, StoredText::leadingInt(QByteArrayView(plain).sliced(lineFeed + 1)));
+    m_foldersById.insert(id, folder.get());
+    m_folders.push_back(std::move(folder));
+    m_highestFolderId = std::max(m_highestFolderId, id);
+}
+
+void BookmarkStore::loadBookmark(const QByteArray &name, QByteArray plain)
+{
+    const qsizetype ur = name.indexOf("ur");
+    const qsizetype dash = name.indexOf('-', ur + 2);
+    if (dash < 0)
+        return; // no folder could ever list it; left as it is in the hive
+    const QByteArray idText = name.mid(dash + 1);
+    const int id = StoredText::leadingInt(idText);
+    const bool usual = ur == 0 && name.indexOf('-') == dash && idText == QByteArray::number(id);
+    appendBookmark(name.mid(ur + 2, dash - ur - 2), id, std::move(plain),
+                   usual ? QByteArray() : name);
+    m_highestBookmarkId = std::max(m_highestBookmarkId, id);
+}
+
+// A damaged hive may hold folders whose parent chain loops; each loop's first
+// folder in list order is taken as top-level so every walk ends.
+void BookmarkStore::mendParentLoops()
+{
+    enum State { Unseen, OnPath, Done };
+    QHash<const Folder *, State> state;
+    std::vector<Folder *> path;
+    for (const auto &start : m_folders) {
+        path.clear();
+        Folder *folder = start.get();
+        while (folder && state.value(folder, Unseen) == Unseen) {
+            state[folder] = OnPath;
+            path.push_back(folder);
+            folder = folder->parentId == 0 ? nullptr : folderWithId(folder->parentId);
+        }
+        if (folder && state.value(folder) == OnPath) {
+            auto loop = std::find(path.begin(), path.end(), folder);
+            Folder *entry = *std::min_element(loop, path.end(), [](auto *a, auto *b) {
+                return a->seq < b->seq;
+            });
+            entry->parentId = 0;
+        }
+        for (Folder *visited : path)
+            state[visited] = Done;
+    }
+}
+
+// ---- bookmarks: lists and indexes
+
+BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArray folderKey, int id,
+                                                       QByteArray plain, QByteArray oddName)
+{
+    auto bookmark = std::make_unique<Bookmark>();
+    bookmark->seq = m_nextSeq++;
+    bookmark->folderKey = std::move(folderKey);
+    bookmark->plain = std::move(plain);
+    bookmark->id = id;
+    Bookmark *added = bookmark.get();
+    m_bookmarks.push_back(std::move(bookmark));
+    if (!oddName.isEmpty())
+        m_oddNames.insert(added, oddName);
+    indexBookmark(added);
+    return added;
+}
+
+void BookmarkStore::indexBookmark(Bookmark *bookmark)
+{
+    auto folder = m_bookmarksInFolder.find(bookmark->folderKey);
+    if (folder == m_bookmarksInFolder.end())
+        folder = m_bookmarksInFolder.insert(bookmark->folderKey, {});
+    bookmark->folderKey = folder.key(); // one shared copy of the folder id text
+    folder->insert(seqPosition(*folder, bookmark), bookmark);
+    if (!m_oddNames.contains(bookmark))
+        m_bookmarksById.insert(bookmark->id, bookmark);
+    if (!bookmark->tag.isEmpty())
+        m_bookmarksByTag.insert(bookmark->tag, bookmark);
+}
+
+void BookmarkStore::unindexBookmark(Bookmark *bookmark)
+{
+    auto folder = m_bookmarksInFolder.find(bookmark->folderKey);
+    if (folder != m_bookmarksInFolder.end()) {
+        auto at = seqPosition(*folder, bookmark);
+        if (at != folder->end() && *at == bookmark)
+            folder->erase(at);
+        if (folder->empty())
+            m_bookmarksInFolder.erase(folder);
+    }
+    m_bookmarksById.remove(bookmark->id, bookmark);
+    if (!bookmark->tag.isEmpty())
+        m_bookmarksByTag.remove(bookmark->tag, bookmark);
+}
+
+void BookmarkStore::setTag(Bookmark *bookmark, const QByteArray &tag)
+{
+    if (!bookmark->tag.isEmpty())
+        m_bookmarksByTag.remove(bookmark->tag, bookmark);
+    bookmark->tag = tag;
+    if (!tag.isEmpty())
+        m_bookmarksByTag.insert(tag, bookmark);
+}
+
+QByteArray BookmarkStore::valueName(const Bookmark *bookmark) const
+{
+    const auto odd = m_oddNames.constFind(bookmark);
+    if (odd != m_oddNames.cend())
+        return *odd;
+    return "ur" + bookmark->folderKey + '-' + QByteArray::number(bookmark->id);
+}
+
+template<typename Hash, typename Key>
+static auto *firstInListOrder(const Hash &hash, const Key &key)
+{
+    typename Hash::mapped_type first = nullptr;
+    for (auto [it, end] = hash.equal_range(key); it != end; ++it)
+        if (!first || (*it)->seq < first->seq)
+            first = *it;
+    return first;
+}
+
+BookmarkStore::Bookmark *BookmarkStore::bookmarkWithId(int id) const
+{
+    return bookmarkWithIdText(QByteArray::number(id));
+}
+
+BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idText) const
+{
+    const int id = StoredText::leadingInt(idText);
+    Bookmark *found = idText == QByteArray::number(id) ? firstInListOrder(m_bookmarksById, id)
+                                                       : nullptr;
+    for (auto odd = m_oddNames.cbegin(); odd != m_oddNames.cend(); ++odd) {
+        auto *bookmark = const_cast<Bookmark *>(odd.key());
+        if (odd->mid(odd->indexOf('-') + 1) == idText && (!found || bookmark->seq < found->seq))
+            found = bookmark;
+    }
+    return found;
+}
+
+BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QByteArray &tag) const
+{
+    if (!tag.isEmpty())
+        return firstInListOrder(m_bookmarksByTag, tag);
+    for (const auto &bookmark : m_bookmarks)
+        if (bookmark->tag.isEmpty())
+            return bookmark.get();
+    return nullptr;
+}
+
+BookmarkStore::Bookmark *BookmarkStore::bookmarkAtCursor() const
+{
+    auto at = std::lower_bound(m_bookmarks.begin(), m_bookmarks.end(), m_cursor,
+                               [](const auto &entry, qint64 seq) { return entry->seq < seq; });
+    return at != m_bookmarks.end() && (*at)->seq == m_cursor ? at->get() : nullptr;
+}
+
+qsizetype BookmarkStore::positionOf(const Bookmark *bookmark) const
+{
+    return seqPosition(m_bookmarks, bookmark) - m_bookmarks.begin();
+}
+
+void BookmarkStore::makeCurrent(const Bookmark *bookmark)
+{
+    m_cursor = bookmark->seq;
+    const Lines lines = splitLines(bookmark->plain);
+    m_current.address = QString::fromUtf8(lines.field[0]);
+    m_current.title = QString::fromUtf8(lines.field[1]);
+    m_current.comments = QString::fromUtf8(lines.field[2]);
+    m_current.reserved = QString::fromUtf8(lines.field[3]);
+    m_current.rating = clampRating(StoredText::leadingInt(lines.rest));
+    m_current.id = bookmark->id;
+    m_current.folderId = StoredText::leadingInt(bookmark->folderKey);
+    const Folder *folder = bookmark->folderKey == "0" ? nullptr : folderWithId(m_current.folderId);
+    m_current.folderName = folder ? folder->name : QString();
+}
+
+// ---- bookmarks: scans and selection
+
+void BookmarkStore::beginBookmarkScan(const QString &folderId)
+{
+    m_cursor = -1;
+    m_filter = folderId == u"-1" ? QByteArray("0") : folderId.toUtf8();
+    m_filtered = true;
+}
+
+bool BookmarkStore::nextBookmark()
+{
+    const Bookmark *next = nullptr;
+    if (!m_filtered) {
+        auto at = afterSeq(m_bookmarks, m_cursor);
+        next = at == m_bookmarks.end() ? nullptr : at->get();
+    } else if (auto folder = m_bookmarksInFolder.constFind(m_filter);
+               folder != m_bookmarksInFolder.cend()) {
+        auto at = afterSeq(*folder, m_cursor);
+        next = at == folder->end() ? nullptr : *at;
+    }
+    if (!next) {
+        m_cursor = std::numeric_limits<qint64>::max();
+        return false;
+    }
+    makeCurrent(next);
+    return true;
+}
+
+void BookmarkStore::endBookmarkScan()
+{
+    m_cursor = -1;
+    m_filter.clear();
+    m_filtered = false;
+}
+
+bool BookmarkStore::selectBookmarkById(const QString &id)
+{
+    const Bookmark *bookmark = bookmarkWithIdText(id.toUtf8());
+    if (bookmark)
+        makeCurrent(bookmark);
+    return bookmark;
+}
+
+bool BookmarkStore::selectBookmarkByTag(const QString &tag)
+{
+    const Bookmark *bookmark = bookmarkWithTag(tag.toUtf8());
+    if (bookmark)
+        makeCurrent(bookmark);
+    return bookmark;
+}
+
+void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
+{
+    if (Bookmark *bookmark = bookmarkAtCursor())
+        setTag(bookmark, tag.toUtf8());
+}
+
+// ---- bookmarks: changes
+
+bool BookmarkStore::writeBookmark(Bookmark *bookmark, const QByteArray &plain)
+{
+    bookmark->plain = plain;
+    return m_keyOpen && m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(plain));
+}
+
+int BookmarkStore::addBookmark(const BookmarkRecord &record)
+{
+    if (m_highestBookmarkId >= MaxId)
+        return -1;
+    const int id = ++m_highestBookmarkId;
+    Bookmark *bookmark =
+        appendBookmark(folderKeyOf(StoredText::leadingInt(record.folderOrKey.toUtf8())), id, {}, {});
+    writeBookmark(bookmark, composePlain(record));
+    makeCurrent(bookmark);
+    return int(m_bookmarks.size() - 1);
+}
+
+bool BookmarkStore::updateBookmark(Bookmark *bookmark, const BookmarkRecord &record)
+{
+    if (!bookmark)
+        return false;
+    const bool written = writeBookmark(bookmark, composePlain(record));
+    makeCurrent(bookmark);
+    return written;
+}
+
+bool BookmarkStore::updateBookmarkById(const BookmarkRecord &record)
+{
+    return updateBookmark(bookmarkWithIdText(record.folderOrKey.toUtf8()), record);
+}
+
+bool BookmarkStore::updateBookmarkByTag(const BookmarkRecord &record)
+{
+    return updateBookmark(bookmarkWithTag(record.folderOrKey.toUtf8()), record);
+}
+
+bool BookmarkStore::setBookmarkTitle(int id, const QString &title)
+{
+    Bookmark *bookmark = bookmarkWithId(id);
+    if (!bookmark)
+        return false;
+    const QByteArray &plain = bookmark->plain;
+    const qsizetype first = plain.indexOf(LineFeed);
+    const qsizetype second = first < 0 ? -1 : plain.indexOf(LineFeed, first + 1);
+    const QByteArray line = StoredText::line(title);
+    QByteArray changed;
+    if (first < 0)
+        changed = plain + LineFeed + line;
+    else
+        changed = plain.left(first + 1) + line + (second < 0 ? QByteArray() : plain.mid(second));
+    return writeBookmark(bookmark, changed);
+}
+
+bool BookmarkStore::deleteValue(const QByteArray &name)
+{
+    return m_keyOpen && m_hive->deleteValue(KeyPath, name);
+}
+
+bool BookmarkStore::removeBookmark(Bookmark *bookmark)
+{
+    if (!bookmark)
+        return false;
+    const bool deleted = deleteValue(valueName(bookmark));
+    unindexBookmark(bookmark);
+    m_oddNames.remove(bookmark);
+    m_bookmarks.erase(m_bookmarks.begin() + positionOf(bookmark));
+    return deleted;
+}
+
+bool BookmarkStore::deleteBookmarkById(int id)
+{
+    return removeBookmark(bookmarkWithId(id));
+}
+
+bool BookmarkStore::deleteBookmarkByTag(const QString &tag)
+{
+    return removeBookmark(bookmarkWithTag(tag.toUtf8()));
+}
+
+bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
+{
+    if (!bookmark)
+        return false;
+    const QByteArray target = folderKeyOf(folderId);
+    if (target == bookmark->folderKey)
+        return true;
+    for (auto [it, end] = m_bookmarksById.equal_range(bookmark->id); it != end; ++it)
+        if ((*it)->folderKey == target)
+            return false; // the new value name is taken: writing it would lose that bookmark
+    const QByteArray oldName = valueName(bookmark);
+    unindexBookmark(bookmark);
+    bookmark->folderKey = target;
+    if (m_oddNames.contains(bookmark)) {
+        const QByteArray idText = oldName.mid(oldName.indexOf('-') + 1);
+        m_oddNames[bookmark] = "ur" + target + '-' + idText;
+    }
+    indexBookmark(bookmark);
+    if (!m_keyOpen)
+        return false;
+    HiveTransaction transaction(m_hive);
+    deleteValue(oldName);
+    m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(bookmark->plain));
+    return transaction.commit();
+}
+
+bool BookmarkStore::moveBookmarkById(int id, int folderId)
+{
+    return moveBookmark(bookmarkWithId(id), folderId);
+}
+
+bool BookmarkStore::moveBookmarkByTag(const QString &tag, int folderId)
+{
+    Bookmark *bookmark = bookmarkWithTag(tag.toUtf8());
+    if (bookmark)
+        setTag(bookmark, {});
+    return moveBookmark(bookmark, folderId);
+}
+
+// ---- folders
+
+BookmarkStore::Folder *BookmarkStore::folderWithId(int id) const
+{
+    return firstInListOrder(m_foldersById, id);
+}
+
+qsizetype BookmarkStore::folderPosition(const Folder *folder) const
+{
+    return seqPosition(m_folders, folder) - m_folders.begin();
+}
+
+void BookmarkStore::makeFolderCurrent(const Folder *folder)
+{
+    m_currentFolder = FolderRecord{folder->id, folder->name, folder->parentId};
+}
+
+bool BookmarkStore::nextFolder()
+{
+    if (m_folderCursor + 1 >= int(m_folders.size())) {
+        m_folderCursor = int(m_folders.size());
+        return false;
+    }
+    makeFolderCurrent(m_folders[++m_folderCursor].get());
+    return true;
+}
+
+bool BookmarkStore::selectFolderAt(int index)
+{
+    if (index < 0 || index >= int(m_folders.size()))
+        return false;
+    m_folderCursor = index;
+    makeFolderCurrent(m_folders[index].get());
+    return true;
+}
+
+QList<FolderRecord> BookmarkStore::childFolders(int parentId) const
+{
+    QList<FolderRecord> children;
+    for (const Folder *folder : m_childFolders.value(parentId))
+        children.append(FolderRecord{folder->id, folder->name, folder->parentId});
+    return children;
+}
+
+int BookmarkStore::findFolder(const QString &name, int parentId) const
+{
+    const auto children = m_childFolders.constFind(std::max(parentId, 0));
+    if (children == m_childFolders.cend())
+        return -1;
+    for (const Folder *folder : *children)
+        if (folder->name.compare(name, Qt::CaseInsensitive) == 0)
+            return folder->id;
+    return -1;
+}
+
+bool BookmarkStore::isFolderNameTaken(const QString &name, const QString &parentId) const
+{
+    return findFolder(name, StoredText::leadingInt(parentId.toUtf8())) != -1
+        || name.compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0;
+}
+
+bool BookmarkStore::writeFolder(const Folder *folder)
+{
+    return m_keyOpen
+        && m_hive->setValue(KeyPath, folder->valueName,
+                            bookmarkCipherEncipher(StoredText::line(folder->name) + LineFeed
+                                                   + QByteArray::number(folder->parentId)));
+}
+
+int BookmarkStore::addFolder(const QString &name, int parentId)
+{
+    if (m_highestFolderId >= MaxId)
+        return -1;
+    auto folder = std::make_unique<Folder>();
+    folder->seq = m_nextSeq++;
+    folder->id = ++m_highestFolderId;
+    folder->valueName = "gr" + QByteArray::number(folder->id);
+    folder->name = QString::fromUtf8(StoredText::line(name));
+    folder->parentId = std::max(parentId, 0);
+    Folder *added = folder.get();
+    m_folders.push_back(std::move(folder));
+    m_foldersById.insert(added->id, added);
+    m_childFolders[added->parentId].push_back(added);
+    writeFolder(added);
+    return added->id;
+}
+
+bool BookmarkStore::renameFolder(int folderId, const QString &name)
+{
+    Folder *folder = folderWithId(folderId);
+    if (!folder)
+        return false;
+    folder->name = QString::fromUtf8(StoredText::line(name));
+    return writeFolder(folder);
+}
+
+bool BookmarkStore::isInSubtree(int folderId, int rootId) const
+{
+    for (std::size_t steps = 0; folderId != 0 && steps <= m_folders.size(); ++steps) {
+        if (folderId == rootId)
+            return true;
+        const Folder *folder = folderWithId(folderId);
+        if (!folder)
+            return false;
+        folderId = folder->parentId;
+    }
+    return false;
+}
+
+void BookmarkStore::unlinkChild(Folder *folder)
+{
+    auto siblings = m_childFolders.find(folder->parentId);
+    if (siblings == m_childFolders.end())
+        return;
+    auto at = seqPosition(*siblings, folder);
+    if (at != siblings->end() && *at == folder)
+        siblings->erase(at);
+    if (siblings->empty())
+        m_childFolders.erase(siblings);
+}
+
+bool BookmarkStore::setFolderParent(int folderId, int parentId)
+{
+    parentId = std::max(parentId, 0);
+    Folder *folder = folderWithId(folderId);
+    if (!folder || isInSubtree(parentId, folderId))
+        return false; // a folder cannot go inside itself
+    unlinkChild(folder);
+    folder->parentId = parentId;
+    auto &siblings = m_childFolders[parentId];
+    siblings.insert(seqPosition(siblings, folder), folder);
+    return writeFolder(folder);
+}
+
+void BookmarkStore::deleteFolderTree(Folder *folder, QSet<const Folder *> &done)
+{
+    if (done.contains(folder))
+        return;
+    done.insert(folder);
+    for (Folder *child : m_childFolders.value(folder->id))
+        deleteFolderTree(child, done);
+    const QByteArray folderKey = folder->valueName.mid(2);
+    const BookmarkList bookmarks = m_bookmarksInFolder.value(folderKey);
+    QSet<const Bookmark *> removed;
+    for (auto it = bookmarks.rbegin(); it != bookmarks.rend(); ++it) {
+        deleteValue(valueName(*it));
+        unindexBookmark(*it);
+        m_oddNames.remove(*it);
+        removed.insert(*it);
+    }
+    std::erase_if(m_bookmarks, [&](const auto &b) { return removed.contains(b.get()); });
+    deleteValue(folder->valueName);
+    unlinkChild(folder);
+    m_childFolders.remove(folder->id);
+    m_foldersById.remove(folder->id, folder);
+    m_folders.erase(m_folders.begin() + folderPosition(folder));
+}
+
+bool BookmarkStore::deleteFolder(const QString &folderId)
+{
+    Folder *folder = folderWithId(StoredText::leadingInt(folderId.toUtf8()));
+    if (!folder)
+        return false;
+    HiveTransaction transaction(m_keyOpen ? m_hive : nullptr);
+    QSet<const Folder *> done;
+    deleteFolderTree(folder, done);
+    return m_keyOpen && transaction.commit();
+}
+
+FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QString &address)
+{
+    QStringList parts = path.split(QLatin1Char('\\'));
+    parts.removeFirst();
+    int parentId = 0;
+    for (const QString &part : std::as_const(parts)) {
+        if (part.isEmpty())
+            continue;
+        // Look up the name as it would be stored, so a second import finds it.
+        const QString name = StoredText::leftCharacters(part, 100);
+        int id = findFolder(name, parentId);
+        if (id == -1)
+            id = addFolder(name, parentId);
+        if (id == -1)
+            break;
+        parentId = id;
+    }
+    FolderPathResult result;
+    result.folderId = QString::number(parentId);
+    const QByteArray wanted = StoredText::line(address);
+    for (const Bookmark *bookmark : m_bookmarksInFolder.value(folderKeyOf(parentId))) {
+        if (splitLines(bookmark->plain).field[0] == wanted) {
+            result.duplicate = true;
+            result.duplicateId = QString::number(bookmark->id);
+            break;
+        }
+    }
+    endBookmarkScan();
+    return result;
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "store/bookmarkrecord.h"
+#include "store/folderrecord.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMultiHash>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class Hive;
+
+// Every bookmark and folder, in memory and in the hive. Each folder and bookmark
+// is one enciphered value; every change is written through before the call
+// returns. Bookmarks keep the order of loading, then of adding; scans and
+// first-match lookups follow that order.
+class BookmarkStore final
+{
+public:
+    static const QString KeyPath;
+
+    // Loads the store; on the very first run writes the default collection.
+    explicit BookmarkStore(Hive *hive);
+    ~BookmarkStore();
+    Q_DISABLE_COPY_MOVE(BookmarkStore)
+
+    // Bookmark scans and selection; results land in currentBookmark().
+    void beginBookmarkScan(const QString &folderId);
+    bool nextBookmark();
+    void endBookmarkScan();
+    bool selectBookmarkById(const QString &id);
+    bool selectBookmarkByTag(const QString &tag);
+    void setCurrentBookmarkTag(const QString &tag);
+    const CurrentBookmark &currentBookmark() const { return m_current; }
+
+    // Bookmark changes. addBookmark returns the new list position, or -1 when
+    // no id is left.
+    int addBookmark(const BookmarkRecord &record);
+    bool updateBookmarkById(const BookmarkRecord &record);
+    bool updateBookmarkByTag(const BookmarkRecord &record);
+    bool setBookmarkTitle(int id, const QString &title);
+    bool deleteBookmarkById(int id);
+    bool deleteBookmarkByTag(const QString &tag);
+    bool moveBookmarkById(int id, int folderId);
+    bool moveBookmarkByTag(const QString &tag, int folderId);
+
+    // Folder walk; results land in currentFolder().
+    void resetFolderScan() { m_folderCursor = -1; }
+    bool nextFolder();
+    int folderCursor() const { return m_folderCursor; }
+    bool selectFolderAt(int index);
+    const FolderRecord &currentFolder() const { return m_currentFolder; }
+
+    // The direct subfolders of a folder, in list order.
+    QList<FolderRecord> childFolders(int parentId) const;
+
+    // Folder lookups and changes. addFolder returns the new id, or -1.
+    int findFolder(const QString &name, int parentId) const;
+    bool isFolderNameTaken(const QString &name, const QString &parentId) const;
+    int addFolder(const QString &name, int parentId);
+    bool renameFolder(int folderId, const QString &name);
+    bool setFolderParent(int folderId, int parentId);
+    bool deleteFolder(const QString &folderId);
+    FolderPathResult ensureFolderPath(const QString &path, const QString &address);
+
+    int bookmarkCount() const { return int(m_bookmarks.size()); }
+    int folderCount() const { return int(m_folders.size()); }
+
+private:
+    struct Bookmark;
+    struct Folder;
+    using BookmarkList = std::vector<Bookmark *>; // in list order
+
+    void writeDefaultSet();
+    void load();
+    void loadFolder(const QByteArray &name, const QByteArray &plain);
+    void loadBookmark(const QByteArray &name, QByteArray plain);
+    void mendParentLoops();
+
+    Bookmark *appendBookmark(QByteArray folderKey, int id, QByteArray plain, QByteArray oddName);
+    void indexBookmark(Bookmark *bookmark);
+    void unindexBookmark(Bookmark *bookmark);
+    void setTag(Bookmark *bookmark, const QByteArray &tag);
+    QByteArray valueName(const Bookmark *bookmark) const;
+    Bookmark *bookmarkWithId(int id) const;
+    Bookmark *bookmarkWithIdText(const QByteArray &idText) const;
+    Bookmark *bookmarkWithTag(const QByteArray &tag) const;
+    Bookmark *bookmarkAtCursor() const;
+    qsizetype positionOf(const Bookmark *bookmark) const;
+    void makeCurrent(const Bookmark *bookmark);
+    bool deleteValue(const QByteArray &name);
+    bool writeBookmark(Bookmark *bookmark, const QByteArray &plain);
+    bool updateBookmark(Bookmark *bookmark, const BookmarkRecord &record);
+    bool removeBookmark(Bookmark *bookmark);
+    bool moveBookmark(Bookmark *bookmark, int folderId);
+
+    Folder *folderWithId(int id) const;
+    qsizetype folderPosition(const Folder *folder) const;
+    void makeFolderCurrent(const Folder *folder);
+    bool writeFolder(const Folder *folder);
+    bool isInSubtree(int folderId, int rootId) const;
+    void deleteFolderTree(Folder *folder, QSet<const Folder *> &done);
+    void unlinkChild(Folder *folder);
+
+    Hive *m_hive;
+    bool m_keyOpen = false;
+
+    std::vector<std::unique_ptr<Bookmark>> m_bookmarks;
+    QHash<QByteArray, BookmarkList> m_bookmarksInFolder; // by folder id text
+    QMultiHash<int, Bookmark *> m_bookmarksById;
+    QMultiHash<QByteArray, Bookmark *> m_bookmarksByTag;
+    QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
+    qint64 m_nextSeq = 0;
+
+    std::vector<std::unique_ptr<Folder>> m_folders;
+    QMultiHash<int, Folder *> m_foldersById;
+    QHash<int, std::vector<Folder *>> m_childFolders; // by parent id, in list order
+
+    CurrentBookmark m_current;
+    FolderRecord m_currentFolder;
+    int m_defaultFolderCounter = 0;
+    int m_defaultBookmarkCounter = 0;
+    int m_folderCursor = -1;
+    int m_highestFolderId = 100;
+    int m_highestBookmarkId = 1000;
+    qint64 m_cursor = -1;  // list order key of the cursor's bookmark
+    QByteArray m_filter;   // folder id text of the scan; empty scans all
+    bool m_filtered = false;
+};

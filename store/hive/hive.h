@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+// One named text value under a key, as enumerated.
+struct HiveValue
+{
+    QByteArray name;
+    QByteArray data;
+};
+
+// A persistent store of named text values under keys, with a stable enumeration
+// order (order of first writing). Key paths and value names compare without case.
+class Hive
+{
+public:
+    virtual ~Hive() = default;
+
+    // Creates the key when it is missing; false when the store cannot.
+    virtual bool createKey(const QString &key) = 0;
+    virtual std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) = 0;
+    // Overwriting keeps the value's place in the enumeration order.
+    virtual bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) = 0;
+    virtual bool deleteValue(const QString &key, const QByteArray &name) = 0;
+    virtual QList<HiveValue> enumerateValues(const QString &key) = 0;
+    virtual void flush() = 0;
+    virtual void close() = 0;
+
+    // Changes between begin and commit land together or not at all. Nested calls
+    // join the outermost transaction.
+    virtual void beginTransaction() = 0;
+    virtual bool commitTransaction() = 0;
+    virtual void rollbackTransaction() = 0;
+
+protected:
+    Hive() = default;
+};
+
+// Groups several changes into one atomic write; rolls back unless committed.
+class HiveTransaction final
+{
+public:
+    explicit HiveTransaction(Hive *hive) : m_hive(hive)
+    {
+        if (m_hive)
+            m_hive->beginTransaction();
+    }
+    ~HiveTransaction()
+    {
+        if (m_hive)
+            m_hive->rollbackTransaction();
+    }
+    bool commit()
+    {
+        Hive *hive = std::exchange(m_hive, nullptr);
+        return hive ? hive->commitTransaction() : false;
+    }
+    HiveTransaction(const HiveTransaction &) = delete;
+    HiveTransaction &operator=(const HiveTransaction &) = delete;
+
+private:
+    Hive *m_hive;
+};

@@ -1,0 +1,86 @@
+#include "store/hive/memoryhive.h"
+
+MemoryHive::Key *MemoryHive::findKey(const QString &key)
+{
+    auto it = m_keys.find(key.toLower());
+    return it == m_keys.end() ? nullptr : &it.value();
+}
+
+bool MemoryHive::createKey(const QString &key)
+{
+    m_keys[key.toLower()];
+    return true;
+}
+
+std::optional<QByteArray> MemoryHive::queryValue(const QString &key, const QByteArray &name)
+{
+    Key *k = findKey(key);
+    if (!k)
+        return std::nullopt;
+    auto seq = k->seqOfName.constFind(name.toLower());
+    if (seq == k->seqOfName.cend())
+        return std::nullopt;
+    return k->bySeq.at(*seq).data;
+}
+
+bool MemoryHive::setValue(const QString &key, const QByteArray &name, const QByteArray &data)
+{
+    Key *k = findKey(key);
+    if (!k)
+        return false;
+    const QByteArray folded = name.toLower();
+    auto seq = k->seqOfName.constFind(folded);
+    if (seq != k->seqOfName.cend()) {
+        k->bySeq[*seq].data = data;
+        return true;
+    }
+    k->seqOfName.insert(folded, m_nextSeq);
+    k->bySeq.emplace(m_nextSeq++, HiveValue{name, data});
+    return true;
+}
+
+bool MemoryHive::deleteValue(const QString &key, const QByteArray &name)
+{
+    Key *k = findKey(key);
+    if (!k)
+        return false;
+    auto seq = k->seqOfName.find(name.toLower());
+    if (seq == k->seqOfName.end())
+        return false;
+    k->bySeq.erase(*seq);
+    k->seqOfName.erase(seq);
+    return true;
+}
+
+QList<HiveValue> MemoryHive::enumerateValues(const QString &key)
+{
+    QList<HiveValue> values;
+    if (Key *k = findKey(key)) {
+        values.reserve(qsizetype(k->bySeq.size()));
+        for (const auto &[seq, value] : k->bySeq)
+            values.append(value);
+    }
+    return values;
+}
+
+void MemoryHive::beginTransaction()
+{
+    if (m_depth++ == 0)
+        m_saved = m_keys;
+}
+
+bool MemoryHive::commitTransaction()
+{
+    if (m_depth > 0 && --m_depth == 0)
+        m_saved.clear();
+    return true;
+}
+
+void MemoryHive::rollbackTransaction()
+{
+    if (m_depth == 0)
+        return;
+    m_depth = 0;
+    m_keys = std::move(m_saved);
+    m_saved.clear();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "store/hive/hive.h"
+
+#include <QHash>
+#include <map>
+
+// A hive that lives in memory only: for tests, and for running on when the
+// user's hive file cannot be used.
+class MemoryHive final : public Hive
+{
+public:
+    MemoryHive() = default;
+    Q_DISABLE_COPY_MOVE(MemoryHive)
+
+    bool createKey(const QString &key) override;
+    std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override;
+    bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
+    bool deleteValue(const QString &key, const QByteArray &name) override;
+    QList<HiveValue> enumerateValues(const QString &key) override;
+    void flush() override {}
+    void close() override {}
+    void beginTransaction() override;
+    bool commitTransaction() override;
+    void rollbackTransaction() override;
+
+private:
+    struct Key
+    {
+        std::map<qint64, HiveValue> bySeq;
+        QHash<QByteArray, qint64> seqOfName; // lower-cased name
+    };
+    using Keys = QHash<QString, Key>;        // lower-cased path
+
+    Key *findKey(const QString &key);
+
+    Keys m_keys;
+    Keys m_saved; // the state before the outermost open transaction
+    qint64 m_nextSeq = 1;
+    int m_depth = 0;
+};

@@ -1,0 +1,239 @@
+#include "store/hive/sqlitehive.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr const char *Schema = R"(
+CREATE TABLE IF NOT EXISTS hive_keys (
+  path TEXT PRIMARY KEY COLLATE NOCASE
+);
+CREATE TABLE IF NOT EXISTS hive_values (
+  seq  INTEGER PRIMARY KEY AUTOINCREMENT,
+  key  TEXT NOT NULL COLLATE NOCASE REFERENCES hive_keys(path),
+  name TEXT NOT NULL COLLATE NOCASE,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  UNIQUE (key, name)
+);)";
+
+constexpr const char *StatementSql[] = {
+    "INSERT OR IGNORE INTO hive_keys(path) VALUES (?1)",
+    "SELECT data FROM hive_values WHERE key = ?1 AND name = ?2",
+    "UPDATE hive_values SET data = ?3, type = 1 WHERE key = ?1 AND name = ?2",
+    "INSERT INTO hive_values(key, name, type, data) SELECT ?1, ?2, 1, ?3 "
+    "WHERE EXISTS (SELECT 1 FROM hive_keys WHERE path = ?1)",
+    "DELETE FROM hive_values WHERE key = ?1 AND name = ?2",
+    "SELECT name, data FROM hive_values WHERE key = ?1 ORDER BY seq",
+};
+
+constexpr QByteArrayView SqliteMagic("SQLite format 3\0", 16);
+
+// Binds the parameters of one call and resets the statement when it goes.
+class Bound
+{
+public:
+    explicit Bound(sqlite3_stmt *stmt) : m_stmt(stmt) {}
+    ~Bound()
+    {
+        if (m_stmt) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+    }
+    Bound &text(int index, const QByteArray &text)
+    {
+        sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Bound &blob(int index, const QByteArray &data)
+    {
+        // A zero-length blob must still be a blob, not NULL.
+        sqlite3_bind_blob(m_stmt, index, data.constData() ? data.constData() : "", int(data.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    int step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_MISUSE; }
+    QByteArray column(int index) const
+    {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, index));
+        return QByteArray(bytes, sqlite3_column_bytes(m_stmt, index));
+    }
+    Bound(const Bound &) = delete;
+    Bound &operator=(const Bound &) = delete;
+
+private:
+    sqlite3_stmt *m_stmt;
+};
+
+} // namespace
+
+SqliteHive::SqliteHive() = default;
+
+SqliteHive::~SqliteHive()
+{
+    close();
+}
+
+QString SqliteHive::lastError() const
+{
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+}
+
+bool SqliteHive::exec(const char *sql)
+{
+    return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// A file that exists must be an SQLite database that passes a quick check, before
+// anything may write to it.
+bool SqliteHive::checkSound(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists() || file.size() == 0)
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = QObject::tr("The file cannot be read: %1").arg(file.errorString());
+        return false;
+    }
+    if (file.read(16) != SqliteMagic) {
+        m_error = QObject::tr("The file is not a Harbrow data file.");
+        return false;
+    }
+    sqlite3_stmt *check = nullptr;
+    bool sound = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &check, nullptr) == SQLITE_OK
+              && sqlite3_step(check) == SQLITE_ROW
+              && qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(check, 0)), "ok") == 0;
+    if (!sound)
+        m_error = QObject::tr("The file is damaged (%1).").arg(lastError());
+    sqlite3_finalize(check);
+    return sound;
+}
+
+SqliteHive::OpenResult SqliteHive::open(const QString &path)
+{
+    close();
+    m_error.clear();
+    const QByteArray file = QFile::encodeName(path);
+    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        m_error = QObject::tr("The file cannot be opened (%1).").arg(lastError());
+        close();
+        return OpenResult::Damaged;
+    }
+    sqlite3_busy_timeout(m_db, 2000);
+    if (!checkSound(path)) {
+        close();
+        return OpenResult::Damaged;
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    // FULL keeps a committed change even through a power cut, not only a crash.
+    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL")
+        || !exec("PRAGMA foreign_keys=ON") || !exec(Schema)) {
+        m_error = QObject::tr("The file cannot be used (%1).").arg(lastError());
+        close();
+        return OpenResult::Damaged;
+    }
+    return OpenResult::Opened;
+}
+
+sqlite3_stmt *SqliteHive::statement(StatementId id)
+{
+    if (!m_db)
+        return nullptr;
+    if (!m_statements[id])
+        sqlite3_prepare_v3(m_db, StatementSql[id], -1, SQLITE_PREPARE_PERSISTENT,
+                           &m_statements[id], nullptr);
+    return m_statements[id];
+}
+
+bool SqliteHive::createKey(const QString &key)
+{
+    return Bound(statement(InsertKey)).text(1, key.toUtf8()).step() == SQLITE_DONE;
+}
+
+std::optional<QByteArray> SqliteHive::queryValue(const QString &key, const QByteArray &name)
+{
+    Bound query(statement(Query));
+    query.text(1, key.toUtf8()).text(2, name);
+    if (query.step() != SQLITE_ROW)
+        return std::nullopt;
+    return query.column(0);
+}
+
+bool SqliteHive::setValue(const QString &key, const QByteArray &name, const QByteArray &data)
+{
+    const QByteArray path = key.toUtf8();
+    {
+        Bound update(statement(Update));
+        if (update.text(1, path).text(2, name).blob(3, data).step() != SQLITE_DONE)
+            return false;
+    }
+    if (sqlite3_changes(m_db) > 0)
+        return true;
+    Bound insert(statement(Insert));
+    return insert.text(1, path).text(2, name).blob(3, data).step() == SQLITE_DONE
+        && sqlite3_changes(m_db) > 0;
+}
+
+bool SqliteHive::deleteValue(const QString &key, const QByteArray &name)
+{
+    Bound remove(statement(Delete));
+    return remove.text(1, key.toUtf8()).text(2, name).step() == SQLITE_DONE
+        && sqlite3_changes(m_db) > 0;
+}
+
+QList<HiveValue> SqliteHive::enumerateValues(const QString &key)
+{
+    QList<HiveValue> values;
+    Bound rows(statement(Enumerate));
+    rows.text(1, key.toUtf8());
+    while (rows.step() == SQLITE_ROW)
+        values.append(HiveValue{rows.column(0), rows.column(1)});
+    return values;
+}
+
+void SqliteHive::flush()
+{
+    if (m_db && m_depth == 0)
+        sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+}
+
+void SqliteHive::close()
+{
+    for (sqlite3_stmt *&stmt : m_statements) {
+        sqlite3_finalize(stmt);
+        stmt = nullptr;
+    }
+    if (m_db) {
+        if (m_depth > 0)
+            exec("ROLLBACK");
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+    m_depth = 0;
+}
+
+void SqliteHive::beginTransaction()
+{
+    if (m_depth++ == 0)
+        exec("BEGIN IMMEDIATE");
+}
+
+bool SqliteHive::commitTransaction()
+{
+    if (m_depth == 0 || --m_depth > 0)
+        return true;
+    return exec("COMMIT");
+}
+
+void SqliteHive::rollbackTransaction()
+{
+    if (m_depth == 0)
+        return;
+    m_depth = 0;
+    exec("ROLLBACK");
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "store/hive/hive.h"
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The hive as one SQLite file. Every change outside a transaction is committed
+// before the call returns, so a crash loses no completed change.
+class SqliteHive final : public Hive
+{
+public:
+    enum class OpenResult { Opened, Damaged };
+
+    SqliteHive();
+    ~SqliteHive() override;
+    Q_DISABLE_COPY_MOVE(SqliteHive)
+
+    // Opens or creates the file. A file that is not a sound hive is left
+    // untouched: the result is Damaged and errorString() says why.
+    OpenResult open(const QString &path);
+    QString errorString() const { return m_error; }
+    bool isOpen() const { return m_db != nullptr; }
+
+    bool createKey(const QString &key) override;
+    std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override;
+    bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
+    bool deleteValue(const QString &key, const QByteArray &name) override;
+    QList<HiveValue> enumerateValues(const QString &key) override;
+    void flush() override;
+    void close() override;
+    void beginTransaction() override;
+    bool commitTransaction() override;
+    void rollbackTransaction() override;
+
+private:
+    class Statement;
+    enum StatementId { InsertKey, Query, Update, Insert, Delete, Enumerate, StatementCount };
+
+    bool exec(const char *sql);
+    sqlite3_stmt *statement(StatementId id);
+    bool checkSound(const QString &path);
+    QString lastError() const;
+
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_statements[StatementCount] = {};
+    int m_depth = 0;
+    QString m_error;
+};

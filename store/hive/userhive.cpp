@@ -1,0 +1,60 @@
+#include "store/hive/userhive.h"
+
+#include "store/hive/memoryhive.h"
+#include "store/hive/sqlitehive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+
+UserHive::UserHive() = default;
+
+UserHive::~UserHive()
+{
+    if (m_file)
+        m_file->close();
+}
+
+QString UserHive::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+         + QStringLiteral("/k-vane/hive.sqlite3");
+}
+
+Hive *UserHive::hive() const
+{
+    if (m_file)
+        return m_file.get();
+    return m_memory.get();
+}
+
+UserHive::Status UserHive::runInMemory(const QString &error)
+{
+    m_error = error;
+    m_file.reset();
+    m_memory = std::make_unique<MemoryHive>();
+    return Status::Damaged;
+}
+
+UserHive::Status UserHive::open(const QString &path)
+{
+    m_path = path;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return runInMemory(QObject::tr("The folder %1 cannot be created.").arg(folder));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    m_lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() == QLockFile::LockFailedError)
+            return Status::AlreadyRunning;
+        return runInMemory(QObject::tr("The lock file beside it cannot be written."));
+    }
+    m_file = std::make_unique<SqliteHive>();
+    if (m_file->open(path) != SqliteHive::OpenResult::Opened)
+        return runInMemory(m_file->errorString());
+    return Status::Opened;
+}

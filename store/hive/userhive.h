@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class Hive;
+class MemoryHive;
+class QLockFile;
+class SqliteHive;
+
+// The current user's hive file, held by one running instance at a time. A file
+// that cannot be used is never written to: the program then runs on an empty
+// store in memory, and the file stays as it was.
+class UserHive final
+{
+public:
+    enum class Status { Opened, Damaged, AlreadyRunning };
+
+    UserHive();
+    ~UserHive();
+    Q_DISABLE_COPY_MOVE(UserHive)
+
+    static QString defaultPath();
+
+    Status open(const QString &path = defaultPath());
+    // The hive to use; null only when another instance holds the file.
+    Hive *hive() const;
+    QString path() const { return m_path; }
+    QString errorString() const { return m_error; }
+
+private:
+    Status runInMemory(const QString &error);
+
+    QString m_path;
+    QString m_error;
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<SqliteHive> m_file;
+    std::unique_ptr<MemoryHive> m_memory;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Rules for text that goes into a stored value.
+namespace StoredText {
+
+// The first n characters, never splitting a surrogate pair (and so never a
+// UTF-8 sequence once encoded).
+QString leftCharacters(const QString &text, qsizetype n);
+
+// UTF-8 bytes for one line of a stored value: NUL bytes dropped, and line feeds,
+// which separate the lines, replaced by lineFeedStandIn.
+QByteArray line(const QString &text, char lineFeedStandIn = ' ');
+
+// The numeric value of the leading decimal digits (with an optional sign), as
+// the C library reads it; saturates at the 32-bit limits, 0 when none.
+int leadingInt(QByteArrayView text);
+
+} // namespace StoredText
