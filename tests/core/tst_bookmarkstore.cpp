@@ -1,0 +1,441 @@
+#include "storesnapshot.h"
+
+#include "store/bookmarkstore.h"
+#include "store/hive/sqlitehive.h"
+#include "store/productsite.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class TestBookmarkStore final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStartWritesDefaultSet();
+    void laterStartLoadsWithoutWriting();
+    void nextIdsFollowHighestLoaded();
+    void changesAreWrittenThrough();
+    void moveRenamesTheValue();
+    void moveNeverOverwritesAnotherBookmark();
+    void deleteFolderRemovesSubtree();
+    void scansFollowListOrder();
+    void tagsMatchFirstInListOrder();
+    void folderNames_data();
+    void folderNames();
+    void ensureFolderPathBuildsAndFinds();
+    void ensureFolderPathCutsLongNames();
+    void parentLoopsEndEveryWalk();
+    void folderCannotMoveIntoItsOwnSubtree();
+    void idsAtTheLimitAreRefused();
+    void oddValuesAreReadSafely_data();
+    void oddValuesAreReadSafely();
+    void storedLinesStaySeparate();
+
+private:
+    std::unique_ptr<SqliteHive> openHive();
+    void putPlain(const QByteArray &name, const QByteArray &plain);
+    void verifyFileMatches(BookmarkStore &store);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SqliteHive> m_hive;
+};
+
+std::unique_ptr<SqliteHive> TestBookmarkStore::openHive()
+{
+    auto hive = std::make_unique<SqliteHive>();
+    if (hive->open(m_dir->filePath("hive.sqlite3")) != SqliteHive::OpenResult::Opened)
+        qFatal("cannot open the test hive");
+    return hive;
+}
+
+void TestBookmarkStore::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_hive = openHive();
+}
+
+void TestBookmarkStore::cleanup()
+{
+    m_hive.reset();
+    m_dir.reset();
+}
+
+// Writes a value as an earlier run (or a damaged file) left it; marks the
+// first run as done so no default set joins it.
+void TestBookmarkStore::putPlain(const QByteArray &name, const QByteArray &plain)
+{
+    m_hive->createKey(BookmarkStore::KeyPath);
+    m_hive->setValue(BookmarkStore::KeyPath, "INI", "YES");
+    m_hive->setValue(BookmarkStore::KeyPath, name, bookmarkCipherEncipher(plain));
+}
+
+// A fresh store on the same file must hold exactly what this one holds.
+void TestBookmarkStore::verifyFileMatches(BookmarkStore &store)
+{
+    auto other = openHive();
+    BookmarkStore reopened(other.get());
+    QCOMPARE(storeSnapshot(reopened), storeSnapshot(store));
+}
+
+void TestBookmarkStore::firstStartWritesDefaultSet()
+{
+    BookmarkStore store(m_hive.get());
+    const auto values = plainValues(*m_hive);
+    QCOMPARE(values.value("INI"), QByteArray("YES"));
+    QCOMPARE(values.value("gr2"), QByteArray("News"));
+    QCOMPARE(values.value("gr3"), QByteArray("Programmers"));
+    QCOMPARE(values.value("gr4"), QByteArray("Software"));
+    const QByteArray home = QByteArray(ProductSite::HomePage) + "\nHarbrow Home site\n\n\n5";
+    QCOMPARE(values.value("ur0-2"), home);
+    for (const char *name : {"ur2-3", "ur3-4", "ur4-5", "ur4-6", "ur4-7"}) {
+        const QList<QByteArray> lines = values.value(name).split('\n');
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines[0].startsWith("http://"));
+        QCOMPARE(lines[1], lines[0]);
+        QCOMPARE(lines[4], QByteArray("5"));
+    }
+    QCOMPARE(values.size(), 10);
+    QCOMPARE(store.bookmarkCount(), 6);
+    QCOMPARE(store.folderCount(), 3);
+
+    QCOMPARE(store.addFolder("Mine", 0), 101);
+    store.addBookmark({"http://a.example", "A", {}, {}, 3, "101"});
+    QCOMPARE(store.currentBookmark().id, 1001);
+    QCOMPARE(store.currentBookmark().folderName, QStringLiteral("Mine"));
+}
+
+void TestBookmarkStore::laterStartLoadsWithoutWriting()
+{
+    QStringList first;
+    {
+        BookmarkStore store(m_hive.get());
+        first = storeSnapshot(store);
+    }
+    const auto before = plainValues(*m_hive);
+    BookmarkStore again(m_hive.get());
+    QCOMPARE(storeSnapshot(again), first);
+    QCOMPARE(plainValues(*m_hive), before);
+}
+
+void TestBookmarkStore::nextIdsFollowHighestLoaded()
+{
+    putPlain("ur5-1500", "http://x\nx\n\n\n1");
+    putPlain("gr250", "Far");
+    BookmarkStore store(m_hive.get());
+    QCOMPARE(store.addFolder("Next", 0), 251);
+    store.addBookmark({"http://y", "y", {}, {}, 0, "0"});
+    QCOMPARE(store.currentBookmark().id, 1501);
+}
+
+void TestBookmarkStore::changesAreWrittenThrough()
+{
+    BookmarkStore store(m_hive.get());
+    const int folder = store.addFolder("Reading", 0);
+    const int position = store.addBookmark({"http://r.example", "R", "line one\tline two", {}, 4,
+                                            QString::number(folder)});
+    QCOMPARE(position, store.bookmarkCount() - 1);
+    const int id = store.currentBookmark().id;
+    store.setCurrentBookmarkTag("101-0");
+    verifyFileMatches(store);
+
+    QVERIFY(store.updateBookmarkById({"http://r2.example", "R2", {}, {}, 2, QString::number(id)}));
+    verifyFileMatches(store);
+    QVERIFY(store.updateBookmarkByTag({"http://r3.example", "R3", "c", {}, 1, "101-0"}));
+    QCOMPARE(store.currentBookmark().address, QStringLiteral("http://r3.example"));
+    verifyFileMatches(store);
+    QVERIFY(store.setBookmarkTitle(id, "Renamed"));
+    QVERIFY(store.selectBookmarkById(QString::number(id)));
+    QCOMPARE(store.currentBookmark().title, QStringLiteral("Renamed"));
+    QCOMPARE(store.currentBookmark().comments, QStringLiteral("c"));
+    verifyFileMatches(store);
+    QVERIFY(store.renameFolder(folder, "Later"));
+    verifyFileMatches(store);
+    QVERIFY(store.deleteBookmarkByTag("101-0"));
+    QVERIFY(!store.selectBookmarkById(QString::number(id)));
+    verifyFileMatches(store);
+    QVERIFY(!store.deleteBookmarkById(id));
+    QVERIFY(!store.updateBookmarkByTag({"x", "x", {}, {}, 0, "no-such-tag"}));
+}
+
+void TestBookmarkStore::moveRenamesTheValue()
+{
+    BookmarkStore store(m_hive.get());
+    store.addBookmark({"http://one", "one", {}, {}, 1, "0"});
+    store.addBookmark({"http://two", "two", "note", {}, 2, "0"});
+    const int folder = store.addFolder("Target", 0);
+    const QByteArray data = plainValues(*m_hive).value("ur0-1002");
+
+    QVERIFY(store.moveBookmarkById(1002, folder));
+    const auto values = plainValues(*m_hive);
+    QVERIFY(!values.contains("ur0-1002"));
+    QCOMPARE(values.value("ur101-1002"), data);
+    QVERIFY(store.selectBookmarkById("1002"));
+    QCOMPARE(store.currentBookmark().folderName, QStringLiteral("Target"));
+    verifyFileMatches(store);
+
+    store.beginBookmarkScan("101");
+    QVERIFY(store.nextBookmark());
+    store.setCurrentBookmarkTag("101-0");
+    QVERIFY(store.moveBookmarkByTag("101-0", 0));
+    QVERIFY(!store.selectBookmarkByTag("101-0")); // the move clears the tag
+    QVERIFY(plainValues(*m_hive).contains("ur0-1002"));
+    verifyFileMatches(store);
+}
+
+void TestBookmarkStore::moveNeverOverwritesAnotherBookmark()
+{
+    putPlain("ur0-1005", "http://first\nfirst\n\n\n0");
+    putPlain("ur101-1005", "http://second\nsecond\n\n\n0");
+    putPlain("gr101", "Box");
+    BookmarkStore store(m_hive.get());
+    QVERIFY(!store.moveBookmarkById(1005, 101));
+    const auto values = plainValues(*m_hive);
+    QVERIFY(values.value("ur0-1005").startsWith("http://first"));
+    QVERIFY(values.value("ur101-1005").startsWith("http://second"));
+}
+
+void TestBookmarkStore::deleteFolderRemovesSubtree()
+{
+    BookmarkStore store(m_hive.get());
+    const int a = store.addFolder("A", 0);
+    const int b = store.addFolder("B", a);
+    const int c = store.addFolder("C", b);
+    const int keep = store.addFolder("Keep", 0);
+    for (int folder : {a, b, c, b, keep})
+        store.addBookmark({"http://x", "x", {}, {}, 0, QString::number(folder)});
+    const int before = store.bookmarkCount();
+
+    QVERIFY(store.deleteFolder(QString::number(a)));
+    QCOMPARE(store.bookmarkCount(), before - 4);
+    QCOMPARE(store.folderCount(), 4); // the three defaults and Keep
+    const auto values = plainValues(*m_hive);
+    for (const QByteArray &name : values.keys()) {
+        QVERIFY2(!name.startsWith("ur" + QByteArray::number(a) + '-'), name);
+        QVERIFY2(!name.startsWith("ur" + QByteArray::number(c) + '-'), name);
+    }
+    QVERIFY(!values.contains("gr" + QByteArray::number(b)));
+    store.beginBookmarkScan(QString::number(keep));
+    QVERIFY(store.nextBookmark());
+    verifyFileMatches(store);
+    QVERIFY(!store.deleteFolder(QString::number(a)));
+}
+
+void TestBookmarkStore::scansFollowListOrder()
+{
+    BookmarkStore store(m_hive.get());
+    store.addBookmark({"http://late", "late", {}, {}, 0, "0"});
+    QStringList top, minusOne, all;
+    store.beginBookmarkScan("0");
+    while (store.nextBookmark())
+        top << store.currentBookmark().title;
+    store.beginBookmarkScan("-1");
+    while (store.nextBookmark())
+        minusOne << store.currentBookmark().title;
+    QCOMPARE(top, (QStringList{"Harbrow Home site", "late"}));
+    QCOMPARE(minusOne, top);
+    QVERIFY(!store.nextBookmark());
+
+    store.endBookmarkScan();
+    while (store.nextBookmark())
+        all << QString::number(store.currentBookmark().id);
+    QCOMPARE(all, (QStringList{"2", "3", "4", "5", "6", "7", "1001"}));
+
+    store.beginBookmarkScan("4");
+    QVERIFY(store.nextBookmark());
+    QVERIFY(store.deleteBookmarkById(6)); // a change during a scan keeps its place
+    QVERIFY(store.nextBookmark());
+    QCOMPARE(store.currentBookmark().id, 7);
+    QVERIFY(!store.nextBookmark());
+}
+
+void TestBookmarkStore::tagsMatchFirstInListOrder()
+{
+    BookmarkStore store(m_hive.get());
+    store.beginBookmarkScan("4");
+    QVERIFY(store.nextBookmark());
+    store.setCurrentBookmarkTag("4-0");
+    QVERIFY(store.nextBookmark());
+    store.setCurrentBookmarkTag("4-0");
+    QVERIFY(store.selectBookmarkByTag("4-0"));
+    QCOMPARE(store.currentBookmark().id, 5);
+    QVERIFY(store.deleteBookmarkByTag("4-0"));
+    QVERIFY(store.selectBookmarkByTag("4-0"));
+    QCOMPARE(store.currentBookmark().id, 6);
+    store.setCurrentBookmarkTag("4-1"); // retagging drops the old tag
+    QVERIFY(!store.selectBookmarkByTag("4-0"));
+}
+
+void TestBookmarkStore::folderNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<bool>("taken");
+
+    QTest::newRow("favorites in any case") << "fAvOrItEs" << "0" << true;
+    QTest::newRow("favorites under a folder") << "FAVORITES" << "2" << true;
+    QTest::newRow("same name other case") << "news" << "0" << true;
+    QTest::newRow("same name elsewhere") << "News" << "3" << false;
+    QTest::newRow("new name") << "Recipes" << "0" << false;
+    QTest::newRow("accented case fold") << QString::fromUtf8("ÉTÉ") << "0" << true;
+}
+
+void TestBookmarkStore::folderNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(bool, taken);
+    BookmarkStore store(m_hive.get());
+    store.addFolder(QString::fromUtf8("été"), 0);
+    QCOMPARE(store.isFolderNameTaken(name, parent), taken);
+}
+
+void TestBookmarkStore::ensureFolderPathBuildsAndFinds()
+{
+    BookmarkStore store(m_hive.get());
+    FolderPathResult top = store.ensureFolderPath("Favorites", "http://www.w3.org");
+    QCOMPARE(top.folderId, QStringLiteral("0"));
+    QVERIFY(!top.duplicate);
+
+    const int folders = store.folderCount();
+    FolderPathResult tech = store.ensureFolderPath("Favorites\\news\\Tech", "http://t");
+    QCOMPARE(store.folderCount(), folders + 1); // "news" found as News
+    QCOMPARE(store.findFolder("Tech", 2), tech.folderId.toInt());
+    store.addBookmark({"http://t", "t", {}, {}, 0, tech.folderId});
+    const int id = store.currentBookmark().id;
+
+    FolderPathResult again = store.ensureFolderPath("Favorites\\News\\TECH", "http://t");
+    QCOMPARE(again.folderId, tech.folderId);
+    QVERIFY(again.duplicate);
+    QCOMPARE(again.duplicateId, QString::number(id));
+    QVERIFY(!store.ensureFolderPath("Favorites\\News\\Tech", "HTTP://T").duplicate);
+    QCOMPARE(store.folderCount(), folders + 1);
+    verifyFileMatches(store);
+}
+
+void TestBookmarkStore::ensureFolderPathCutsLongNames()
+{
+    BookmarkStore store(m_hive.get());
+    // 99 plain letters, then characters of two, three and four UTF-8 bytes.
+    const QString longName = QString(99, 'a') + QString::fromUtf8("é€😀") + "tail";
+    FolderPathResult first = store.ensureFolderPath("Root\\" + longName, "http://x");
+    store.selectFolderAt(store.folderCount() - 1);
+    QCOMPARE(store.currentFolder().name, QString(99, 'a') + QString::fromUtf8("é"));
+    const QByteArray stored = plainValues(*m_hive).value("gr" + first.folderId.toUtf8());
+    QVERIFY(QString::fromUtf8(stored).startsWith(store.currentFolder().name));
+
+    const QString emoji = QString(99, 'b') + QString::fromUtf8("😀😀");
+    store.ensureFolderPath("Root\\" + emoji, "http://x");
+    store.selectFolderAt(store.folderCount() - 1);
+    QCOMPARE(store.currentFolder().name, QString(99, 'b') + QString::fromUtf8("😀"));
+
+    // A second import of the same long path must find the cut name again.
+    const int folders = store.folderCount();
+    QCOMPARE(store.ensureFolderPath("Root\\" + longName, "http://x").folderId, first.folderId);
+    QCOMPARE(store.folderCount(), folders);
+}
+
+void TestBookmarkStore::parentLoopsEndEveryWalk()
+{
+    putPlain("gr101", "Loop A\n102");
+    putPlain("gr102", "Loop B\n101");
+    putPlain("gr103", "Self\n103");
+    putPlain("ur101-1001", "http://a\na\n\n\n1");
+    putPlain("ur102-1002", "http://b\nb\n\n\n2");
+    putPlain("ur103-1003", "http://c\nc\n\n\n3");
+    BookmarkStore store(m_hive.get());
+
+    QList<int> top;
+    for (const FolderRecord &folder : store.childFolders(0))
+        top << folder.id;
+    QCOMPARE(top, (QList<int>{101, 103}));
+    QCOMPARE(store.childFolders(101).value(0).id, 102);
+    QCOMPARE(store.bookmarkCount(), 3);
+
+    FolderPathResult path = store.ensureFolderPath("x\\Loop A\\Loop B", "http://b");
+    QCOMPARE(path.folderId, QStringLiteral("102"));
+    QVERIFY(path.duplicate);
+
+    QVERIFY(store.deleteFolder("103"));
+    QVERIFY(store.deleteFolder("102"));
+    QCOMPARE(store.bookmarkCount(), 1);
+    QCOMPARE(store.folderCount(), 1);
+}
+
+void TestBookmarkStore::folderCannotMoveIntoItsOwnSubtree()
+{
+    BookmarkStore store(m_hive.get());
+    const int a = store.addFolder("A", 0);
+    const int b = store.addFolder("B", a);
+    const auto before = plainValues(*m_hive);
+    QVERIFY(!store.setFolderParent(a, b));
+    QVERIFY(!store.setFolderParent(a, a));
+    QCOMPARE(plainValues(*m_hive), before);
+    QVERIFY(store.setFolderParent(b, 0));
+    QVERIFY(store.setFolderParent(a, b));
+    verifyFileMatches(store);
+}
+
+void TestBookmarkStore::idsAtTheLimitAreRefused()
+{
+    putPlain("ur0-2147483647", "http://max\nmax\n\n\n0");
+    putPlain("gr2147483647", "Max");
+    BookmarkStore store(m_hive.get());
+    const auto before = plainValues(*m_hive);
+    QCOMPARE(store.addBookmark({"http://new", "new", {}, {}, 0, "0"}), -1);
+    QCOMPARE(store.addFolder("New", 0), -1);
+    QCOMPARE(plainValues(*m_hive), before);
+    QCOMPARE(store.bookmarkCount(), 1);
+}
+
+void TestBookmarkStore::oddValuesAreReadSafely_data()
+{
+    QTest::addColumn<QByteArray>("plain");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("comments");
+    QTest::addColumn<int>("rating");
+
+    const QByteArray longComment(3000, 'c');
+    QTest::newRow("longer than the read buffer")
+        << "http://l\nl\n" + longComment + "\n\n4" << "http://l" << "l" << QString(longComment) << 4;
+    QTest::newRow("address only") << QByteArray("http://only") << "http://only" << "" << "" << 0;
+    QTest::newRow("two lines") << QByteArray("http://two\nTwo") << "http://two" << "Two" << "" << 0;
+    QTest::newRow("rating too high") << QByteArray("a\nb\nc\nd\n9") << "a" << "b" << "c" << 5;
+    QTest::newRow("rating negative") << QByteArray("a\nb\nc\nd\n-2") << "a" << "b" << "c" << 0;
+    QTest::newRow("rating not a number") << QByteArray("a\nb\nc\nd\nx") << "a" << "b" << "c" << 0;
+}
+
+void TestBookmarkStore::oddValuesAreReadSafely()
+{
+    QFETCH(QByteArray, plain);
+    putPlain("ur0-1001", plain);
+    BookmarkStore store(m_hive.get());
+    QVERIFY(store.selectBookmarkById("1001"));
+    const CurrentBookmark &b = store.currentBookmark();
+    QTEST(b.address, "address");
+    QTEST(b.title, "title");
+    QTEST(b.comments, "comments");
+    QTEST(b.rating, "rating");
+}
+
+void TestBookmarkStore::storedLinesStaySeparate()
+{
+    BookmarkStore store(m_hive.get());
+    store.addBookmark({"http://a\nb", "two\nlines", "one\r\ntwo", QString("x") + QChar(0) + "y", 7,
+                       "0"});
+    QCOMPARE(plainValues(*m_hive).value("ur0-1001"),
+             QByteArray("http://a b\ntwo lines\none\r\ttwo\nxy\n5"));
+    const int folder = store.addFolder("bad\nname", 0);
+    QCOMPARE(plainValues(*m_hive).value("gr" + QByteArray::number(folder)),
+             QByteArray("bad name\n0"));
+    verifyFileMatches(store);
+}
+
+QTEST_APPLESS_MAIN(TestBookmarkStore)
+#include "tst_bookmarkstore.moc"
