@@ -1,0 +1,210 @@
+#include "store/hive/memoryhive.h"
+#include "store/hive/sqlitehive.h"
+#include "store/hive/userhive.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+const QString Key = QStringLiteral("Software\\Test");
+
+} // namespace
+
+class TestUserHive final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void backendsBehaveAlike_data();
+    void backendsBehaveAlike();
+    void transactionsLandWhole_data();
+    void transactionsLandWhole();
+    void damagedFileIsNeverTouched_data();
+    void damagedFileIsNeverTouched();
+    void secondInstanceIsTurnedAway();
+    void fileIsPrivate();
+    void valuesSurviveReopening();
+
+private:
+    std::unique_ptr<Hive> makeHive(const QString &kind, QTemporaryDir &dir);
+};
+
+std::unique_ptr<Hive> TestUserHive::makeHive(const QString &kind, QTemporaryDir &dir)
+{
+    if (kind == u"memory")
+        return std::make_unique<MemoryHive>();
+    auto hive = std::make_unique<SqliteHive>();
+    if (hive->open(dir.filePath("h.sqlite3")) != SqliteHive::OpenResult::Opened)
+        return nullptr;
+    return hive;
+}
+
+void TestUserHive::backendsBehaveAlike_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("sqlite") << "sqlite";
+    QTest::newRow("memory") << "memory";
+}
+
+void TestUserHive::backendsBehaveAlike()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    auto hive = makeHive(kind, dir);
+    QVERIFY(hive);
+    QVERIFY(!hive->setValue(Key, "a", "no key yet"));
+    QVERIFY(hive->createKey(Key));
+    QVERIFY(hive->setValue(Key, "first", "1"));
+    QVERIFY(hive->setValue(Key, "second", "2"));
+    QVERIFY(hive->setValue(Key, "empty", ""));
+    QVERIFY(hive->setValue(Key.toUpper(), "FIRST", "one")); // keeps its place
+    QCOMPARE(hive->queryValue(Key, "First"), std::optional<QByteArray>("one"));
+    QCOMPARE(hive->queryValue(Key, "empty"), std::optional<QByteArray>(""));
+    QVERIFY(!hive->queryValue(Key, "missing"));
+    QVERIFY(hive->deleteValue(Key, "second"));
+    QVERIFY(!hive->deleteValue(Key, "second"));
+    QVERIFY(hive->setValue(Key, "second", "again")); // goes to the end
+
+    QList<QByteArray> names;
+    for (const HiveValue &value : hive->enumerateValues(Key))
+        names << value.name;
+    QCOMPARE(names, (QList<QByteArray>{"first", "empty", "second"}));
+    QVERIFY(hive->enumerateValues("Software\\Other").isEmpty());
+}
+
+void TestUserHive::transactionsLandWhole_data()
+{
+    backendsBehaveAlike_data();
+}
+
+void TestUserHive::transactionsLandWhole()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    auto hive = makeHive(kind, dir);
+    hive->createKey(Key);
+    hive->setValue(Key, "old", "data");
+    {
+        HiveTransaction move(hive.get());
+        hive->deleteValue(Key, "old");
+        hive->setValue(Key, "new", "data");
+        // Never committed: as if the program died here.
+    }
+    QCOMPARE(hive->queryValue(Key, "old"), std::optional<QByteArray>("data"));
+    QVERIFY(!hive->queryValue(Key, "new"));
+    {
+        HiveTransaction move(hive.get());
+        hive->deleteValue(Key, "old");
+        {
+            HiveTransaction inner(hive.get());
+            hive->setValue(Key, "new", "data");
+            QVERIFY(inner.commit());
+        }
+        QVERIFY(move.commit());
+    }
+    QVERIFY(!hive->queryValue(Key, "old"));
+    QCOMPARE(hive->queryValue(Key, "new"), std::optional<QByteArray>("data"));
+}
+
+void TestUserHive::damagedFileIsNeverTouched_data()
+{
+    QTest::addColumn<QByteArray>("damage");
+    QTest::newRow("not a database") << QByteArray("<html>bookmarks</html>\n");
+    QTest::newRow("broken pages") << QByteArray("pages");
+    QTest::newRow("cut short") << QByteArray("truncate");
+}
+
+void TestUserHive::damagedFileIsNeverTouched()
+{
+    QFETCH(QByteArray, damage);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("k-vane/hive.sqlite3");
+    {
+        UserHive good;
+        QCOMPARE(good.open(path), UserHive::Status::Opened);
+        good.hive()->createKey(Key);
+        for (int i = 0; i < 400; ++i)
+            good.hive()->setValue(Key, "v" + QByteArray::number(i), QByteArray(200, 'x'));
+        good.hive()->flush();
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    if (damage == "pages") {
+        file.seek(4096 * 10); // a page of values, header and all
+        file.write(QByteArray(3000, '\xee'));
+    } else if (damage == "truncate") {
+        file.resize(file.size() / 3);
+    } else {
+        file.resize(0);
+        file.write(damage);
+    }
+    file.close();
+    const QByteArray before = fileHash(path);
+
+    UserHive hive;
+    QCOMPARE(hive.open(path), UserHive::Status::Damaged);
+    QVERIFY(!hive.errorString().isEmpty());
+    QVERIFY(hive.hive());
+    QVERIFY(hive.hive()->createKey(Key)); // runs on, in memory
+    QVERIFY(hive.hive()->setValue(Key, "new", "value"));
+    QVERIFY(!QFile::exists(path + "-wal") || QFileInfo(path + "-wal").size() == 0);
+    QCOMPARE(fileHash(path), before);
+}
+
+void TestUserHive::secondInstanceIsTurnedAway()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("hive.sqlite3");
+    UserHive first;
+    QCOMPARE(first.open(path), UserHive::Status::Opened);
+    UserHive second;
+    QCOMPARE(second.open(path), UserHive::Status::AlreadyRunning);
+    QVERIFY(!second.hive());
+}
+
+void TestUserHive::fileIsPrivate()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("k-vane/hive.sqlite3");
+    UserHive hive;
+    QCOMPARE(hive.open(path), UserHive::Status::Opened);
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                    | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const QFile::Permissions file = QFileInfo(path).permissions();
+    QVERIFY(file.testFlags(QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(!(file & (others | QFile::ExeOwner)));
+    QVERIFY(!(QFileInfo(dir.filePath("k-vane")).permissions() & others));
+}
+
+void TestUserHive::valuesSurviveReopening()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("hive.sqlite3");
+    {
+        UserHive hive;
+        QCOMPARE(hive.open(path), UserHive::Status::Opened);
+        hive.hive()->createKey(Key);
+        hive.hive()->setValue(Key, "kept", QByteArray("\x01\xff text", 7));
+    }
+    UserHive hive;
+    QCOMPARE(hive.open(path), UserHive::Status::Opened);
+    QCOMPARE(hive.hive()->queryValue(Key, "kept"), std::optional<QByteArray>(QByteArray("\x01\xff text", 7)));
+}
+
+QTEST_APPLESS_MAIN(TestUserHive)
+#include "tst_userhive.moc"
