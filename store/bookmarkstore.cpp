@@ -9,16 +9,18 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 const QString BookmarkStore::KeyPath = QStringLiteral("Software\\k-vane\\Harbrow\\Bookmarks");
 
 struct BookmarkStore::Bookmark
 {
     qint64 seq;
-    QByteArray folderKey; // shared with the folder index's key
-    QByteArray plain;     // address, title, comments, reserved, rating: one per line
+    QByteArray plain; // address, title, comments, reserved, rating: one per line
     QByteArray tag;
     int id;
+    int folderId;
+    bool oddFolder; // the folder id text is not a plain number: see m_oddNames
 };
 
 struct BookmarkStore::Folder
@@ -74,9 +76,24 @@ QByteArray composePlain(const BookmarkRecord &record)
          + LineFeed + QByteArray::number(clampRating(record.rating));
 }
 
-QByteArray folderKeyOf(int folderId)
+// The folder id text and the id text of a bookmark value name, "ur<folder>-<id>".
+struct NameParts
 {
-    return QByteArray::number(std::max(folderId, 0));
+    QByteArrayView folder;
+    QByteArrayView id;
+    bool usual; // both plain numbers, nothing before "ur"
+};
+
+std::optional<NameParts> splitName(QByteArrayView name)
+{
+    const qsizetype ur = name.indexOf("ur");
+    const qsizetype dash = ur < 0 ? -1 : name.indexOf('-', ur + 2);
+    if (dash < 0)
+        return std::nullopt;
+    NameParts parts{name.sliced(ur + 2, dash - ur - 2), name.sliced(dash + 1), false};
+    parts.usual = ur == 0 && StoredText::isPlainNumber(parts.folder)
+               && StoredText::isPlainNumber(parts.id);
+    return parts;
 }
 
 template<typename List, typename Item>
@@ -143,28 +160,30 @@ void BookmarkStore::writeDefaultSet()
 
 void BookmarkStore::load()
 {
-    const QList<HiveValue> values = m_hive->enumerateValues(KeyPath);
-    m_bookmarks.reserve(values.size());
-    for (const HiveValue &value : values) {
-        if (value.name.contains("gr"))
-            loadFolder(value.name, bookmarkCipherDecipher(value.data));
-        if (value.name.contains("ur"))
-            loadBookmark(value.name, bookmarkCipherDecipher(value.data));
-    }
+    m_loading = true;
+    m_hive->visitValues(KeyPath, [this](QByteArrayView name, QByteArrayView data) {
+        if (name.contains("gr"))
+            loadFolder(name, bookmarkCipherDecipher(data));
+        if (name.contains("ur"))
+            loadBookmark(name, bookmarkCipherDecipher(data));
+    });
+    m_loading = false;
+    if (!m_idIndexSorted)
+        std::sort(m_idIndex.begin(), m_idIndex.end(), idBefore);
     mendParentLoops();
     for (const auto &folder : m_folders)
         m_childFolders[folder->parentId].push_back(folder.get());
 }
 
-void BookmarkStore::loadFolder(const QByteArray &name, const QByteArray &plain)
+void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain)
 {
-    const int id = StoredText::leadingInt(QByteArrayView(name).sliced(std::min<qsizetype>(2, name.size())));
+    const int id = StoredText::leadingInt(name.sliced(std::min<qsizetype>(2, name.size())));
     if (id <= 0)
         return; // not a folder we could ever name; left as it is in the hive
     const qsizetype lineFeed = plain.indexOf(LineFeed);
     auto folder = std::make_unique<Folder>();
     folder->seq = m_nextSeq++;
-    folder->valueName = name;
+    folder->valueName = name.toByteArray();
     folder->name = QString::fromUtf8(lineFeed < 0 ? plain : plain.left(lineFeed));
     folder->id = id;
     folder->parentId =
@@ -174,17 +193,14 @@ void BookmarkStore::loadFolder(const QByteArray &name, const QByteArray &plain)
     m_highestFolderId = std::max(m_highestFolderId, id);
 }
 
-void BookmarkStore::loadBookmark(const QByteArray &name, QByteArray plain)
+void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain)
 {
-    const qsizetype ur = name.indexOf("ur");
-    const qsizetype dash = name.indexOf('-', ur + 2);
-    if (dash < 0)
+    const std::optional<NameParts> parts = splitName(name);
+    if (!parts)
         return; // no folder could ever list it; left as it is in the hive
-    const QByteArray idText = name.mid(dash + 1);
-    const int id = StoredText::leadingInt(idText);
-    const bool usual = ur == 0 && name.indexOf('-') == dash && idText == QByteArray::number(id);
-    appendBookmark(name.mid(ur + 2, dash - ur - 2), id, std::move(plain),
-                   usual ? QByteArray() : name);
+    const int id = StoredText::leadingInt(parts->id);
+    appendBookmark(parts->folder, id, std::move(plain),
+                   parts->usual ? QByteArray() : name.toByteArray());
     m_highestBookmarkId = std::max(m_highestBookmarkId, id);
 }
 
@@ -217,14 +233,25 @@ void BookmarkStore::mendParentLoops()
 
 // ---- bookmarks: lists and indexes
 
-BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArray folderKey, int id,
+template<typename Hash, typename Key>
+static auto *firstInListOrder(const Hash &hash, const Key &key)
+{
+    typename Hash::mapped_type first = nullptr;
+    for (auto [it, end] = hash.equal_range(key); it != end; ++it)
+        if (!first || (*it)->seq < first->seq)
+            first = *it;
+    return first;
+}
+
+BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArrayView folderText, int id,
                                                        QByteArray plain, QByteArray oddName)
 {
     auto bookmark = std::make_unique<Bookmark>();
     bookmark->seq = m_nextSeq++;
-    bookmark->folderKey = std::move(folderKey);
     bookmark->plain = std::move(plain);
     bookmark->id = id;
+    bookmark->folderId = StoredText::leadingInt(folderText);
+    bookmark->oddFolder = !StoredText::isPlainNumber(folderText);
     Bookmark *added = bookmark.get();
     m_bookmarks.push_back(std::move(bookmark));
     if (!oddName.isEmpty())
@@ -233,32 +260,98 @@ BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArray folderKey, int
     return added;
 }
 
+BookmarkStore::BookmarkList &BookmarkStore::folderList(const Bookmark *bookmark)
+{
+    if (!bookmark->oddFolder)
+        return m_bookmarksInFolder[bookmark->folderId];
+    return m_bookmarksInOddFolder[splitName(m_oddNames.value(bookmark))->folder.toByteArray()];
+}
+
+void BookmarkStore::dropFolderListIfEmpty(const Bookmark *bookmark)
+{
+    if (!bookmark->oddFolder) {
+        auto list = m_bookmarksInFolder.find(bookmark->folderId);
+        if (list != m_bookmarksInFolder.end() && list->empty())
+            m_bookmarksInFolder.erase(list);
+        return;
+    }
+    const QByteArray text = splitName(m_oddNames.value(bookmark))->folder.toByteArray();
+    auto list = m_bookmarksInOddFolder.find(text);
+    if (list != m_bookmarksInOddFolder.end() && list->empty())
+        m_bookmarksInOddFolder.erase(list);
+}
+
+const BookmarkStore::BookmarkList *BookmarkStore::bookmarksIn(QByteArrayView folderText) const
+{
+    if (StoredText::isPlainNumber(folderText)) {
+        auto list = m_bookmarksInFolder.constFind(StoredText::leadingInt(folderText));
+        return list == m_bookmarksInFolder.cend() ? nullptr : &*list;
+    }
+    auto list = m_bookmarksInOddFolder.constFind(folderText.toByteArray());
+    return list == m_bookmarksInOddFolder.cend() ? nullptr : &*list;
+}
+
 void BookmarkStore::indexBookmark(Bookmark *bookmark)
 {
-    auto folder = m_bookmarksInFolder.find(bookmark->folderKey);
-    if (folder == m_bookmarksInFolder.end())
-        folder = m_bookmarksInFolder.insert(bookmark->folderKey, {});
-    bookmark->folderKey = folder.key(); // one shared copy of the folder id text
-    folder->insert(seqPosition(*folder, bookmark), bookmark);
+    BookmarkList &folder = folderList(bookmark);
+    if (folder.empty() || folder.back()->seq < bookmark->seq)
+        folder.push_back(bookmark);
+    else
+        folder.insert(seqPosition(folder, bookmark), bookmark);
     if (!m_oddNames.contains(bookmark))
-        m_bookmarksById.insert(bookmark->id, bookmark);
+        addToIdIndex(bookmark);
     if (!bookmark->tag.isEmpty())
         m_bookmarksByTag.insert(bookmark->tag, bookmark);
 }
 
 void BookmarkStore::unindexBookmark(Bookmark *bookmark)
 {
-    auto folder = m_bookmarksInFolder.find(bookmark->folderKey);
-    if (folder != m_bookmarksInFolder.end()) {
-        auto at = seqPosition(*folder, bookmark);
-        if (at != folder->end() && *at == bookmark)
-            folder->erase(at);
-        if (folder->empty())
-            m_bookmarksInFolder.erase(folder);
-    }
-    m_bookmarksById.remove(bookmark->id, bookmark);
+    BookmarkList &folder = folderList(bookmark);
+    auto at = seqPosition(folder, bookmark);
+    if (at != folder.end() && *at == bookmark)
+        folder.erase(at);
+    dropFolderListIfEmpty(bookmark);
+    removeFromIdIndex(bookmark);
     if (!bookmark->tag.isEmpty())
         m_bookmarksByTag.remove(bookmark->tag, bookmark);
+}
+
+// Ids are unique but in a damaged hive; among equal ids, list order decides.
+bool BookmarkStore::idBefore(const IdEntry &a, const IdEntry &b)
+{
+    return a.id != b.id ? a.id < b.id : a.bookmark->seq < b.bookmark->seq;
+}
+
+// New ids are the highest, so the index grows at its end; loading sorts once at
+// the end if the hive's order was not the ids' order.
+void BookmarkStore::addToIdIndex(Bookmark *bookmark)
+{
+    const IdEntry entry{bookmark->id, bookmark};
+    if (m_idIndex.empty() || idBefore(m_idIndex.back(), entry) || m_loading) {
+        m_idIndexSorted = m_idIndexSorted && (m_idIndex.empty() || idBefore(m_idIndex.back(), entry));
+        m_idIndex.push_back(entry);
+        return;
+    }
+    m_idIndex.insert(std::lower_bound(m_idIndex.begin(), m_idIndex.end(), entry, idBefore), entry);
+}
+
+void BookmarkStore::removeFromIdIndex(Bookmark *bookmark)
+{
+    const IdEntry entry{bookmark->id, bookmark};
+    auto at = std::lower_bound(m_idIndex.begin(), m_idIndex.end(), entry, idBefore);
+    if (at != m_idIndex.end() && at->bookmark == bookmark)
+        m_idIndex.erase(at);
+}
+
+std::pair<BookmarkStore::IdIndex::const_iterator, BookmarkStore::IdIndex::const_iterator>
+BookmarkStore::sameId(int id) const
+{
+    struct ById
+    {
+        bool operator()(const IdEntry &e, int id) const { return e.id < id; }
+        bool operator()(int id, const IdEntry &e) const { return id < e.id; }
+    };
+    return std::equal_range(m_idIndex.cbegin(), m_idIndex.cend(), id, ById());
 }
 
 void BookmarkStore::setTag(Bookmark *bookmark, const QByteArray &tag)
@@ -275,18 +368,9 @@ QByteArray BookmarkStore::valueName(const Bookmark *bookmark) const
     const auto odd = m_oddNames.constFind(bookmark);
     if (odd != m_oddNames.cend())
         return *odd;
-    return "ur" + bookmark->folderKey + '-' + QByteArray::number(bookmark->id);
+    return "ur" + QByteArray::number(bookmark->folderId) + '-' + QByteArray::number(bookmark->id);
 }
 
-template<typename Hash, typename Key>
-static auto *firstInListOrder(const Hash &hash, const Key &key)
-{
-    typename Hash::mapped_type first = nullptr;
-    for (auto [it, end] = hash.equal_range(key); it != end; ++it)
-        if (!first || (*it)->seq < first->seq)
-            first = *it;
-    return first;
-}
 
 BookmarkStore::Bookmark *BookmarkStore::bookmarkWithId(int id) const
 {
@@ -296,11 +380,14 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithId(int id) const
 BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idText) const
 {
     const int id = StoredText::leadingInt(idText);
-    Bookmark *found = idText == QByteArray::number(id) ? firstInListOrder(m_bookmarksById, id)
-                                                       : nullptr;
+    Bookmark *found = nullptr;
+    if (StoredText::isPlainNumber(idText)) {
+        auto [first, end] = sameId(id);
+        found = first == end ? nullptr : first->bookmark;
+    }
     for (auto odd = m_oddNames.cbegin(); odd != m_oddNames.cend(); ++odd) {
         auto *bookmark = const_cast<Bookmark *>(odd.key());
-        if (odd->mid(odd->indexOf('-') + 1) == idText && (!found || bookmark->seq < found->seq))
+        if (splitName(*odd)->id == idText && (!found || bookmark->seq < found->seq))
             found = bookmark;
     }
     return found;
@@ -338,8 +425,8 @@ void BookmarkStore::makeCurrent(const Bookmark *bookmark)
     m_current.reserved = QString::fromUtf8(lines.field[3]);
     m_current.rating = clampRating(StoredText::leadingInt(lines.rest));
     m_current.id = bookmark->id;
-    m_current.folderId = StoredText::leadingInt(bookmark->folderKey);
-    const Folder *folder = bookmark->folderKey == "0" ? nullptr : folderWithId(m_current.folderId);
+    m_current.folderId = bookmark->folderId;
+    const Folder *folder = folderWithId(bookmark->folderId);
     m_current.folderName = folder ? folder->name : QString();
 }
 
@@ -358,8 +445,7 @@ bool BookmarkStore::nextBookmark()
     if (!m_filtered) {
         auto at = afterSeq(m_bookmarks, m_cursor);
         next = at == m_bookmarks.end() ? nullptr : at->get();
-    } else if (auto folder = m_bookmarksInFolder.constFind(m_filter);
-               folder != m_bookmarksInFolder.cend()) {
+    } else if (const BookmarkList *folder = bookmarksIn(m_filter)) {
         auto at = afterSeq(*folder, m_cursor);
         next = at == folder->end() ? nullptr : *at;
     }
@@ -414,7 +500,8 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
         return -1;
     const int id = ++m_highestBookmarkId;
     Bookmark *bookmark =
-        appendBookmark(folderKeyOf(StoredText::leadingInt(record.folderOrKey.toUtf8())), id, {}, {});
+        appendBookmark(QByteArray::number(std::max(0, StoredText::leadingInt(record.folderOrKey.toUtf8()))),
+                       id, {}, {});
     writeBookmark(bookmark, composePlain(record));
     makeCurrent(bookmark);
     return int(m_bookmarks.size() - 1);
@@ -486,25 +573,34 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
 {
     if (!bookmark)
         return false;
-    const QByteArray target = folderKeyOf(folderId);
-    if (target == bookmark->folderKey)
+    const int target = std::max(folderId, 0);
+    if (!bookmark->oddFolder && bookmark->folderId == target)
         return true;
-    for (auto [it, end] = m_bookmarksById.equal_range(bookmark->id); it != end; ++it)
-        if ((*it)->folderKey == target)
+    for (auto [other, end] = sameId(bookmark->id); other != end; ++other)
+        if (other->bookmark != bookmark && !other->bookmark->oddFolder
+            && other->bookmark->folderId == target)
             return false; // the new value name is taken: writing it would lose that bookmark
     const QByteArray oldName = valueName(bookmark);
     unindexBookmark(bookmark);
-    bookmark->folderKey = target;
+    bookmark->folderId = target;
+    bookmark->oddFolder = false;
     if (m_oddNames.contains(bookmark)) {
-        const QByteArray idText = oldName.mid(oldName.indexOf('-') + 1);
-        m_oddNames[bookmark] = "ur" + target + '-' + idText;
+        const QByteArrayView idText = splitName(oldName)->id;
+        if (StoredText::isPlainNumber(idText))
+            m_oddNames.remove(bookmark);
+        else
+            m_oddNames[bookmark] = "ur" + QByteArray::number(target) + '-' + idText.toByteArray();
     }
     indexBookmark(bookmark);
     if (!m_keyOpen)
         return false;
+    // Renamed in place, it keeps its place in the hive's order as in the list.
+    const QByteArray newName = valueName(bookmark);
+    if (m_hive->renameValue(KeyPath, oldName, newName))
+        return true;
     HiveTransaction transaction(m_hive);
     deleteValue(oldName);
-    m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(bookmark->plain));
+    m_hive->setValue(KeyPath, newName, bookmarkCipherEncipher(bookmark->plain));
     return transaction.commit();
 }
 
@@ -662,8 +758,8 @@ void BookmarkStore::deleteFolderTree(Folder *folder, QSet<const Folder *> &done)
     done.insert(folder);
     for (Folder *child : m_childFolders.value(folder->id))
         deleteFolderTree(child, done);
-    const QByteArray folderKey = folder->valueName.mid(2);
-    const BookmarkList bookmarks = m_bookmarksInFolder.value(folderKey);
+    const BookmarkList *listed = bookmarksIn(QByteArrayView(folder->valueName).sliced(2));
+    const BookmarkList bookmarks = listed ? *listed : BookmarkList();
     QSet<const Bookmark *> removed;
     for (auto it = bookmarks.rbegin(); it != bookmarks.rend(); ++it) {
         deleteValue(valueName(*it));
@@ -710,7 +806,7 @@ FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QStr
     FolderPathResult result;
     result.folderId = QString::number(parentId);
     const QByteArray wanted = StoredText::line(address);
-    for (const Bookmark *bookmark : m_bookmarksInFolder.value(folderKeyOf(parentId))) {
+    for (const Bookmark *bookmark : m_bookmarksInFolder.value(parentId)) {
         if (splitLines(bookmark->plain).field[0] == wanted) {
             result.duplicate = true;
             result.duplicateId = QString::number(bookmark->id);

@@ -73,18 +73,31 @@ public:
 
 private:
     struct Bookmark;
+    struct IdEntry
+    {
+        int id;
+        Bookmark *bookmark;
+    };
     struct Folder;
     using BookmarkList = std::vector<Bookmark *>; // in list order
+    using IdIndex = std::vector<IdEntry>;
 
     void writeDefaultSet();
     void load();
-    void loadFolder(const QByteArray &name, const QByteArray &plain);
-    void loadBookmark(const QByteArray &name, QByteArray plain);
+    void loadFolder(QByteArrayView name, const QByteArray &plain);
+    void loadBookmark(QByteArrayView name, QByteArray plain);
     void mendParentLoops();
 
-    Bookmark *appendBookmark(QByteArray folderKey, int id, QByteArray plain, QByteArray oddName);
+    Bookmark *appendBookmark(QByteArrayView folderText, int id, QByteArray plain, QByteArray oddName);
+    BookmarkList &folderList(const Bookmark *bookmark);
+    void dropFolderListIfEmpty(const Bookmark *bookmark);
+    const BookmarkList *bookmarksIn(QByteArrayView folderText) const;
     void indexBookmark(Bookmark *bookmark);
     void unindexBookmark(Bookmark *bookmark);
+    static bool idBefore(const IdEntry &a, const IdEntry &b);
+    void addToIdIndex(Bookmark *bookmark);
+    void removeFromIdIndex(Bookmark *bookmark);
+    std::pair<IdIndex::const_iterator, IdIndex::const_iterator> sameId(int id) const;
     void setTag(Bookmark *bookmark, const QByteArray &tag);
     QByteArray valueName(const Bookmark *bookmark) const;
     Bookmark *bookmarkWithId(int id) const;
@@ -111,8 +124,11 @@ private:
     bool m_keyOpen = false;
 
     std::vector<std::unique_ptr<Bookmark>> m_bookmarks;
-    QHash<QByteArray, BookmarkList> m_bookmarksInFolder; // by folder id text
-    QMultiHash<int, Bookmark *> m_bookmarksById;
+    QHash<int, BookmarkList> m_bookmarksInFolder;           // by folder id
+    QHash<QByteArray, BookmarkList> m_bookmarksInOddFolder; // folder id texts not plain numbers
+    IdIndex m_idIndex; // sorted by id, then list order
+    bool m_idIndexSorted = true;
+    bool m_loading = false;
     QMultiHash<QByteArray, Bookmark *> m_bookmarksByTag;
     QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
     qint64 m_nextSeq = 0;

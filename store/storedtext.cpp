@@ -37,4 +37,17 @@ int leadingInt(QByteArrayView text)
     return int(negative ? -value : value);
 }
 
+bool isPlainNumber(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 10 || (text.size() > 1 && text[0] == '0'))
+        return false;
+    qint64 value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return value <= std::numeric_limits<int>::max();
+}
+
 } // namespace StoredText

@@ -18,4 +18,8 @@ QByteArray line(const QString &text, char lineFeedStandIn = ' ');
 // the C library reads it; saturates at the 32-bit limits, 0 when none.
 int leadingInt(QByteArrayView text);
 
+// Whether the text is exactly how a number between 0 and 2^31-1 is written:
+// digits only, no leading zero.
+bool isPlainNumber(QByteArrayView text);
+
 } // namespace StoredText

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -27,7 +28,13 @@ public:
     // Overwriting keeps the value's place in the enumeration order.
     virtual bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) = 0;
     virtual bool deleteValue(const QString &key, const QByteArray &name) = 0;
-    virtual QList<HiveValue> enumerateValues(const QString &key) = 0;
+    // Gives a value a new name, keeping its data and its place; false when the
+    // value is missing or the new name is taken.
+    virtual bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) = 0;
+    // Visits every value of a key in enumeration order, without copying them.
+    using ValueVisitor = std::function<void(QByteArrayView name, QByteArrayView data)>;
+    virtual void visitValues(const QString &key, const ValueVisitor &visit) = 0;
+    QList<HiveValue> enumerateValues(const QString &key);
     virtual void flush() = 0;
     virtual void close() = 0;
 

@@ -52,15 +52,26 @@ bool MemoryHive::deleteValue(const QString &key, const QByteArray &name)
     return true;
 }
 
-QList<HiveValue> MemoryHive::enumerateValues(const QString &key)
+bool MemoryHive::renameValue(const QString &key, const QByteArray &from, const QByteArray &to)
 {
-    QList<HiveValue> values;
-    if (Key *k = findKey(key)) {
-        values.reserve(qsizetype(k->bySeq.size()));
+    Key *k = findKey(key);
+    if (!k || k->seqOfName.contains(to.toLower()))
+        return false;
+    auto seq = k->seqOfName.find(from.toLower());
+    if (seq == k->seqOfName.end())
+        return false;
+    const qint64 kept = *seq;
+    k->seqOfName.erase(seq);
+    k->seqOfName.insert(to.toLower(), kept);
+    k->bySeq[kept].name = to;
+    return true;
+}
+
+void MemoryHive::visitValues(const QString &key, const ValueVisitor &visit)
+{
+    if (Key *k = findKey(key))
         for (const auto &[seq, value] : k->bySeq)
-            values.append(value);
-    }
-    return values;
+            visit(value.name, value.data);
 }
 
 void MemoryHive::beginTransaction()

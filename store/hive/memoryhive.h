@@ -17,7 +17,8 @@ public:
     std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override;
     bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
     bool deleteValue(const QString &key, const QByteArray &name) override;
-    QList<HiveValue> enumerateValues(const QString &key) override;
+    bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override;
+    void visitValues(const QString &key, const ValueVisitor &visit) override;
     void flush() override {}
     void close() override {}
     void beginTransaction() override;

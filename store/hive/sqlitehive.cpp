@@ -27,7 +27,10 @@ constexpr const char *StatementSql[] = {
     "INSERT INTO hive_values(key, name, type, data) SELECT ?1, ?2, 1, ?3 "
     "WHERE EXISTS (SELECT 1 FROM hive_keys WHERE path = ?1)",
     "DELETE FROM hive_values WHERE key = ?1 AND name = ?2",
-    "SELECT name, data FROM hive_values WHERE key = ?1 ORDER BY seq",
+    "UPDATE hive_values SET name = ?3 WHERE key = ?1 AND name = ?2",
+    // Walks the table in seq order; most values sit under one key, so the index
+    // and a sort would only cost.
+    "SELECT name, data FROM hive_values WHERE +key = ?1 ORDER BY seq",
 };
 
 constexpr QByteArrayView SqliteMagic("SQLite format 3\0", 16);
@@ -57,6 +60,11 @@ public:
         return *this;
     }
     int step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_MISUSE; }
+    QByteArrayView view(int index) const
+    {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, index));
+        return QByteArrayView(bytes, sqlite3_column_bytes(m_stmt, index));
+    }
     QByteArray column(int index) const
     {
         const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, index));
@@ -83,14 +91,25 @@ QString SqliteHive::lastError() const
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
 }
 
+QByteArray SqliteHive::firstText(const char *sql)
+{
+    sqlite3_stmt *stmt = nullptr;
+    QByteArray text;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) == SQLITE_OK
+        && sqlite3_step(stmt) == SQLITE_ROW)
+        text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+    sqlite3_finalize(stmt);
+    return text;
+}
+
 bool SqliteHive::exec(const char *sql)
 {
     return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// A file that exists must be an SQLite database that passes a quick check, before
-// anything may write to it.
-bool SqliteHive::checkSound(const QString &path)
+// A file that exists must be a hive (and, when asked, pass a quick check of every
+// page) before anything may write to it.
+bool SqliteHive::checkSound(const QString &path, Check check)
 {
     QFile file(path);
     if (!file.exists() || file.size() == 0)
@@ -103,29 +122,33 @@ bool SqliteHive::checkSound(const QString &path)
         m_error = QObject::tr("The file is not a Harbrow data file.");
         return false;
     }
-    sqlite3_stmt *check = nullptr;
-    bool sound = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &check, nullptr) == SQLITE_OK
-              && sqlite3_step(check) == SQLITE_ROW
-              && qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(check, 0)), "ok") == 0;
-    if (!sound)
+    if (firstText("SELECT count(*) FROM sqlite_master WHERE name = 'hive_values'") != "1") {
+        m_error = QObject::tr("The file is damaged or is not a Harbrow data file (%1).")
+                      .arg(lastError());
+        return false;
+    }
+    if (check == Check::Full && firstText("PRAGMA quick_check(1)") != "ok") {
         m_error = QObject::tr("The file is damaged (%1).").arg(lastError());
-    sqlite3_finalize(check);
-    return sound;
+        return false;
+    }
+    return true;
 }
 
-SqliteHive::OpenResult SqliteHive::open(const QString &path)
+SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
 {
     close();
     m_error.clear();
     const QByteArray file = QFile::encodeName(path);
-    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+    // One connection used from one thread: no need for SQLite's own locking.
+    if (sqlite3_open_v2(file.constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
         m_error = QObject::tr("The file cannot be opened (%1).").arg(lastError());
         close();
         return OpenResult::Damaged;
     }
     sqlite3_busy_timeout(m_db, 2000);
-    if (!checkSound(path)) {
+    if (!checkSound(path, check)) {
         close();
         return OpenResult::Damaged;
     }
@@ -186,14 +209,19 @@ bool SqliteHive::deleteValue(const QString &key, const QByteArray &name)
         && sqlite3_changes(m_db) > 0;
 }
 
-QList<HiveValue> SqliteHive::enumerateValues(const QString &key)
+bool SqliteHive::renameValue(const QString &key, const QByteArray &from, const QByteArray &to)
 {
-    QList<HiveValue> values;
+    Bound rename(statement(Rename));
+    return rename.text(1, key.toUtf8()).text(2, from).text(3, to).step() == SQLITE_DONE
+        && sqlite3_changes(m_db) > 0;
+}
+
+void SqliteHive::visitValues(const QString &key, const ValueVisitor &visit)
+{
     Bound rows(statement(Enumerate));
     rows.text(1, key.toUtf8());
     while (rows.step() == SQLITE_ROW)
-        values.append(HiveValue{rows.column(0), rows.column(1)});
-    return values;
+        visit(rows.view(0), rows.view(1));
 }
 
 void SqliteHive::flush()

@@ -13,6 +13,8 @@ class SqliteHive final : public Hive
 {
 public:
     enum class OpenResult { Opened, Damaged };
+    // Full reads every page once to find damage before anything is written.
+    enum class Check { Header, Full };
 
     SqliteHive();
     ~SqliteHive() override;
@@ -20,7 +22,7 @@ public:
 
     // Opens or creates the file. A file that is not a sound hive is left
     // untouched: the result is Damaged and errorString() says why.
-    OpenResult open(const QString &path);
+    OpenResult open(const QString &path, Check check = Check::Full);
     QString errorString() const { return m_error; }
     bool isOpen() const { return m_db != nullptr; }
 
@@ -28,7 +30,8 @@ public:
     std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override;
     bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
     bool deleteValue(const QString &key, const QByteArray &name) override;
-    QList<HiveValue> enumerateValues(const QString &key) override;
+    bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override;
+    void visitValues(const QString &key, const ValueVisitor &visit) override;
     void flush() override;
     void close() override;
     void beginTransaction() override;
@@ -37,11 +40,12 @@ public:
 
 private:
     class Statement;
-    enum StatementId { InsertKey, Query, Update, Insert, Delete, Enumerate, StatementCount };
+    enum StatementId { InsertKey, Query, Update, Insert, Delete, Rename, Enumerate, StatementCount };
 
     bool exec(const char *sql);
     sqlite3_stmt *statement(StatementId id);
-    bool checkSound(const QString &path);
+    bool checkSound(const QString &path, Check check);
+    QByteArray firstText(const char *sql);
     QString lastError() const;
 
     sqlite3 *m_db = nullptr;

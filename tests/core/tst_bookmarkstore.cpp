@@ -36,6 +36,7 @@ private slots:
     void oddValuesAreReadSafely_data();
     void oddValuesAreReadSafely();
     void storedLinesStaySeparate();
+    void unusualValueNamesKeepTheirData();
 
 private:
     std::unique_ptr<SqliteHive> openHive();
@@ -434,6 +435,44 @@ void TestBookmarkStore::storedLinesStaySeparate()
     const int folder = store.addFolder("bad\nname", 0);
     QCOMPARE(plainValues(*m_hive).value("gr" + QByteArray::number(folder)),
              QByteArray("bad name\n0"));
+    verifyFileMatches(store);
+}
+
+// Names written by other tools or older versions: found where the name says,
+// and moved or deleted under their own name, never a guessed one.
+void TestBookmarkStore::unusualValueNamesKeepTheirData()
+{
+    putPlain("gr5", "Five");
+    putPlain("ur5-0012", "http://lead\nleading zero id\n\n\n1");
+    putPlain("ur05-13", "http://odd\nleading zero folder\n\n\n2");
+    putPlain("xur5-14", "http://x\nprefixed\n\n\n3");
+    putPlain("ur5", "http://n\nno dash\n\n\n4");
+    BookmarkStore store(m_hive.get());
+    QCOMPARE(store.bookmarkCount(), 3); // the one without a dash can never be listed
+
+    QStringList five;
+    store.beginBookmarkScan("5");
+    while (store.nextBookmark())
+        five << store.currentBookmark().title;
+    QCOMPARE(five, (QStringList{"leading zero id", "prefixed"}));
+    store.beginBookmarkScan("05");
+    QVERIFY(store.nextBookmark());
+    QCOMPARE(store.currentBookmark().folderName, QStringLiteral("Five"));
+
+    QVERIFY(store.selectBookmarkById("0012"));
+    QVERIFY(!store.selectBookmarkById("12"));
+    QVERIFY(store.selectBookmarkById("13"));
+    QVERIFY(store.moveBookmarkById(13, 0));
+    QVERIFY(store.deleteBookmarkById(14));
+    const auto values = plainValues(*m_hive);
+    QVERIFY(!values.contains("ur05-13"));
+    QVERIFY(values.value("ur0-13").startsWith("http://odd"));
+    QVERIFY(!values.contains("xur5-14"));
+    QVERIFY(values.contains("ur5-0012"));
+    QVERIFY(values.contains("ur5"));
+    QCOMPARE(store.addFolder("Next", 0), 101);
+    store.addBookmark({"http://n", "n", {}, {}, 0, "0"});
+    QCOMPARE(store.currentBookmark().id, 1001);
     verifyFileMatches(store);
 }
 

@@ -1,0 +1,10 @@
+#include "store/hive/hive.h"
+
+QList<HiveValue> Hive::enumerateValues(const QString &key)
+{
+    QList<HiveValue> values;
+    visitValues(key, [&values](QByteArrayView name, QByteArrayView data) {
+        values.append(HiveValue{name.toByteArray(), data.toByteArray()});
+    });
+    return values;
+}
