@@ -204,8 +204,9 @@ void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain)
     m_highestBookmarkId = std::max(m_highestBookmarkId, id);
 }
 
-// A damaged hive may hold folders whose parent chain loops; each loop's first
-// folder in list order is taken as top-level so every walk ends.
+// A damaged hive may hold folders whose parent chain loops, or whose parent is
+// missing; each loop's first folder in list order, and each orphan, is taken as
+// top-level so that every walk ends and every folder can be seen.
 void BookmarkStore::mendParentLoops()
 {
     enum State { Unseen, OnPath, Done };
@@ -217,7 +218,10 @@ void BookmarkStore::mendParentLoops()
         while (folder && state.value(folder, Unseen) == Unseen) {
             state[folder] = OnPath;
             path.push_back(folder);
-            folder = folder->parentId == 0 ? nullptr : folderWithId(folder->parentId);
+            Folder *parent = folder->parentId == 0 ? nullptr : folderWithId(folder->parentId);
+            if (!parent)
+                folder->parentId = 0; // its parent is gone: show it at the top
+            folder = parent;
         }
         if (folder && state.value(folder) == OnPath) {
             auto loop = std::find(path.begin(), path.end(), folder);
@@ -354,13 +358,19 @@ BookmarkStore::sameId(int id) const
     return std::equal_range(m_idIndex.cbegin(), m_idIndex.cend(), id, ById());
 }
 
+// A tag names one bookmark: a row's tag left on a bookmark that has since left
+// the folder must never answer for the row that carries it now.
 void BookmarkStore::setTag(Bookmark *bookmark, const QByteArray &tag)
 {
     if (!bookmark->tag.isEmpty())
         m_bookmarksByTag.remove(bookmark->tag, bookmark);
-    bookmark->tag = tag;
-    if (!tag.isEmpty())
+    if (!tag.isEmpty()) {
+        for (Bookmark *holder : m_bookmarksByTag.values(tag))
+            holder->tag.clear();
+        m_bookmarksByTag.remove(tag);
         m_bookmarksByTag.insert(tag, bookmark);
+    }
+    bookmark->tag = tag;
 }
 
 QByteArray BookmarkStore::valueName(const Bookmark *bookmark) const
