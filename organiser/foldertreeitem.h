@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QTreeWidgetItem>
+
+// An item of a folder tree: a label, an image and a selected image (indexes
+// into the tree's pictures) and a 32-bit id. Images 0 and 1 mark a folder;
+// anything above 1 marks a bookmark shown in the tree.
+class FolderTreeItem final : public QTreeWidgetItem
+{
+public:
+    static constexpr int ItemType = QTreeWidgetItem::UserType + 1;
+    enum Role {
+        IdRole = Qt::UserRole,
+        ImageRole,
+        SelectedImageRole,
+    };
+
+    FolderTreeItem(const QString &label, int image, int selectedImage, int id);
+
+    // The picture follows the selection, as the selected image says.
+    QVariant data(int column, int role) const override;
+
+    static int id(const QTreeWidgetItem *item);
+    static int image(const QTreeWidgetItem *item);
+    static int selectedImage(const QTreeWidgetItem *item);
+    static bool isFolder(const QTreeWidgetItem *item) { return image(item) <= 1; }
+};

@@ -1,0 +1,207 @@
+#include "organiser/sortablelist.h"
+
+#include "app/harbrowapp.h"
+#include "organiser/foldertree.h"
+#include "organiser/rowquicksort.h"
+
+#include <QDrag>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QItemSelection>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSet>
+#include <QToolTip>
+
+namespace {
+
+// Long addresses are cut so the tip stays one readable line.
+constexpr qsizetype TipLength = 79;
+
+} // namespace
+
+struct SortableList::SortRow
+{
+    QString text;
+    QTreeWidgetItem *item;
+};
+
+SortableList::SortableList(QWidget *parent) : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    // The header emits clicks for the left button only.
+    connect(header(), &QHeaderView::sectionClicked, this, &SortableList::sortByHeader);
+}
+
+void SortableList::sortByHeader(int column)
+{
+    m_ascending = column != m_lastSortColumn || !m_ascending;
+    m_lastSortColumn = column;
+    sortRows(column, m_ascending);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column, m_ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+// Sorts the rows in place by their text in a column; true when any row moved.
+bool SortableList::sortByText(std::vector<SortRow> &rows, bool ascending)
+{
+    auto compare = [](const SortRow &a, const SortRow &b) {
+        return QString::compare(a.text, b.text, Qt::CaseInsensitive);
+    };
+    RowQuicksort<SortRow, decltype(compare)> quicksort(rows, compare, ascending);
+    quicksort.sort(0, qsizetype(rows.size()) - 1);
+    m_comparisons = quicksort.comparisons();
+    return quicksort.moved();
+}
+
+bool SortableList::sortRows(int column, bool ascending, int low, int high)
+{
+    m_comparisons = 0;
+    const int rows = topLevelItemCount();
+    if (column < 0 || column >= header()->count())
+        return false;
+    if (high == -1 || high >= rows)
+        high = rows - 1;
+    low = std::max(low, 0);
+    if (low >= high)
+        return false;
+
+    std::vector<SortRow> sorted;
+    sorted.reserve(std::size_t(high - low + 1));
+    for (int row = low; row <= high; ++row) {
+        QTreeWidgetItem *item = topLevelItem(row);
+        sorted.push_back({item->text(column), item});
+    }
+    if (!sortByText(sorted, ascending))
+        return true;
+
+    std::vector<QTreeWidgetItem *> order;
+    order.reserve(std::size_t(rows));
+    for (int row = 0; row < low; ++row)
+        order.push_back(topLevelItem(row));
+    for (const SortRow &row : sorted)
+        order.push_back(row.item);
+    for (int row = high + 1; row < rows; ++row)
+        order.push_back(topLevelItem(row));
+    reorderRows(order);
+    return true;
+}
+
+void SortableList::setSortedRows(const QList<QTreeWidgetItem *> &rows, int column, bool ascending)
+{
+    std::vector<SortRow> sorted;
+    sorted.reserve(std::size_t(rows.size()));
+    for (QTreeWidgetItem *item : rows)
+        sorted.push_back({item->text(column), item});
+    m_comparisons = 0;
+    if (column >= 0 && column < header()->count() && sorted.size() > 1)
+        sortByText(sorted, ascending);
+    QList<QTreeWidgetItem *> order;
+    order.reserve(rows.size());
+    for (const SortRow &row : sorted)
+        order.append(row.item);
+    clear();
+    addTopLevelItems(order);
+}
+
+void SortableList::removeRows(const QList<QTreeWidgetItem *> &rows)
+{
+    // Row by row, every removal walks the rest of the list; past a few rows it
+    // is cheaper to lay the list out again with the rows that stay.
+    constexpr qsizetype OneByOne = 16;
+    if (rows.size() <= OneByOne) {
+        qDeleteAll(rows);
+        return;
+    }
+    const QSet<QTreeWidgetItem *> gone(rows.cbegin(), rows.cend());
+    std::vector<QTreeWidgetItem *> kept;
+    kept.reserve(std::size_t(topLevelItemCount()));
+    for (int row = 0; row < topLevelItemCount(); ++row)
+        if (!gone.contains(topLevelItem(row)))
+            kept.push_back(topLevelItem(row));
+    if (gone.contains(currentItem()))
+        setCurrentItem(nullptr);
+    reorderRows(kept);
+    qDeleteAll(rows);
+}
+
+// Moves whole items, so texts, icons, data and flags go along; selection and
+// focus are put back on the same items afterwards.
+void SortableList::reorderRows(const std::vector<QTreeWidgetItem *> &order)
+{
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    const QSet<QTreeWidgetItem *> wasSelected(selected.cbegin(), selected.cend());
+    QTreeWidgetItem *current = currentItem();
+    const int scroll = verticalScrollBar()->value();
+
+    const QSignalBlocker blocker(this);
+    invisibleRootItem()->takeChildren();
+    addTopLevelItems(QList<QTreeWidgetItem *>(order.cbegin(), order.cend()));
+
+    QItemSelection selection;
+    int runStart = -1;
+    const int rows = int(order.size());
+    for (int row = 0; row <= rows; ++row) {
+        const bool on = row < rows && wasSelected.contains(order[std::size_t(row)]);
+        if (on && runStart < 0)
+            runStart = row;
+        if (!on && runStart >= 0) {
+            selection.select(indexFromItem(topLevelItem(runStart)),
+                             indexFromItem(topLevelItem(row - 1), columnCount() - 1));
+            runStart = -1;
+        }
+    }
+    if (current)
+        selectionModel()->setCurrentIndex(indexFromItem(current), QItemSelectionModel::NoUpdate);
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(scroll);
+}
+
+bool SortableList::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        showAddressTip(static_cast<QHelpEvent *>(event));
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
+void SortableList::showAddressTip(QHelpEvent *event)
+{
+    const QTreeWidgetItem *item = itemAt(event->pos());
+    QString address = item ? item->text(AddressColumn) : QString();
+    if (address.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return;
+    }
+    if (address.size() > TipLength)
+        address = address.left(TipLength) + QChar(0x2026);
+    QRect row = visualItemRect(item);
+    row.setLeft(0);
+    row.setRight(viewport()->width());
+    QToolTip::showText(event->globalPos(), address, viewport(), row);
+}
+
+// Bookmark rows dragged out of the list; the folder tree takes them when the
+// bookmark-drag flag says the drag is ours.
+void SortableList::startDrag(Qt::DropActions)
+{
+    if (selectedItems().isEmpty())
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(FolderTree::bookmarkDragData().release());
+    drag->setPixmap(currentItem() ? currentItem()->icon(0).pixmap(iconSize()) : QPixmap());
+    HarbrowApp::setBookmarkDragging(true);
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    HarbrowApp::setBookmarkDragging(false);
+}
