@@ -317,7 +317,7 @@ void BookmarkStore::unindexBookmark(Bookmark *bookmark)
     dropFolderListIfEmpty(bookmark);
     removeFromIdIndex(bookmark);
     if (!bookmark->tag.isEmpty())
-        m_bookmarksByTag.remove(bookmark->tag, bookmark);
+        m_bookmarksByTag.remove(bookmark->tag);
 }
 
 // Ids are unique but in a damaged hive; among equal ids, list order decides.
@@ -362,13 +362,15 @@ BookmarkStore::sameId(int id) const
 // the folder must never answer for the row that carries it now.
 void BookmarkStore::setTag(Bookmark *bookmark, const QByteArray &tag)
 {
+    if (bookmark->tag == tag)
+        return; // a folder listed again hands out the same tags
     if (!bookmark->tag.isEmpty())
-        m_bookmarksByTag.remove(bookmark->tag, bookmark);
+        m_bookmarksByTag.remove(bookmark->tag);
     if (!tag.isEmpty()) {
-        for (Bookmark *holder : m_bookmarksByTag.values(tag))
+        Bookmark *&holder = m_bookmarksByTag[tag];
+        if (holder)
             holder->tag.clear();
-        m_bookmarksByTag.remove(tag);
-        m_bookmarksByTag.insert(tag, bookmark);
+        holder = bookmark;
     }
     bookmark->tag = tag;
 }
@@ -406,7 +408,7 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idT
 BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QByteArray &tag) const
 {
     if (!tag.isEmpty())
-        return firstInListOrder(m_bookmarksByTag, tag);
+        return m_bookmarksByTag.value(tag);
     for (const auto &bookmark : m_bookmarks)
         if (bookmark->tag.isEmpty())
             return bookmark.get();

@@ -129,7 +129,7 @@ private:
     IdIndex m_idIndex; // sorted by id, then list order
     bool m_idIndexSorted = true;
     bool m_loading = false;
-    QMultiHash<QByteArray, Bookmark *> m_bookmarksByTag;
+    QHash<QByteArray, Bookmark *> m_bookmarksByTag; // a tag names one bookmark
     QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
     qint64 m_nextSeq = 0;
 
