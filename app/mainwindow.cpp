@@ -1,12 +1,149 @@
 #include "app/mainwindow.h"
 
-#include "store/bookmarkstore.h"
+#include "app/aboutdialog.h"
+#include "app/appicons.h"
+#include "app/favouriteswindow.h"
+#include "app/vxmaintabctrl.h"
+#include "res/ids.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
 
 MainWindow::MainWindow(Hive *hive, QWidget *parent)
-    : QDialog(parent), m_store(std::make_unique<BookmarkStore>(hive))
+    : QDialog(parent), m_menuBar(new QMenuBar(this)), m_tabs(new VXMainTabCtrl(this))
 {
     setWindowTitle(tr("Harbrow"));
-    setGeometry(10, 10, 700, 510);
+    setWindowIcon(AppIcons::application());
+    // A dialog for the modal run, framed like a main window (minimise, maximise).
+    setWindowFlags(Qt::Window);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_tabs);
+
+    createMenus();
+    createPages(hive);
+    connect(m_tabs, &VXTabCtrl::tabClicked, this, &MainWindow::repaintBookmarkListIfShown);
+
+    move(10, 10);
+    resize(700, 510);
 }
 
-MainWindow::~MainWindow() = default;
+// Pages go before anything that cleans up after them.
+MainWindow::~MainWindow()
+{
+    destroyPages();
+}
+
+FavouritesWindow *MainWindow::favouritesWindow() const
+{
+    return m_favouritesWindow;
+}
+
+void MainWindow::createMenus()
+{
+    QMenu *file = m_menuBar->addMenu(tr("&File"));
+    QAction *options = file->addAction(tr("&Options"), this, &MainWindow::showOptions);
+    options->setData(Ids::Options);
+    QAction *exit = file->addAction(tr("E&xit"), this, &QDialog::accept);
+    exit->setData(Ids::Exit);
+
+    QMenu *help = m_menuBar->addMenu(tr("&Help"));
+    QAction *helpOnWeb = help->addAction(tr("Help on &Web"), this, &MainWindow::openHelpOnWeb);
+    helpOnWeb->setData(Ids::HelpOnWeb);
+    QAction *about = help->addAction(tr("&About"), this, &MainWindow::showAbout);
+    about->setData(Ids::About);
+}
+
+// Start and browser pages are empty until they are built; the tab indexes stay fixed.
+void MainWindow::createPages(Hive *hive)
+{
+    m_browserPage = new QWidget;
+    m_browserPage->setObjectName(QStringLiteral("browserPage"));
+    m_favouritesWindow = new FavouritesWindow(hive, this);
+    m_startPage = new QWidget;
+    m_startPage->setObjectName(QStringLiteral("startPage"));
+
+    m_tabs->addPage(m_startPage, tr("Home"), true);
+    m_tabs->addPage(m_browserPage, tr("Browser"), false);
+    m_tabs->addPage(m_favouritesWindow, tr("Favorites"), false);
+}
+
+void MainWindow::selectPage(int index)
+{
+    QWidget *page = nullptr;
+    QWidget *focus = nullptr;
+    switch (index) {
+    case HomePage:
+        page = m_startPage;
+        focus = this;
+        break;
+    case BrowserPage:
+        page = focus = m_browserPage;
+        break;
+    case FavouritesPage:
+        page = focus = m_favouritesWindow;
+        break;
+    default:
+        page = focus = m_startPage;
+        break;
+    }
+    if (!page || m_tabs->indexOf(page) < 0)
+        return;
+    m_tabs->setCurrentWidget(page);
+    focus->setFocus(Qt::OtherFocusReason);
+    if (index == FavouritesPage)
+        page->update();
+}
+
+void MainWindow::navigateBrowser(const QString &url)
+{
+    Q_UNUSED(url)
+}
+
+void MainWindow::navigateBrowser2(const QVariant &url)
+{
+    Q_UNUSED(url)
+}
+
+void MainWindow::done(int result)
+{
+    destroyPages();
+    QDialog::done(result);
+}
+
+// Escape must not end the application; only "Exit" and closing the window do.
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainWindow::showOptions() {}
+
+void MainWindow::openHelpOnWeb() {}
+
+void MainWindow::showAbout()
+{
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::repaintBookmarkListIfShown(int tab)
+{
+    if (tab == FavouritesPage && m_favouritesWindow)
+        m_favouritesWindow->repaintBookmarkList();
+}
+
+void MainWindow::destroyPages()
+{
+    delete m_browserPage.data();
+    delete m_favouritesWindow.data();
+    delete m_startPage.data();
+}

@@ -1,22 +1,65 @@
 #pragma once
 
+#include "app/privacyoptions.h"
+
 #include <QDialog>
+#include <QPointer>
 
-#include <memory>
-
-class BookmarkStore;
+class FavouritesWindow;
 class Hive;
+class QMenuBar;
+class VXMainTabCtrl;
 
-// Placeholder until the real main window lands: owns the store so that a first
-// start writes the default collection.
+// The application's one top-level window, run modally by start-up: the menu
+// bar over three fixed tabs, "Home" (0), "Browser" (1) and "Favorites" (2).
+// Pages call back through selectPage and navigateBrowser. However the window
+// ends, its pages are destroyed first: browser, favourites, start page.
 class MainWindow final : public QDialog
 {
     Q_OBJECT
 
 public:
+    enum Page { HomePage = 0, BrowserPage = 1, FavouritesPage = 2 };
+
     explicit MainWindow(Hive *hive, QWidget *parent = nullptr);
     ~MainWindow() override;
+    Q_DISABLE_COPY_MOVE(MainWindow)
+
+    PrivacyOptions &privacyOptions() { return m_privacyOptions; }
+    const PrivacyOptions &privacyOptions() const { return m_privacyOptions; }
+
+    QMenuBar *menuBar() const { return m_menuBar; }
+    VXMainTabCtrl *tabs() const { return m_tabs; }
+    QWidget *startPage() const { return m_startPage; }
+    QWidget *browserPage() const { return m_browserPage; }
+    FavouritesWindow *favouritesWindow() const;
+
+    void done(int result) override;
+
+public slots:
+    // Brings a page and its tab to the front; any index but 1 and 2 means "Home".
+    void selectPage(int index);
+    void navigateBrowser(const QString &url);
+    void navigateBrowser2(const QVariant &url);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private slots:
+    void showOptions();
+    void openHelpOnWeb();
+    void showAbout();
 
 private:
-    std::unique_ptr<BookmarkStore> m_store;
+    void createMenus();
+    void createPages(Hive *hive);
+    void repaintBookmarkListIfShown(int tab);
+    void destroyPages();
+
+    PrivacyOptions m_privacyOptions;
+    QPointer<QWidget> m_browserPage;
+    QPointer<FavouritesWindow> m_favouritesWindow;
+    QPointer<QWidget> m_startPage;
+    QMenuBar *m_menuBar;
+    VXMainTabCtrl *m_tabs;
 };

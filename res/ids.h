@@ -2,4 +2,38 @@
 
 // Command and control ids, named once. Actions carry their command id.
 namespace Ids {
+
+// Main window menu.
+inline constexpr int HelpOnWeb = 32829;
+inline constexpr int About = 32830;
+inline constexpr int Exit = 32832;
+inline constexpr int Options = 32856;
+
+// Favourites window toolbar; AddBookmark is also the browser page's "Add Favourites".
+inline constexpr int AddBookmark = 32836;
+inline constexpr int EditBookmark = 32837;
+inline constexpr int DeleteBookmark = 32838;
+inline constexpr int ImportBookmarks = 32839;
+inline constexpr int GoToBookmark = 32841;
+inline constexpr int AddFolder = 32842;
+inline constexpr int RemoveFolder = 32843;
+inline constexpr int GoHome = 32844;
+
+// Bookmarks page: the bookmark list's and the folder tree's context menus.
+inline constexpr int ListGo = 32789;
+inline constexpr int ListAdd = 32790;
+inline constexpr int ListProperties = 32791;
+inline constexpr int ListDelete = 32792;
+inline constexpr int ListMoveTo = 32793;
+inline constexpr int ListSelectAll = 32794;
+inline constexpr int FolderAdd = 1006;
+inline constexpr int FolderDelete = 1007;
+inline constexpr int FolderRename = 1008;
+
+// Organize page: its context menu.
+inline constexpr int OrganizeCreateFolder = 32798;
+inline constexpr int OrganizeDelete = 32799;
+inline constexpr int OrganizeRename = 32800;
+inline constexpr int OrganizeEdit = 32802;
+
 } // namespace Ids

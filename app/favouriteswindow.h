@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+class BookmarksPagePlaceholder;
+class Hive;
+class MainWindow;
+class OrganizePagePlaceholder;
+class QAction;
+class QToolBar;
+class VXMainTabCtrl;
+
+// The "Favorites" page of the main window: a toolbar over a tab control with
+// the bookmarks page and the Organize page. The toolbar's enabled set follows
+// the page in front. Toolbar commands leave as signals, wired to the pages in
+// one place (connectPages).
+class FavouritesWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MinimumWidth = 635;
+    static constexpr int MinimumHeight = 300;
+
+    FavouritesWindow(Hive *hive, MainWindow *mainWindow, QWidget *parent = nullptr);
+    ~FavouritesWindow() override;
+    Q_DISABLE_COPY_MOVE(FavouritesWindow)
+
+    // The action carrying a command id of res/ids.h, or null.
+    QAction *action(int commandId) const;
+    QToolBar *toolBar() const { return m_toolBar; }
+    VXMainTabCtrl *tabs() const { return m_tabs; }
+    BookmarksPagePlaceholder *bookmarksPage() const;
+    OrganizePagePlaceholder *organizePage() const;
+    bool isOrganizeMode() const { return m_organizeMode; }
+
+public slots:
+    // Has the bookmarks page add a bookmark, prefilled with title and address.
+    void offerBookmark(const QString &title, const QString &address);
+    void refreshOrganizeTree();
+    void refreshBookmarksPage();
+    void repaintBookmarkList();
+    // Opens the browser's home page; the browser brings its own tab forward.
+    void goHome();
+
+signals:
+    void addBookmarkRequested(const QString &title, const QString &address);
+    void editBookmarkRequested();
+    void deleteBookmarksRequested();
+    void importRequested();
+    void openBookmarksRequested();
+    void createFolderRequested();
+    void removeFolderRequested();
+    void homeRequested();
+    void organizeTreeRefreshRequested();
+    void bookmarksPageRefreshRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createActions();
+    void createToolBar();
+    void createPages(Hive *hive);
+    void connectPages();
+    void followSelectedTab(int index);
+    void enableButtonSet(bool organize);
+
+    QPointer<BookmarksPagePlaceholder> m_bookmarksPage;
+    QPointer<OrganizePagePlaceholder> m_organizePage;
+    VXMainTabCtrl *m_tabs;
+    QPointer<MainWindow> m_mainWindow;
+    bool m_organizeMode = false;
+    QToolBar *m_toolBar;
+    QHash<int, QAction *> m_actions;
+};

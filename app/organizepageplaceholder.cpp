@@ -1,0 +1,5 @@
+#include "app/organizepageplaceholder.h"
+
+OrganizePagePlaceholder::OrganizePagePlaceholder(QWidget *parent) : QWidget(parent) {}
+
+OrganizePagePlaceholder::~OrganizePagePlaceholder() = default;

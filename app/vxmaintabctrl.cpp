@@ -1,0 +1,5 @@
+#include "app/vxmaintabctrl.h"
+
+VXMainTabCtrl::VXMainTabCtrl(QWidget *parent) : VXTabCtrl(parent) {}
+
+VXMainTabCtrl::~VXMainTabCtrl() = default;
