@@ -1,0 +1,563 @@
+#include "organiser/bookmarkspage.h"
+
+#include "controls/prompts.h"
+#include "controls/splitterbar.h"
+#include "organiser/bookmarkdialog.h"
+#include "organiser/foldernamedialog.h"
+#include "organiser/foldertree.h"
+#include "organiser/foldertreeitem.h"
+#include "organiser/movetofolderdialog.h"
+#include "organiser/organiserpictures.h"
+#include "organiser/sortablelist.h"
+#include "organiser/starratingdelegate.h"
+#include "res/ids.h"
+#include "store/bookmarkstore.h"
+#include "store/productsite.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace {
+
+constexpr int InitialTreeWidth = 180;
+constexpr int BarWidth = 5;
+constexpr int MinimumPaneWidth = 50;
+constexpr int OpenWithoutAsking = 3;
+const QString ProtectedLabel = QStringLiteral("Favorites");
+
+bool hasKnownScheme(const QString &address)
+{
+    qsizetype start = 0;
+    while (start < address.size() && address.at(start).isSpace())
+        ++start;
+    const QString copy = address.mid(start).toLower();
+    for (const char *scheme : {"http:", "https:", "ftp:", "file:"})
+        if (copy.startsWith(QLatin1String(scheme)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+BookmarksPage::BookmarksPage(Hive *hive, QWidget *parent)
+    : QWidget(parent), m_store(std::make_unique<BookmarkStore>(hive)),
+      m_rowIcon(OrganiserPictures::bookmark())
+{
+    createViews();
+    createActions();
+    fillTree();
+    fillList();
+    m_list->setFocus();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { noteFocus(now); });
+}
+
+BookmarksPage::~BookmarksPage() = default;
+
+void BookmarksPage::createViews()
+{
+    m_tree = new FolderTree(this);
+    m_tree->setHeaderHidden(true);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_tree->installEventFilter(this);
+
+    m_list = new SortableList(this);
+    m_list->setHeaderLabels({tr("Title"), tr("Web address"), tr("Star rating")});
+    m_list->setColumnWidth(TitleColumn, 150);
+    m_list->setColumnWidth(AddressColumn, 230);
+    m_list->setColumnWidth(RatingColumn, 60);
+    m_list->setItemDelegateForColumn(RatingColumn, new StarRatingDelegate(m_list));
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->installEventFilter(this);
+
+    m_splitter = new SplitterBar(this);
+    m_splitter->setMinimumWidths(MinimumPaneWidth, MinimumPaneWidth);
+    m_splitter->addLeftPane(m_tree);
+    m_splitter->addRightPane(m_list);
+    m_tree->setGeometry(0, 0, InitialTreeWidth, height());
+    m_splitter->setGeometry(InitialTreeWidth + 1, 0, BarWidth, height());
+    m_list->setGeometry(InitialTreeWidth + BarWidth + 2, 0, 400, height());
+
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (current)
+            fillList();
+    });
+    connect(m_tree, &FolderTree::itemDropped, this, &BookmarksPage::takeDrop);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, &BookmarksPage::showFolderMenu);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &BookmarksPage::openSelection);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &BookmarksPage::updateButtons);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &BookmarksPage::showListMenu);
+}
+
+QAction *BookmarksPage::makeAction(int commandId, const QString &text,
+                                   const std::function<void()> &run)
+{
+    auto *action = new QAction(text, this);
+    action->setData(commandId);
+    connect(action, &QAction::triggered, this, run);
+    m_actions.insert(commandId, action);
+    return action;
+}
+
+void BookmarksPage::createActions()
+{
+    QAction *add = makeAction(Ids::ListAdd, tr("Add"), [this] { addBookmark(); });
+    add->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    add->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(add);
+
+    m_listMenu = new QMenu(this);
+    m_listMenu->addAction(makeAction(Ids::ListGo, tr("Go"), [this] { openSelection(); }));
+    m_listMenu->addSeparator();
+    m_listMenu->addAction(add);
+    m_listMenu->addAction(makeAction(Ids::ListDelete, tr("Delete"), [this] { deleteBookmarks(); }));
+    m_listMenu->addSeparator();
+    m_listMenu->addAction(makeAction(Ids::ListMoveTo, tr("Move To"), [this] { moveToFolder(); }));
+    m_listMenu->addSeparator();
+    m_listMenu->addAction(
+        makeAction(Ids::ListSelectAll, tr("Select All"), [this] { selectAllRows(); }));
+    m_listMenu->addSeparator();
+    m_listMenu->addAction(
+        makeAction(Ids::ListProperties, tr("Properties"), [this] { editBookmark(); }));
+
+    m_folderMenu = new QMenu(this);
+    m_folderMenu->addAction(makeAction(Ids::FolderAdd, tr("Add folder"), [this] { addFolder(); }));
+    m_folderMenu->addAction(
+        makeAction(Ids::FolderDelete, tr("Delete folder"), [this] { deleteFolder(); }));
+    m_folderMenu->addAction(
+        makeAction(Ids::FolderRename, tr("Rename folder"), [this] { renameFolder(); }));
+}
+
+// ---- what the dialogs reach
+
+BookmarkStore &BookmarksPage::store()
+{
+    return *m_store;
+}
+
+int BookmarksPage::selectedFolderId() const
+{
+    const QTreeWidgetItem *item = selectedFolderItem();
+    return item ? FolderTreeItem::id(item) : 0;
+}
+
+QString BookmarksPage::selectedFolderName() const
+{
+    const QTreeWidgetItem *item = selectedFolderItem();
+    return item ? item->text(0) : QString();
+}
+
+void BookmarksPage::setEditedBookmark(const BookmarkRecord &fields)
+{
+    m_edited = fields;
+}
+
+QString BookmarksPage::folderName() const
+{
+    return m_folderName;
+}
+
+void BookmarksPage::setFolderName(const QString &name)
+{
+    m_folderName = name;
+}
+
+void BookmarksPage::setMoveTarget(int folderId)
+{
+    m_moveTarget = folderId;
+}
+
+// ---- filling the views
+
+void BookmarksPage::fillTree()
+{
+    const QSignalBlocker quiet(m_tree);
+    m_tree->clear();
+    QTreeWidgetItem *root = m_tree->insertItem(tr("Favorites"), 0, 1, nullptr, nullptr, 0);
+    addSubfolders(0, root);
+    root->setExpanded(true);
+    m_tree->setCurrentItem(root);
+}
+
+void BookmarksPage::addSubfolders(int parentId, QTreeWidgetItem *parentItem)
+{
+    for (const FolderRecord &folder : m_store->childFolders(parentId)) {
+        QTreeWidgetItem *item = m_tree->insertItem(folder.name, 0, 1, parentItem, nullptr, folder.id);
+        addSubfolders(folder.id, item);
+    }
+}
+
+QString BookmarksPage::rowTag(const QTreeWidgetItem *row) const
+{
+    return tagPrefix() + QString::number(row->data(0, RowRole).toInt());
+}
+
+// The folder's part of every row tag: its id and "-".
+QString BookmarksPage::tagPrefix() const
+{
+    return QString::number(selectedFolderId()) + QLatin1Char('-');
+}
+
+void BookmarksPage::setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &bookmark)
+{
+    row->setText(TitleColumn, bookmark.title);
+    row->setText(AddressColumn, bookmark.address);
+    row->setText(RatingColumn, QString::number(bookmark.rating));
+}
+
+// A row for the store's current bookmark, which takes the row's tag.
+QTreeWidgetItem *BookmarksPage::makeRow(const CurrentBookmark &bookmark, const QString &tagPrefix)
+{
+    auto *row = new QTreeWidgetItem(
+        QStringList{bookmark.title, bookmark.address, QString::number(bookmark.rating)});
+    row->setIcon(TitleColumn, m_rowIcon);
+    row->setData(0, RowRole, m_nextRow);
+    m_store->setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
+    return row;
+}
+
+void BookmarksPage::fillList()
+{
+    m_nextRow = 0;
+    const QString prefix = tagPrefix();
+    m_store->beginBookmarkScan(QString::number(selectedFolderId()));
+    QList<QTreeWidgetItem *> rows;
+    while (m_store->nextBookmark())
+        rows.append(makeRow(m_store->currentBookmark(), prefix));
+    m_list->setUpdatesEnabled(false);
+    m_list->setSortedRows(rows, RatingColumn, false);
+    if (!rows.isEmpty()) {
+        m_list->setCurrentItem(m_list->topLevelItem(0));
+        m_list->topLevelItem(0)->setSelected(true);
+    }
+    m_list->setUpdatesEnabled(true);
+    updateButtons();
+}
+
+QList<QTreeWidgetItem *> BookmarksPage::selectedRows() const
+{
+    QList<QTreeWidgetItem *> rows;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        if (m_list->topLevelItem(i)->isSelected())
+            rows.append(m_list->topLevelItem(i));
+    return rows;
+}
+
+QTreeWidgetItem *BookmarksPage::selectedFolderItem() const
+{
+    return m_tree->currentItem();
+}
+
+bool BookmarksPage::isDeletableFolder(const QTreeWidgetItem *item) const
+{
+    return item && item->parent(); // anything but the root
+}
+
+bool BookmarksPage::updateButtons()
+{
+    const bool rowsSelected = !m_list->selectedItems().isEmpty();
+    for (int id : {Ids::ListGo, Ids::ListDelete, Ids::ListMoveTo, Ids::ListProperties})
+        m_actions.value(id)->setEnabled(rowsSelected);
+    return rowsSelected;
+}
+
+// ---- bookmark commands
+
+void BookmarksPage::addBookmark(const QString &title, const QString &address)
+{
+    BookmarkDialog dialog(*this, BookmarkDialog::Mode::Add, this);
+    if (!title.isEmpty())
+        dialog.setPrefill(address, title);
+    if (dialog.exec() == QDialog::Accepted) {
+        BookmarkRecord record = m_edited;
+        record.folderOrKey = QString::number(selectedFolderId());
+        if (m_store->addBookmark(record) < 0) {
+            Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding bookmark"),
+                                       tr("No more bookmarks can be added to this collection."));
+        } else {
+            m_list->addTopLevelItem(makeRow(m_store->currentBookmark(), tagPrefix()));
+        }
+    }
+    emit bookmarksChanged();
+}
+
+void BookmarksPage::editBookmark()
+{
+    const QList<QTreeWidgetItem *> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    QTreeWidgetItem *row = rows.first();
+    const QString tag = rowTag(row);
+    if (m_store->selectBookmarkByTag(tag)) {
+        BookmarkDialog dialog(*this, BookmarkDialog::Mode::Edit, this);
+        if (dialog.exec() == QDialog::Accepted) {
+            BookmarkRecord record = m_edited;
+            record.folderOrKey = tag;
+            m_store->updateBookmarkByTag(record);
+            setRowTexts(row, m_store->currentBookmark());
+        }
+    }
+    emit bookmarksChanged();
+}
+
+void BookmarksPage::deleteSelection()
+{
+    if (m_tree->hasFocus() || m_treeUsedLast) {
+        if (isDeletableFolder(selectedFolderItem()))
+            deleteFolder();
+        return;
+    }
+    deleteBookmarks();
+}
+
+void BookmarksPage::deleteBookmarks()
+{
+    const QList<QTreeWidgetItem *> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    const QString question = rows.size() < 2
+        ? tr("Do you want to delete your bookmark '%1'?").arg(rows.first()->text(TitleColumn))
+        : tr("Do you want to delete selected favorites?");
+    const QString title = rows.size() < 2 ? tr("Deleting bookmark") : tr("Deleting bookmarks");
+    if (Prompts::instance().ask(this, QMessageBox::Question, title, question,
+                                QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::No)
+        return;
+    QList<QTreeWidgetItem *> deleted;
+    for (QTreeWidgetItem *row : rows) {
+        // The product's own home page stays, without a word.
+        if (row->text(AddressColumn).compare(QLatin1String(ProductSite::HomePage),
+                                             Qt::CaseInsensitive) == 0)
+            continue;
+        m_store->deleteBookmarkByTag(rowTag(row));
+        deleted.append(row);
+    }
+    removeRows(deleted);
+    emit bookmarksChanged();
+}
+
+void BookmarksPage::openSelection()
+{
+    const QList<QTreeWidgetItem *> rows = selectedRows();
+    if (rows.size() > OpenWithoutAsking
+        && Prompts::instance().ask(
+               this, QMessageBox::Question, tr("Opening Favorites"),
+               tr("Are you sure you wish to open so many Browser windows at once? This may slow "
+                  "your PC down considerably"),
+               QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::No)
+        return;
+    for (const QTreeWidgetItem *row : rows) {
+        const QString address = row->text(AddressColumn);
+        emit openAddressRequested(hasKnownScheme(address) ? address
+                                                          : QStringLiteral("http://") + address);
+    }
+}
+
+void BookmarksPage::moveSelectedRows(int folderId)
+{
+    const QList<QTreeWidgetItem *> rows = selectedRows();
+    for (const QTreeWidgetItem *row : rows)
+        m_store->moveBookmarkByTag(rowTag(row), folderId);
+    removeRows(rows);
+}
+
+// One update of the buttons for the whole change, not one per row.
+void BookmarksPage::removeRows(const QList<QTreeWidgetItem *> &rows)
+{
+    {
+        const QSignalBlocker quiet(m_list);
+        m_list->removeRows(rows);
+    }
+    updateButtons();
+}
+
+void BookmarksPage::moveToFolder()
+{
+    int items = 0;
+    for (QTreeWidgetItemIterator it(m_tree); *it && items < 3; ++it)
+        ++items;
+    const QTreeWidgetItem *selected = selectedFolderItem();
+    if (items == 1 || (items == 2 && selected && selected->parent()))
+        return; // there is no other folder to move to
+    MoveToFolderDialog dialog(*this, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        moveSelectedRows(m_moveTarget);
+        fillList();
+    }
+    emit bookmarksChanged();
+}
+
+void BookmarksPage::selectAllRows()
+{
+    m_list->selectAll();
+    updateButtons();
+}
+
+void BookmarksPage::reloadFolders()
+{
+    fillTree();
+    fillList();
+    m_list->setFocus();
+    updateButtons();
+}
+
+// The import dialog arrives with its own work; until then the command only reloads.
+void BookmarksPage::importBookmarks()
+{
+    reloadFolders();
+}
+
+// ---- folder commands
+
+void BookmarksPage::addFolder()
+{
+    QTreeWidgetItem *parentItem = selectedFolderItem();
+    if (!parentItem)
+        return;
+    FolderNameDialog dialog(*this, FolderNameDialog::Mode::Add, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int id = m_store->addFolder(m_folderName, selectedFolderId());
+    if (id < 0) {
+        Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding folder"),
+                                   tr("No more folders can be added to this collection."));
+        return;
+    }
+    m_tree->insertItem(m_folderName, 0, 1, parentItem, nullptr, id);
+    parentItem->setExpanded(true);
+    fillList();
+    emit bookmarksChanged();
+}
+
+void BookmarksPage::renameFolder()
+{
+    QTreeWidgetItem *item = selectedFolderItem();
+    if (!isDeletableFolder(item))
+        return;
+    m_folderName = item->text(0);
+    FolderNameDialog dialog(*this, FolderNameDialog::Mode::Edit, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_store->renameFolder(FolderTreeItem::id(item), m_folderName);
+    item->setText(0, m_folderName);
+    fillList();
+    emit bookmarksChanged();
+}
+
+void BookmarksPage::deleteFolder()
+{
+    QTreeWidgetItem *item = selectedFolderItem();
+    if (!isDeletableFolder(item))
+        return;
+    if (Prompts::instance().ask(this, QMessageBox::Question, tr("Deleting folder"),
+                                tr("Do you want to delete folder '%1'?").arg(item->text(0)),
+                                QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::No)
+        return;
+    m_store->deleteFolder(QString::number(FolderTreeItem::id(item)));
+    {
+        const QSignalBlocker quiet(m_tree); // one fill below, for whichever folder is current now
+        delete item;
+    }
+    fillList();
+    emit bookmarksChanged();
+}
+
+// ---- menus, keys and drops
+
+void BookmarksPage::showListMenu(const QPoint &pos)
+{
+    updateButtons();
+    m_listMenu->popup(m_list->viewport()->mapToGlobal(pos));
+}
+
+void BookmarksPage::showFolderMenu(const QPoint &pos)
+{
+    QTreeWidgetItem *item = m_tree->itemAt(pos);
+    if (!item)
+        return;
+    const bool named = item->text(0) == ProtectedLabel;
+    m_actions.value(Ids::FolderDelete)->setEnabled(!named);
+    m_actions.value(Ids::FolderRename)->setEnabled(!named);
+    m_tree->setCurrentItem(item);
+    m_folderMenu->popup(m_tree->viewport()->mapToGlobal(pos));
+}
+
+void BookmarksPage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop)
+{
+    const int targetId = target ? FolderTreeItem::id(target) : 0;
+    if (folderDrop) {
+        if (!m_store->setFolderParent(FolderTreeItem::id(dragged), targetId))
+            QMetaObject::invokeMethod(this, &BookmarksPage::reloadFolders, Qt::QueuedConnection);
+    } else {
+        const int shownId = selectedFolderId();
+        moveSelectedRows(targetId);
+        if (shownId == 0 || targetId == shownId)
+            fillList();
+        updateButtons();
+    }
+    emit bookmarksChanged();
+}
+
+void BookmarksPage::noteFocus(QWidget *now)
+{
+    if (now == m_tree)
+        m_treeUsedLast = true;
+    else if (now == m_list)
+        m_treeUsedLast = false;
+}
+
+bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *keyEvent = static_cast<QKeyEvent *>(event);
+    const int key = keyEvent->key();
+    const bool menuKey = key == Qt::Key_Menu
+                      || (key == Qt::Key_F10 && keyEvent->modifiers() == Qt::ShiftModifier);
+    if (menuKey && (watched == m_list || watched == m_tree)) {
+        // The menu of the item with the focus, where that item is.
+        auto *view = static_cast<QTreeWidget *>(watched);
+        if (QTreeWidgetItem *item = view->currentItem()) {
+            const QPoint at = view->visualItemRect(item).center();
+            watched == m_list ? showListMenu(at) : showFolderMenu(at);
+        }
+        return true;
+    }
+    if (watched == m_list) {
+        if (key == Qt::Key_Delete && updateButtons()) {
+            deleteBookmarks();
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && updateButtons()) {
+            openSelection();
+            return true;
+        }
+    } else if (watched == m_tree) {
+        if (key == Qt::Key_Delete && isDeletableFolder(selectedFolderItem())) {
+            deleteFolder();
+            return true;
+        }
+        if (key == Qt::Key_F2 && isDeletableFolder(selectedFolderItem())) {
+            renameFolder();
+            return true;
+        }
+        if (key == Qt::Key_Insert) {
+            addFolder();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BookmarksPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int h = height();
+    m_tree->setGeometry(0, 0, m_tree->width(), h);
+    m_splitter->setGeometry(m_splitter->x(), 0, m_splitter->width(), h);
+    m_list->setGeometry(m_list->x(), 0, qMax(0, width() - m_list->x()), h);
+}

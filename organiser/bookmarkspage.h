@@ -1,0 +1,113 @@
+#pragma once
+
+#include "organiser/bookmarkpageaccess.h"
+#include "store/bookmarkrecord.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class FolderTree;
+class Hive;
+class QAction;
+class QMenu;
+class QTreeWidgetItem;
+class SortableList;
+class SplitterBar;
+
+// The user's bookmarks: the folder tree on the left and the bookmarks of the
+// selected folder on the right, best rated first. The page owns the store and
+// writes every change through it at once.
+class BookmarksPage final : public QWidget, public BookmarkPageAccess
+{
+    Q_OBJECT
+
+public:
+    enum Column { TitleColumn, AddressColumn, RatingColumn };
+    // A row's number when it was listed: with the folder id, the bookmark's tag.
+    static constexpr int RowRole = Qt::UserRole;
+
+    explicit BookmarksPage(Hive *hive, QWidget *parent = nullptr);
+    ~BookmarksPage() override;
+    Q_DISABLE_COPY_MOVE(BookmarksPage)
+
+    BookmarkStore &store() override;
+    int selectedFolderId() const override;
+    QString selectedFolderName() const override;
+    void setEditedBookmark(const BookmarkRecord &fields) override;
+    QString folderName() const override;
+    void setFolderName(const QString &name) override;
+    void setMoveTarget(int folderId) override;
+    // What the bookmark dialog handed over last.
+    const BookmarkRecord &editedBookmark() const { return m_edited; }
+
+    FolderTree *folderTree() const { return m_tree; }
+    SortableList *bookmarkList() const { return m_list; }
+    // The context menus' actions, by command id.
+    QAction *action(int commandId) const { return m_actions.value(commandId); }
+    QString rowTag(const QTreeWidgetItem *row) const;
+
+public slots:
+    // Title and address prefill the dialog when the title is not empty.
+    void addBookmark(const QString &title = {}, const QString &address = {});
+    void editBookmark();
+    // Deletes the selected folder when the tree was used last, else the selected rows.
+    void deleteSelection();
+    void openSelection();
+    void moveToFolder();
+    void selectAllRows();
+    void reloadFolders();
+    void importBookmarks();
+    void addFolder();
+    void renameFolder();
+    void deleteFolder();
+    void fillList();
+
+signals:
+    // Bookmarks or folders changed: other views of them should refill.
+    void bookmarksChanged();
+    void openAddressRequested(const QString &address);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void createViews();
+    void createActions();
+    QAction *makeAction(int commandId, const QString &text, const std::function<void()> &run);
+    void fillTree();
+    void addSubfolders(int parentId, QTreeWidgetItem *parentItem);
+    QTreeWidgetItem *makeRow(const CurrentBookmark &bookmark, const QString &tagPrefix);
+    QString tagPrefix() const;
+    void setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &bookmark);
+    QList<QTreeWidgetItem *> selectedRows() const;
+    QTreeWidgetItem *selectedFolderItem() const;
+    bool isDeletableFolder(const QTreeWidgetItem *item) const;
+    bool updateButtons();
+    void deleteBookmarks();
+    void showListMenu(const QPoint &pos);
+    void showFolderMenu(const QPoint &pos);
+    void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
+    void moveSelectedRows(int folderId);
+    void removeRows(const QList<QTreeWidgetItem *> &rows);
+    void noteFocus(QWidget *now);
+
+    std::unique_ptr<BookmarkStore> m_store;
+    FolderTree *m_tree = nullptr;
+    SplitterBar *m_splitter = nullptr;
+    SortableList *m_list = nullptr;
+    QMenu *m_listMenu = nullptr;
+    QMenu *m_folderMenu = nullptr;
+    QHash<int, QAction *> m_actions;
+    QIcon m_rowIcon; // one icon shared by every row
+
+    BookmarkRecord m_edited;
+    QString m_folderName;
+    int m_moveTarget = 0;
+    int m_nextRow = 0;          // row numbers stay unique until the next fill
+    bool m_treeUsedLast = false; // the tree had the focus after the list did
+};

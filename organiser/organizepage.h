@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QHash>
+#include <QPersistentModelIndex>
+#include <QWidget>
+
+class BookmarksPage;
+class FolderTree;
+class QAction;
+class QMenu;
+class QPushButton;
+class QTreeWidgetItem;
+
+// Folders and their bookmarks in one tree, to arrange: create, rename in place,
+// delete, edit and drag. It keeps no store of its own; it works on the bookmarks
+// page's and asks for that page to be refreshed after every change.
+class OrganizePage final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int FolderImage = 0;
+    static constexpr int BookmarkImage = 2;
+
+    explicit OrganizePage(BookmarksPage &bookmarksPage, QWidget *parent = nullptr);
+    ~OrganizePage() override;
+    Q_DISABLE_COPY_MOVE(OrganizePage)
+
+    FolderTree *tree() const { return m_tree; }
+    QAction *action(int commandId) const { return m_actions.value(commandId); }
+    QPushButton *createButton() const { return m_create; }
+    QPushButton *renameButton() const { return m_rename; }
+    QPushButton *deleteButton() const { return m_delete; }
+
+    // "New Folder" and the first number that makes the name free under the parent.
+    QString freeFolderName(int parentId) const;
+
+public slots:
+    void rebuild();
+    void createFolder();
+    void renameItem();
+    void deleteItem();
+    void editBookmark();
+
+signals:
+    // The collection changed here: the bookmarks page should reload.
+    void bookmarksChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void fill(int parentId, QTreeWidgetItem *parentItem);
+    QTreeWidgetItem *insert(const QString &label, int image, QTreeWidgetItem *parent, int id);
+    void startLabelEdit(QTreeWidgetItem *item);
+    void finishLabelEdit(const QModelIndex &index, const QString &text);
+    void showMenu(const QPoint &pos);
+    void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
+    static bool isBookmark(const QTreeWidgetItem *item);
+    static int parentIdOf(const QTreeWidgetItem *item);
+
+    BookmarksPage &m_page;
+    FolderTree *m_tree = nullptr;
+    QPushButton *m_create = nullptr;
+    QPushButton *m_rename = nullptr;
+    QPushButton *m_delete = nullptr;
+    QMenu *m_menu = nullptr;
+    QHash<int, QAction *> m_actions;
+    QPersistentModelIndex m_rightClicked;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "controls/prompts.h"
+#include "store/bookmarkstore.h"
+#include "store/hive/sqlitehive.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// A real hive file in a folder of its own, and a way to look at it afresh.
+class TestHive
+{
+public:
+    TestHive()
+    {
+        m_hive.open(m_dir.filePath(QStringLiteral("hive.sqlite3")));
+    }
+    Hive *hive() { return &m_hive; }
+
+    // What a fresh store on the same file finds in one folder, in scan order.
+    QStringList titlesOnFile(int folderId)
+    {
+        SqliteHive other;
+        other.open(m_dir.filePath(QStringLiteral("hive.sqlite3")));
+        BookmarkStore fresh(&other);
+        QStringList titles;
+        fresh.beginBookmarkScan(QString::number(folderId));
+        while (fresh.nextBookmark())
+            titles << fresh.currentBookmark().title;
+        return titles;
+    }
+
+    QStringList folderNamesOnFile(int parentId)
+    {
+        SqliteHive other;
+        other.open(m_dir.filePath(QStringLiteral("hive.sqlite3")));
+        BookmarkStore fresh(&other);
+        QStringList names;
+        for (const FolderRecord &folder : fresh.childFolders(parentId))
+            names << folder.name;
+        return names;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    SqliteHive m_hive;
+};
+
+// Runs work on the modal dialog of type Dialog as soon as it is shown.
+template<typename Dialog>
+void whenShown(std::function<void(Dialog *)> work)
+{
+    QTimer::singleShot(0, [work] {
+        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+        QVERIFY2(dialog, "the expected dialog did not open");
+        work(dialog);
+    });
+}
+
+// Answers the next questions the program asks, in order.
+inline void answer(std::initializer_list<QMessageBox::StandardButton> answers)
+{
+    for (QMessageBox::StandardButton a : answers)
+        Prompts::instance().queueAnswer(a);
+}

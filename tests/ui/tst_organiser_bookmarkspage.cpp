@@ -1,0 +1,372 @@
+#include "pagetesting.h"
+
+#include "organiser/bookmarkdialog.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/foldernamedialog.h"
+#include "organiser/foldertree.h"
+#include "organiser/foldertreeitem.h"
+#include "organiser/movetofolderdialog.h"
+#include "organiser/sortablelist.h"
+#include "res/ids.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+
+class TestBookmarksPage final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void showsTheCollection();
+    void addsBookmarks_data();
+    void addsBookmarks();
+    void editsTheFirstSelectedRow();
+    void deletesAfterAsking_data();
+    void deletesAfterAsking();
+    void keepsTheHomePage();
+    void opensSelectedRows_data();
+    void opensSelectedRows();
+    void putsHttpInFront_data();
+    void putsHttpInFront();
+    void movesRowsByMenuAndByDrag();
+    void managesFolders();
+    void deleteKeyFollowsTheFocus();
+    void rowsNeverShareATag();
+
+private:
+    QTreeWidgetItem *folderItem(const QString &name) const;
+    QStringList listedTitles() const;
+    void selectRows(std::initializer_list<int> rows);
+    void showFolder(const QString &name);
+    int idOf(const QString &folder) const { return FolderTreeItem::id(folderItem(folder)); }
+
+    std::unique_ptr<TestHive> m_file;
+    std::unique_ptr<BookmarksPage> m_page;
+};
+
+void TestBookmarksPage::init()
+{
+    m_file = std::make_unique<TestHive>();
+    m_page = std::make_unique<BookmarksPage>(m_file->hive());
+    m_page->resize(800, 500);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    Prompts::instance().takeAsked();
+}
+
+void TestBookmarksPage::cleanup()
+{
+    QCOMPARE(Prompts::instance().pendingAnswers(), 0);
+    m_page.reset();
+    m_file.reset();
+}
+
+QTreeWidgetItem *TestBookmarksPage::folderItem(const QString &name) const
+{
+    const auto found = m_page->folderTree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.value(0);
+}
+
+QStringList TestBookmarksPage::listedTitles() const
+{
+    QStringList titles;
+    SortableList *list = m_page->bookmarkList();
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        titles << list->topLevelItem(i)->text(BookmarksPage::TitleColumn);
+    return titles;
+}
+
+void TestBookmarksPage::selectRows(std::initializer_list<int> rows)
+{
+    SortableList *list = m_page->bookmarkList();
+    list->clearSelection();
+    for (int row : rows)
+        list->topLevelItem(row)->setSelected(true);
+}
+
+void TestBookmarksPage::showFolder(const QString &name)
+{
+    m_page->folderTree()->setCurrentItem(folderItem(name));
+}
+
+void TestBookmarksPage::showsTheCollection()
+{
+    FolderTree *tree = m_page->folderTree();
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem *root = tree->topLevelItem(0);
+    QCOMPARE(root->text(0), QStringLiteral("Favorites"));
+    QVERIFY(root->isExpanded());
+    QCOMPARE(tree->currentItem(), root);
+    QCOMPARE(root->childCount(), 3);
+    QCOMPARE(listedTitles(), QStringList{"Harbrow Home site"});
+    QVERIFY(m_page->bookmarkList()->topLevelItem(0)->isSelected());
+
+    showFolder("Software");
+    QCOMPARE(listedTitles().size(), 3);
+    QVERIFY(m_page->action(Ids::ListGo)->isEnabled());
+}
+
+void TestBookmarksPage::addsBookmarks_data()
+{
+    QTest::addColumn<QString>("prefillTitle");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("typed in") << QString() << true;
+    QTest::newRow("offered by the browser") << QStringLiteral("Offered page") << true;
+    QTest::newRow("cancelled") << QString() << false;
+}
+
+void TestBookmarksPage::addsBookmarks()
+{
+    QFETCH(QString, prefillTitle);
+    QFETCH(bool, ok);
+    showFolder("News");
+    QSignalSpy changed(m_page.get(), &BookmarksPage::bookmarksChanged);
+    whenShown<BookmarkDialog>([&](BookmarkDialog *dialog) {
+        if (prefillTitle.isEmpty()) {
+            QTest::keyClicks(dialog->addressEdit(), "www.example.org");
+            dialog->titleEdit()->setText(QStringLiteral("Typed page"));
+        } else {
+            QCOMPARE(dialog->titleEdit()->text(), prefillTitle);
+        }
+        if (ok)
+            QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+        else
+            dialog->reject();
+    });
+    m_page->addBookmark(prefillTitle, QStringLiteral("http://offered.example/"));
+    const QString title = prefillTitle.isEmpty() ? QStringLiteral("Typed page") : prefillTitle;
+    QCOMPARE(listedTitles().contains(title), ok);
+    QCOMPARE(m_file->titlesOnFile(idOf("News")).contains(title), ok);
+    QCOMPARE(changed.count(), 1);
+}
+
+void TestBookmarksPage::editsTheFirstSelectedRow()
+{
+    showFolder("Software");
+    selectRows({1, 2});
+    const QString address = m_page->bookmarkList()->topLevelItem(1)->text(1);
+    whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
+        dialog->titleEdit()->setText(QStringLiteral("Edited"));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    m_page->editBookmark();
+    QCOMPARE(m_page->bookmarkList()->topLevelItem(1)->text(0), QStringLiteral("Edited"));
+    QCOMPARE(m_page->bookmarkList()->topLevelItem(1)->text(1), address);
+    QVERIFY(m_file->titlesOnFile(idOf("Software")).contains("Edited"));
+}
+
+void TestBookmarksPage::deletesAfterAsking_data()
+{
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("left");
+
+    const QString many = QStringLiteral("Do you want to delete selected favorites?");
+    QTest::newRow("row 0, yes") << QList<int>{0} << int(QMessageBox::Yes) << QString() << 2;
+    QTest::newRow("row 0, no") << QList<int>{0} << int(QMessageBox::No) << QString() << 3;
+    QTest::newRow("two, yes") << QList<int>{0, 2} << int(QMessageBox::Yes) << many << 1;
+    QTest::newRow("all, no") << QList<int>{0, 1, 2} << int(QMessageBox::No) << many << 3;
+}
+
+void TestBookmarksPage::deletesAfterAsking()
+{
+    QFETCH(QList<int>, rows);
+    QFETCH(int, answer);
+    QFETCH(QString, question);
+    QFETCH(int, left);
+    showFolder("Software");
+    SortableList *list = m_page->bookmarkList();
+    list->clearSelection();
+    for (int row : rows)
+        list->topLevelItem(row)->setSelected(true);
+    if (question.isEmpty())
+        question = QStringLiteral("Do you want to delete your bookmark '%1'?")
+                       .arg(list->topLevelItem(rows.first())->text(0));
+    Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
+    m_page->deleteSelection();
+    QCOMPARE(Prompts::instance().takeAsked(), QStringList{question});
+    QCOMPARE(list->topLevelItemCount(), left);
+    QCOMPARE(m_file->titlesOnFile(idOf("Software")).size(), left);
+}
+
+void TestBookmarksPage::keepsTheHomePage()
+{
+    m_page->store().addBookmark({"http://other.example", "Other", {}, {}, 1, "0"});
+    m_page->fillList();
+    selectRows({0, 1});
+    answer({QMessageBox::Yes});
+    m_page->deleteSelection();
+    QCOMPARE(listedTitles(), QStringList{"Harbrow Home site"});
+    QCOMPARE(m_file->titlesOnFile(0), QStringList{"Harbrow Home site"});
+}
+
+void TestBookmarksPage::opensSelectedRows_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("opened");
+    QTest::newRow("three, no question") << 3 << -1 << 3;
+    QTest::newRow("four, yes") << 4 << int(QMessageBox::Yes) << 4;
+    QTest::newRow("four, no") << 4 << int(QMessageBox::No) << 0;
+}
+
+void TestBookmarksPage::opensSelectedRows()
+{
+    QFETCH(int, rows);
+    QFETCH(int, answer);
+    QFETCH(int, opened);
+    showFolder("Software");
+    m_page->store().addBookmark({"http://fourth.example", "Fourth", {}, {}, 0, QString::number(idOf("Software"))});
+    m_page->fillList();
+    m_page->bookmarkList()->clearSelection();
+    for (int i = 0; i < rows; ++i)
+        m_page->bookmarkList()->topLevelItem(i)->setSelected(true);
+    if (answer >= 0)
+        Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
+    QSignalSpy opens(m_page.get(), &BookmarksPage::openAddressRequested);
+    m_page->openSelection();
+    QCOMPARE(opens.count(), opened);
+    QCOMPARE(Prompts::instance().takeAsked().size(), answer >= 0 ? 1 : 0);
+}
+
+void TestBookmarksPage::putsHttpInFront_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("no scheme") << "www.example.org" << "http://www.example.org";
+    QTest::newRow("leading blank kept") << " example.org" << "http:// example.org";
+    QTest::newRow("upper-case scheme") << "HTTPS://Example.org" << "HTTPS://Example.org";
+    QTest::newRow("blank before a scheme") << "  ftp://files" << "  ftp://files";
+    QTest::newRow("file") << "File:/tmp/x.html" << "File:/tmp/x.html";
+    QTest::newRow("another scheme") << "mailto:me@example.org" << "http://mailto:me@example.org";
+}
+
+void TestBookmarksPage::putsHttpInFront()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, opened);
+    const int links = m_page->store().addFolder("Links", 0);
+    m_page->store().addBookmark({stored, "Target", {}, {}, 5, QString::number(links)});
+    m_page->reloadFolders();
+    showFolder("Links");
+    QCOMPARE(listedTitles(), QStringList{"Target"});
+    QSignalSpy opens(m_page.get(), &BookmarksPage::openAddressRequested);
+    QTest::keyClick(m_page->bookmarkList(), Qt::Key_Return);
+    QCOMPARE(opens.count(), 1);
+    QCOMPARE(opens.first().first().toString(), opened);
+}
+
+void TestBookmarksPage::movesRowsByMenuAndByDrag()
+{
+    showFolder("Software");
+    selectRows({0, 2});
+    const QString kept = m_page->bookmarkList()->topLevelItem(1)->text(0);
+    whenShown<MoveToFolderDialog>([](MoveToFolderDialog *dialog) {
+        const auto news = dialog->tree()->findItems("News", Qt::MatchExactly | Qt::MatchRecursive);
+        dialog->tree()->setCurrentItem(news.value(0));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    m_page->moveToFolder();
+    QCOMPARE(listedTitles(), QStringList{kept});
+    QCOMPARE(m_file->titlesOnFile(idOf("News")).size(), 3);
+
+    // A drag of the one left onto "Programmers".
+    selectRows({0});
+    emit m_page->folderTree()->itemDropped(nullptr, folderItem("Programmers"), false);
+    QVERIFY(listedTitles().isEmpty());
+    QCOMPARE(m_file->titlesOnFile(idOf("Programmers")).size(), 2);
+    QVERIFY(m_file->titlesOnFile(idOf("Software")).isEmpty());
+}
+
+void TestBookmarksPage::managesFolders()
+{
+    showFolder("Software");
+    whenShown<FolderNameDialog>([](FolderNameDialog *dialog) {
+        QTest::keyClicks(dialog->nameEdit(), "Tools");
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    m_page->addFolder();
+    QVERIFY(folderItem("Tools"));
+    QCOMPARE(folderItem("Tools")->parent(), folderItem("Software"));
+    QCOMPARE(m_file->folderNamesOnFile(idOf("Software")), QStringList{"Tools"});
+
+    showFolder("Tools");
+    whenShown<FolderNameDialog>([](FolderNameDialog *dialog) {
+        dialog->nameEdit()->setText(QStringLiteral("Utilities"));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    m_page->renameFolder();
+    QCOMPARE(m_file->folderNamesOnFile(idOf("Software")), QStringList{"Utilities"});
+
+    showFolder("Software");
+    answer({QMessageBox::No});
+    m_page->deleteFolder();
+    QVERIFY(folderItem("Software"));
+    answer({QMessageBox::Yes});
+    m_page->deleteFolder();
+    QCOMPARE(Prompts::instance().takeAsked().last(),
+             QStringLiteral("Do you want to delete folder 'Software'?"));
+    QVERIFY(!folderItem("Software"));
+    QVERIFY(!folderItem("Utilities"));
+    QCOMPARE(m_file->folderNamesOnFile(0), (QStringList{"News", "Programmers"}));
+
+    // The root can be neither deleted nor renamed.
+    m_page->folderTree()->setCurrentItem(m_page->folderTree()->topLevelItem(0));
+    m_page->deleteFolder();
+    m_page->renameFolder();
+    QCOMPARE(m_page->folderTree()->topLevelItem(0)->text(0), QStringLiteral("Favorites"));
+}
+
+void TestBookmarksPage::deleteKeyFollowsTheFocus()
+{
+    showFolder("News");
+    m_page->folderTree()->setFocus();
+    answer({QMessageBox::Yes});
+    QTest::keyClick(m_page->folderTree(), Qt::Key_Delete);
+    QVERIFY(!folderItem("News"));
+
+    showFolder("Software");
+    m_page->bookmarkList()->setFocus();
+    selectRows({0});
+    answer({QMessageBox::Yes});
+    QTest::keyClick(m_page->bookmarkList(), Qt::Key_Delete);
+    QCOMPARE(listedTitles().size(), 2);
+    QCOMPARE(m_file->titlesOnFile(idOf("Software")).size(), 2);
+}
+
+void TestBookmarksPage::rowsNeverShareATag()
+{
+    showFolder("Software");
+    selectRows({1});
+    answer({QMessageBox::Yes});
+    m_page->deleteSelection();
+    // The added row must not take the number of a row still listed.
+    whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
+        QTest::keyClicks(dialog->addressEdit(), "new.example");
+        dialog->titleEdit()->setText(QStringLiteral("New"));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    m_page->addBookmark();
+    QSet<QString> tags;
+    for (int i = 0; i < m_page->bookmarkList()->topLevelItemCount(); ++i)
+        tags.insert(m_page->rowTag(m_page->bookmarkList()->topLevelItem(i)));
+    QCOMPARE(tags.size(), 3);
+
+    // Editing the new row edits the new bookmark, not the one before it.
+    const int newRow = m_page->bookmarkList()->topLevelItemCount() - 1;
+    selectRows({newRow});
+    whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
+        QCOMPARE(dialog->titleEdit()->text(), QStringLiteral("New"));
+        dialog->reject();
+    });
+    m_page->editBookmark();
+}
+
+QTEST_MAIN(TestBookmarksPage)
+#include "tst_organiser_bookmarkspage.moc"

@@ -1,0 +1,236 @@
+#include "pagetesting.h"
+
+#include "organiser/bookmarkdialog.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/foldertree.h"
+#include "organiser/foldertreeitem.h"
+#include "organiser/organizepage.h"
+#include "res/ids.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+
+class TestOrganizePage final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void showsFoldersThenBookmarks();
+    void createsNumberedFolders_data();
+    void createsNumberedFolders();
+    void renamesInPlace_data();
+    void renamesInPlace();
+    void refusesATakenFolderName();
+    void deletesAfterAsking_data();
+    void deletesAfterAsking();
+    void editsABookmark();
+    void dropsMoveTheStore();
+
+private:
+    QTreeWidgetItem *item(const QString &label) const;
+    QLineEdit *editor() const;
+    void typeLabel(const QString &text, int key = Qt::Key_Return);
+
+    std::unique_ptr<TestHive> m_file;
+    std::unique_ptr<BookmarksPage> m_bookmarks;
+    std::unique_ptr<OrganizePage> m_page;
+};
+
+void TestOrganizePage::init()
+{
+    m_file = std::make_unique<TestHive>();
+    m_bookmarks = std::make_unique<BookmarksPage>(m_file->hive());
+    m_page = std::make_unique<OrganizePage>(*m_bookmarks);
+    connect(m_page.get(), &OrganizePage::bookmarksChanged, m_bookmarks.get(),
+            &BookmarksPage::reloadFolders);
+    m_page->resize(600, 400);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    Prompts::instance().takeAsked();
+}
+
+void TestOrganizePage::cleanup()
+{
+    QCOMPARE(Prompts::instance().pendingAnswers(), 0);
+    m_page.reset();
+    m_bookmarks.reset();
+    m_file.reset();
+}
+
+QTreeWidgetItem *TestOrganizePage::item(const QString &label) const
+{
+    return m_page->tree()->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+}
+
+QLineEdit *TestOrganizePage::editor() const
+{
+    return m_page->tree()->viewport()->findChild<QLineEdit *>();
+}
+
+void TestOrganizePage::typeLabel(const QString &text, int key)
+{
+    QLineEdit *line = editor();
+    QVERIFY2(line, "no label is being edited");
+    line->selectAll();
+    QTest::keyClicks(line, text);
+    QTest::keyClick(line, Qt::Key(key));
+    QCoreApplication::processEvents();
+}
+
+void TestOrganizePage::showsFoldersThenBookmarks()
+{
+    FolderTree *tree = m_page->tree();
+    QStringList top;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        top << tree->topLevelItem(i)->text(0);
+    QCOMPARE(top, (QStringList{"News", "Programmers", "Software", "Harbrow Home site"}));
+    QCOMPARE(item("Software")->childCount(), 3);
+    QVERIFY(!FolderTreeItem::isFolder(item("Harbrow Home site")));
+    QCOMPARE(tree->currentItem(), tree->topLevelItem(0));
+}
+
+void TestOrganizePage::createsNumberedFolders_data()
+{
+    QTest::addColumn<bool>("expanded");
+    QTest::addColumn<QString>("parent");
+    QTest::newRow("beside a collapsed folder") << false << QString();
+    QTest::newRow("inside an expanded folder") << true << QStringLiteral("Software");
+}
+
+void TestOrganizePage::createsNumberedFolders()
+{
+    QFETCH(bool, expanded);
+    QFETCH(QString, parent);
+    QTreeWidgetItem *software = item("Software");
+    software->setExpanded(expanded);
+    const int parentId = parent.isEmpty() ? 0 : FolderTreeItem::id(software);
+    for (const char *name : {"New Folder1", "New Folder2"})
+        m_bookmarks->store().addFolder(name, parentId);
+    m_page->rebuild();
+    software = item("Software");
+    software->setExpanded(expanded);
+    m_page->tree()->setCurrentItem(software);
+
+    m_page->createFolder();
+    QTreeWidgetItem *created = item("New Folder3");
+    QVERIFY(created);
+    QCOMPARE(created->parent() ? created->parent()->text(0) : QString(), parent);
+    QVERIFY(editor()); // the new name is open for editing
+    typeLabel("Reading");
+    QVERIFY(m_file->folderNamesOnFile(parentId).contains("Reading"));
+}
+
+void TestOrganizePage::renamesInPlace_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("folder") << "News" << "Daily" << "Daily";
+    QTest::newRow("folder, own name") << "News" << "News" << "News";
+    QTest::newRow("folder, empty") << "News" << "" << "News";
+    QTest::newRow("bookmark") << "Harbrow Home site" << "Home" << "Home";
+    QTest::newRow("bookmark named like a folder") << "Harbrow Home site" << "News" << "News";
+}
+
+void TestOrganizePage::renamesInPlace()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, typed);
+    QFETCH(QString, result);
+    m_page->tree()->setCurrentItem(item(label));
+    m_page->renameItem();
+    QLineEdit *line = editor();
+    QVERIFY(line);
+    line->clear();
+    QTest::keyClicks(line, typed);
+    QTest::keyClick(line, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QVERIFY(Prompts::instance().takeAsked().isEmpty());
+    const bool folder = label == u"News";
+    const QStringList onFile = folder ? m_file->folderNamesOnFile(0) : m_file->titlesOnFile(0);
+    QVERIFY2(onFile.contains(result), qPrintable(onFile.join(',')));
+}
+
+void TestOrganizePage::refusesATakenFolderName()
+{
+    m_page->tree()->setCurrentItem(item("News"));
+    m_page->renameItem();
+    answer({QMessageBox::Ok});
+    typeLabel("software");
+    QCOMPARE(Prompts::instance().takeAsked(),
+             QStringList{"A folder with the same name already exists.\nPlease specify a different name."});
+    QVERIFY(item("News"));
+    QCoreApplication::processEvents();
+    QVERIFY(editor()); // editing goes on
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QVERIFY(m_file->folderNamesOnFile(0).contains("News"));
+    QVERIFY(m_page->isVisible()); // Escape never closes the page
+}
+
+void TestOrganizePage::deletesAfterAsking_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("question");
+    QTest::newRow("folder, yes") << "Software" << int(QMessageBox::Yes)
+                                 << "Do you want to delete current folder?";
+    QTest::newRow("folder, no") << "Software" << int(QMessageBox::No)
+                                << "Do you want to delete current folder?";
+    QTest::newRow("bookmark, yes") << "Harbrow Home site" << int(QMessageBox::Yes)
+                                   << "Do you want to delete selected bookmark?";
+}
+
+void TestOrganizePage::deletesAfterAsking()
+{
+    QFETCH(QString, label);
+    QFETCH(int, answer);
+    QFETCH(QString, question);
+    m_page->tree()->setCurrentItem(item(label));
+    Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
+    QTest::keyClick(m_page->tree(), Qt::Key_Delete);
+    QCOMPARE(Prompts::instance().takeAsked(), QStringList{question});
+    const bool gone = answer == QMessageBox::Yes;
+    QCOMPARE(!item(label), gone);
+    const QStringList onFile = label == u"Software" ? m_file->folderNamesOnFile(0)
+                                                     : m_file->titlesOnFile(0);
+    QCOMPARE(!onFile.contains(label), gone);
+}
+
+void TestOrganizePage::editsABookmark()
+{
+    QTreeWidgetItem *bookmark = item("http://www.w3.org");
+    QVERIFY(bookmark);
+    m_page->tree()->scrollToItem(bookmark);
+    emit m_page->tree()->customContextMenuRequested(m_page->tree()->visualItemRect(bookmark).center());
+    QVERIFY(m_page->action(Ids::OrganizeEdit)->isEnabled());
+    whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
+        dialog->titleEdit()->setText(QStringLiteral("W3C"));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    m_page->action(Ids::OrganizeEdit)->trigger();
+    QVERIFY(item("W3C"));
+    const int programmers = FolderTreeItem::id(item("Programmers"));
+    QCOMPARE(m_file->titlesOnFile(programmers), QStringList{"W3C"});
+}
+
+void TestOrganizePage::dropsMoveTheStore()
+{
+    const int news = FolderTreeItem::id(item("News"));
+    const int software = FolderTreeItem::id(item("Software"));
+    emit m_page->tree()->itemDropped(item("Harbrow Home site"), item("News"), false);
+    QCOMPARE(m_file->titlesOnFile(news).size(), 2);
+    emit m_page->tree()->itemDropped(item("Software"), item("News"), true);
+    QCOMPARE(m_file->folderNamesOnFile(news), QStringList{"Software"});
+    emit m_page->tree()->itemDropped(item("Software"), nullptr, true);
+    QVERIFY(m_file->folderNamesOnFile(0).contains("Software"));
+    QCOMPARE(m_file->titlesOnFile(software).size(), 3);
+}
+
+QTEST_MAIN(TestOrganizePage)
+#include "tst_organiser_organizepage.moc"
