@@ -1,10 +1,11 @@
 #include "app/favouriteswindow.h"
 
 #include "app/appicons.h"
-#include "app/bookmarkspageplaceholder.h"
 #include "app/mainwindow.h"
-#include "app/organizepageplaceholder.h"
 #include "app/vxmaintabctrl.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/organizepage.h"
+#include "organiser/sortablelist.h"
 #include "res/ids.h"
 
 #include <QAction>
@@ -98,12 +99,12 @@ QAction *FavouritesWindow::action(int commandId) const
     return m_actions.value(commandId);
 }
 
-BookmarksPagePlaceholder *FavouritesWindow::bookmarksPage() const
+BookmarksPage *FavouritesWindow::bookmarksPage() const
 {
     return m_bookmarksPage;
 }
 
-OrganizePagePlaceholder *FavouritesWindow::organizePage() const
+OrganizePage *FavouritesWindow::organizePage() const
 {
     return m_organizePage;
 }
@@ -122,22 +123,6 @@ void FavouritesWindow::createActions()
         m_actions.insert(command.id, action);
     }
     enableButtonSet(false);
-
-    connect(action(Ids::AddBookmark), &QAction::triggered, this,
-            [this] { offerBookmark(QString(), QString()); });
-    connect(action(Ids::EditBookmark), &QAction::triggered, this,
-            &FavouritesWindow::editBookmarkRequested);
-    connect(action(Ids::DeleteBookmark), &QAction::triggered, this,
-            &FavouritesWindow::deleteBookmarksRequested);
-    connect(action(Ids::ImportBookmarks), &QAction::triggered, this,
-            &FavouritesWindow::importRequested);
-    connect(action(Ids::GoToBookmark), &QAction::triggered, this,
-            &FavouritesWindow::openBookmarksRequested);
-    connect(action(Ids::AddFolder), &QAction::triggered, this,
-            &FavouritesWindow::createFolderRequested);
-    connect(action(Ids::RemoveFolder), &QAction::triggered, this,
-            &FavouritesWindow::removeFolderRequested);
-    connect(action(Ids::GoHome), &QAction::triggered, this, &FavouritesWindow::goHome);
 }
 
 void FavouritesWindow::createToolBar()
@@ -162,38 +147,66 @@ void FavouritesWindow::createToolBar()
 
 void FavouritesWindow::createPages(Hive *hive)
 {
-    m_bookmarksPage = new BookmarksPagePlaceholder(hive);
+    m_bookmarksPage = new BookmarksPage(hive);
     m_tabs->addPage(m_bookmarksPage, tr("Favorites"), true);
-    m_organizePage = new OrganizePagePlaceholder;
+    m_organizePage = new OrganizePage(*m_bookmarksPage);
     m_tabs->addPage(m_organizePage, tr("Organize"), false);
 }
 
-// The one place where the window's commands meet the pages.
+// The one place where the window's commands meet the pages. The actions are
+// the window's, the pages are its children: every connection ends with them.
 void FavouritesWindow::connectPages()
 {
-    connect(this, &FavouritesWindow::bookmarksPageRefreshRequested, m_bookmarksPage,
-            &BookmarksPagePlaceholder::repaintBookmarkList);
+    BookmarksPage *bookmarks = m_bookmarksPage;
+    OrganizePage *organize = m_organizePage;
+    connect(action(Ids::AddBookmark), &QAction::triggered, this,
+            [this] { offerBookmark(QString(), QString()); });
+    connect(action(Ids::EditBookmark), &QAction::triggered, bookmarks,
+            &BookmarksPage::editBookmark);
+    connect(action(Ids::DeleteBookmark), &QAction::triggered, bookmarks,
+            &BookmarksPage::deleteSelection);
+    connect(action(Ids::ImportBookmarks), &QAction::triggered, bookmarks,
+            &BookmarksPage::importBookmarks);
+    connect(action(Ids::GoToBookmark), &QAction::triggered, bookmarks,
+            &BookmarksPage::openSelection);
+    connect(action(Ids::AddFolder), &QAction::triggered, organize, &OrganizePage::createFolder);
+    connect(action(Ids::RemoveFolder), &QAction::triggered, organize, &OrganizePage::deleteItem);
+    connect(action(Ids::GoHome), &QAction::triggered, this, &FavouritesWindow::goHome);
+
+    connect(bookmarks, &BookmarksPage::bookmarksChanged, this,
+            &FavouritesWindow::refreshOrganizeTree);
+    connect(organize, &OrganizePage::bookmarksChanged, this,
+            &FavouritesWindow::refreshBookmarksPage);
+    connect(bookmarks, &BookmarksPage::openAddressRequested, this,
+            &FavouritesWindow::openAddressRequested);
+    if (m_mainWindow) {
+        connect(this, &FavouritesWindow::openAddressRequested, m_mainWindow,
+                &MainWindow::navigateBrowser);
+    }
 }
 
 void FavouritesWindow::offerBookmark(const QString &title, const QString &address)
 {
-    emit addBookmarkRequested(title, address);
+    if (m_bookmarksPage)
+        m_bookmarksPage->addBookmark(title, address);
 }
 
 void FavouritesWindow::refreshOrganizeTree()
 {
-    emit organizeTreeRefreshRequested();
+    if (m_organizePage)
+        m_organizePage->rebuild();
 }
 
 void FavouritesWindow::refreshBookmarksPage()
 {
-    emit bookmarksPageRefreshRequested();
+    if (m_bookmarksPage)
+        m_bookmarksPage->reloadFolders();
 }
 
 void FavouritesWindow::repaintBookmarkList()
 {
     if (m_bookmarksPage)
-        m_bookmarksPage->repaintBookmarkList();
+        m_bookmarksPage->bookmarkList()->viewport()->update();
 }
 
 void FavouritesWindow::goHome()

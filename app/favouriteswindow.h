@@ -4,18 +4,18 @@
 #include <QPointer>
 #include <QWidget>
 
-class BookmarksPagePlaceholder;
+class BookmarksPage;
 class Hive;
 class MainWindow;
-class OrganizePagePlaceholder;
+class OrganizePage;
 class QAction;
 class QToolBar;
 class VXMainTabCtrl;
 
 // The "Favorites" page of the main window: a toolbar over a tab control with
 // the bookmarks page and the Organize page. The toolbar's enabled set follows
-// the page in front. Toolbar commands leave as signals, wired to the pages in
-// one place (connectPages).
+// the page in front; its commands and the pages' refreshes of each other are
+// wired in one place (connectPages).
 class FavouritesWindow final : public QWidget
 {
     Q_OBJECT
@@ -32,8 +32,8 @@ public:
     QAction *action(int commandId) const;
     QToolBar *toolBar() const { return m_toolBar; }
     VXMainTabCtrl *tabs() const { return m_tabs; }
-    BookmarksPagePlaceholder *bookmarksPage() const;
-    OrganizePagePlaceholder *organizePage() const;
+    BookmarksPage *bookmarksPage() const;
+    OrganizePage *organizePage() const;
     bool isOrganizeMode() const { return m_organizeMode; }
 
 public slots:
@@ -46,16 +46,10 @@ public slots:
     void goHome();
 
 signals:
-    void addBookmarkRequested(const QString &title, const QString &address);
-    void editBookmarkRequested();
-    void deleteBookmarksRequested();
-    void importRequested();
-    void openBookmarksRequested();
-    void createFolderRequested();
-    void removeFolderRequested();
+    // "Home" was pressed: the browser should open its home page.
     void homeRequested();
-    void organizeTreeRefreshRequested();
-    void bookmarksPageRefreshRequested();
+    // A bookmark asks to be opened in the browser.
+    void openAddressRequested(const QString &address);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -69,8 +63,8 @@ private:
     void followSelectedTab(int index);
     void enableButtonSet(bool organize);
 
-    QPointer<BookmarksPagePlaceholder> m_bookmarksPage;
-    QPointer<OrganizePagePlaceholder> m_organizePage;
+    QPointer<BookmarksPage> m_bookmarksPage;
+    QPointer<OrganizePage> m_organizePage;
     VXMainTabCtrl *m_tabs;
     QPointer<MainWindow> m_mainWindow;
     bool m_organizeMode = false;

@@ -400,7 +400,9 @@ void BookmarksPage::reloadFolders()
 {
     fillTree();
     fillList();
-    m_list->setFocus();
+    // Refreshed from the Organize page, the page is hidden: the focus stays there.
+    if (isVisible())
+        m_list->setFocus();
     updateButtons();
 }
 

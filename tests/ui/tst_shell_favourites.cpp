@@ -1,12 +1,18 @@
-#include "app/bookmarkspageplaceholder.h"
 #include "app/favouriteswindow.h"
 #include "app/mainwindow.h"
-#include "app/organizepageplaceholder.h"
 #include "app/vxmaintabctrl.h"
+#include "organiser/bookmarkdialog.h"
+#include "organiser/foldernamedialog.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/foldertree.h"
+#include "organiser/organizepage.h"
+#include "organiser/sortablelist.h"
+#include "pagetesting.h"
 #include "res/ids.h"
 #include "store/hive/memoryhive.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QToolBar>
@@ -77,10 +83,13 @@ private slots:
     void toolbarOrder();
     void startsWithTheBookmarksPageInFront();
     void organizeTabSwapsTheButtonSets();
-    void toolbarButtonsReachThePages_data();
-    void toolbarButtonsReachThePages();
+    void disabledButtonsDoNothing();
     void addOffersAnEmptyBookmark();
-    void offerBookmarkPassesTitleAndAddress();
+    void offerBookmarkAddsToBothPages();
+    void goOpensTheSelectedBookmark();
+    void deleteRemovesTheSelectedBookmark();
+    void organizeButtonsWorkOnTheOrganizePage();
+    void eachPageRefreshesTheOther();
     void homeSelectsTheFavouritesPage();
     void altEnterAndAltEscapeAreSwallowed();
     void closingDestroysBothPages();
@@ -175,50 +184,15 @@ void TestShellFavourites::organizeTabSwapsTheButtonSets()
     QCOMPARE(enabledCommands(window), bookmarkSet());
 }
 
-void TestShellFavourites::toolbarButtonsReachThePages_data()
+void TestShellFavourites::disabledButtonsDoNothing()
 {
-    QTest::addColumn<int>("commandId");
-    QTest::addColumn<bool>("organize");
-    QTest::addColumn<QByteArray>("signal");
-
-    QTest::newRow("Delete") << Ids::DeleteBookmark << false
-                            << QByteArray(SIGNAL(deleteBookmarksRequested()));
-    QTest::newRow("Import") << Ids::ImportBookmarks << false
-                            << QByteArray(SIGNAL(importRequested()));
-    QTest::newRow("Go") << Ids::GoToBookmark << false
-                        << QByteArray(SIGNAL(openBookmarksRequested()));
-    QTest::newRow("Add folder") << Ids::AddFolder << true
-                                << QByteArray(SIGNAL(createFolderRequested()));
-    QTest::newRow("Remove folder")
-        << Ids::RemoveFolder << true << QByteArray(SIGNAL(removeFolderRequested()));
-    QTest::newRow("Home") << Ids::GoHome << false << QByteArray(SIGNAL(homeRequested()));
-}
-
-void TestShellFavourites::toolbarButtonsReachThePages()
-{
-    QFETCH(int, commandId);
-    QFETCH(bool, organize);
-    QFETCH(QByteArray, signal);
-
-    FavouritesWindow window(&m_hive, nullptr);
-    window.resize(700, 400);
+    TestHive file;
+    FavouritesWindow window(file.hive(), nullptr);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QSignalSpy wanted(&window, signal.constData());
-    QSignalSpy folder(&window, &FavouritesWindow::createFolderRequested);
-    QSignalSpy bookmark(&window, &FavouritesWindow::addBookmarkRequested);
-
-    // A disabled button does nothing.
-    if (organize)
-        clickCommand(window, commandId);
-    QCOMPARE(wanted.count(), 0);
-
-    if (organize)
-        clickTab(window, 1);
-    clickCommand(window, commandId);
-    QCOMPARE(wanted.count(), 1);
-    // Only the one command went out.
-    QCOMPARE(folder.count() + bookmark.count(), commandId == Ids::AddFolder ? 1 : 0);
+    const int folders = file.folderNamesOnFile(0).size();
+    clickCommand(window, Ids::AddFolder);
+    QCOMPARE(file.folderNamesOnFile(0).size(), folders);
 }
 
 void TestShellFavourites::addOffersAnEmptyBookmark()
@@ -226,25 +200,131 @@ void TestShellFavourites::addOffersAnEmptyBookmark()
     FavouritesWindow window(&m_hive, nullptr);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QSignalSpy offered(&window, &FavouritesWindow::addBookmarkRequested);
-    QSignalSpy folder(&window, &FavouritesWindow::createFolderRequested);
+    bool shown = false;
+    whenShown<BookmarkDialog>([&](BookmarkDialog *dialog) {
+        shown = true;
+        QCOMPARE(dialog->titleEdit()->text(), QString());
+        QCOMPARE(dialog->addressEdit()->text(), QStringLiteral("http://"));
+        dialog->reject();
+    });
     clickCommand(window, Ids::AddBookmark);
-    QCOMPARE(offered.count(), 1);
-    QCOMPARE(offered.constFirst().at(0).toString(), QString());
-    QCOMPARE(offered.constFirst().at(1).toString(), QString());
-    QCOMPARE(folder.count(), 0);
+    QVERIFY(shown);
 }
 
-void TestShellFavourites::offerBookmarkPassesTitleAndAddress()
+// The browser's "Add to Favorites" route: the bookmark lands in the list, on
+// file and in the Organize tree.
+void TestShellFavourites::offerBookmarkAddsToBothPages()
 {
-    FavouritesWindow window(&m_hive, nullptr);
-    QSignalSpy offered(&window, &FavouritesWindow::addBookmarkRequested);
+    TestHive file;
+    FavouritesWindow window(file.hive(), nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const int rows = window.bookmarksPage()->bookmarkList()->topLevelItemCount();
+    whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
+        QCOMPARE(dialog->titleEdit()->text(), QStringLiteral("Harbrow help"));
+        QCOMPARE(dialog->addressEdit()->text(), QStringLiteral("http://www.harbrow.org/help.html"));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
     window.offerBookmark(QStringLiteral("Harbrow help"),
                          QStringLiteral("http://www.harbrow.org/help.html"));
-    QCOMPARE(offered.count(), 1);
-    QCOMPARE(offered.constFirst().at(0).toString(), QStringLiteral("Harbrow help"));
-    QCOMPARE(offered.constFirst().at(1).toString(),
-             QStringLiteral("http://www.harbrow.org/help.html"));
+    QCOMPARE(window.bookmarksPage()->bookmarkList()->topLevelItemCount(), rows + 1);
+    QVERIFY(file.titlesOnFile(0).contains(QStringLiteral("Harbrow help")));
+    QCOMPARE(window.organizePage()
+                 ->tree()
+                 ->findItems(QStringLiteral("Harbrow help"), Qt::MatchExactly)
+                 .size(),
+             1);
+}
+
+void TestShellFavourites::goOpensTheSelectedBookmark()
+{
+    FavouritesWindow window(&m_hive, nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    SortableList *list = window.bookmarksPage()->bookmarkList();
+    QVERIFY(list->topLevelItemCount() > 0);
+    list->setCurrentItem(list->topLevelItem(0));
+    QSignalSpy opened(&window, &FavouritesWindow::openAddressRequested);
+    clickCommand(window, Ids::GoToBookmark);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.constFirst().at(0).toString(), list->topLevelItem(0)->text(1));
+}
+
+void TestShellFavourites::deleteRemovesTheSelectedBookmark()
+{
+    TestHive file;
+    FavouritesWindow window(file.hive(), nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    BookmarksPage *page = window.bookmarksPage();
+    // A folder of its own, so that the home-page bookmark is not the one chosen.
+    page->folderTree()->setCurrentItem(page->folderTree()->topLevelItem(0)->child(0));
+    SortableList *list = page->bookmarkList();
+    QVERIFY(list->topLevelItemCount() > 0);
+    const QString title = list->topLevelItem(0)->text(0);
+    const int folderId = page->selectedFolderId();
+    list->setFocus();
+    list->setCurrentItem(list->topLevelItem(0));
+    answer({QMessageBox::Yes});
+    clickCommand(window, Ids::DeleteBookmark);
+    QVERIFY(!file.titlesOnFile(folderId).contains(title));
+    QVERIFY(window.organizePage()->tree()->findItems(title, Qt::MatchExactly | Qt::MatchRecursive)
+                .isEmpty());
+}
+
+void TestShellFavourites::organizeButtonsWorkOnTheOrganizePage()
+{
+    TestHive file;
+    FavouritesWindow window(file.hive(), nullptr);
+    window.resize(700, 400);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    clickTab(window, 1);
+    FolderTree *tree = window.organizePage()->tree();
+    tree->setCurrentItem(tree->topLevelItem(0));
+    const QStringList before = file.folderNamesOnFile(0);
+
+    clickCommand(window, Ids::AddFolder);
+    QCOMPARE(file.folderNamesOnFile(0).size(), before.size() + 1);
+    QVERIFY(file.folderNamesOnFile(0).contains(QStringLiteral("New Folder1")));
+    // The refresh of the bookmarks page must not end the in-place rename.
+    QWidget *editor = QApplication::focusWidget();
+    QVERIFY(qobject_cast<QLineEdit *>(editor) && tree->isAncestorOf(editor));
+    QTest::keyClick(editor, Qt::Key_Escape);
+
+    const auto created = tree->findItems(QStringLiteral("New Folder1"), Qt::MatchExactly);
+    QCOMPARE(created.size(), 1);
+    tree->setCurrentItem(created.constFirst());
+    answer({QMessageBox::Yes});
+    clickCommand(window, Ids::RemoveFolder);
+    QCOMPARE(file.folderNamesOnFile(0), before);
+}
+
+void TestShellFavourites::eachPageRefreshesTheOther()
+{
+    TestHive file;
+    FavouritesWindow window(file.hive(), nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    BookmarksPage *bookmarks = window.bookmarksPage();
+    FolderTree *organizeTree = window.organizePage()->tree();
+
+    bookmarks->folderTree()->setCurrentItem(bookmarks->folderTree()->topLevelItem(0));
+    whenShown<FolderNameDialog>([](FolderNameDialog *dialog) {
+        QTest::keyClicks(dialog->nameEdit(), "Recipes");
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    bookmarks->addFolder();
+    QCOMPARE(organizeTree->findItems(QStringLiteral("Recipes"), Qt::MatchExactly).size(), 1);
+
+    window.organizePage()->deleteItem(); // nothing selected yet: only the refresh
+    organizeTree->setCurrentItem(
+        organizeTree->findItems(QStringLiteral("Recipes"), Qt::MatchExactly).constFirst());
+    answer({QMessageBox::Yes});
+    window.organizePage()->deleteItem();
+    QVERIFY(bookmarks->folderTree()
+                ->findItems(QStringLiteral("Recipes"), Qt::MatchExactly | Qt::MatchRecursive)
+                .isEmpty());
 }
 
 void TestShellFavourites::homeSelectsTheFavouritesPage()
@@ -305,7 +385,6 @@ void TestShellFavourites::pagesOwnTheStore()
 {
     MemoryHive hive;
     FavouritesWindow window(&hive, nullptr);
-    QVERIFY(window.bookmarksPage()->store());
     QVERIFY(
         hive.queryValue(QStringLiteral("Software\\k-vane\\Harbrow\\Bookmarks"), "INI").has_value());
 }

@@ -1,5 +1,6 @@
 #include "app/aboutdialog.h"
-#include "app/bookmarkspageplaceholder.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/sortablelist.h"
 #include "app/favouriteswindow.h"
 #include "app/mainwindow.h"
 #include "app/vxmaintabctrl.h"
@@ -184,7 +185,7 @@ void TestShellMainWindow::favoritesTabClickRepaintsTheBookmarkList()
     MemoryHive hive;
     MainWindow window(&hive);
     showAndActivate(window);
-    QWidget *list = window.favouritesWindow()->bookmarksPage()->bookmarkList();
+    QWidget *list = window.favouritesWindow()->bookmarksPage()->bookmarkList()->viewport();
     PaintCounter counter;
     list->installEventFilter(&counter);
 

@@ -1,5 +1,0 @@
-#include "app/organizepageplaceholder.h"
-
-OrganizePagePlaceholder::OrganizePagePlaceholder(QWidget *parent) : QWidget(parent) {}
-
-OrganizePagePlaceholder::~OrganizePagePlaceholder() = default;
