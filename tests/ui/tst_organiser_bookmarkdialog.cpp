@@ -1,9 +1,6 @@
+#include "fakepage.h"
 #include "organiser/bookmarkdialog.h"
-#include "organiser/bookmarkpageaccess.h"
 #include "organiser/ratingcombobox.h"
-#include "store/bookmarkrecord.h"
-#include "store/bookmarkstore.h"
-#include "store/hive/memoryhive.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -11,42 +8,14 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <memory>
-#include <optional>
 
-// Stands in for the bookmarks page: an empty store and the fields a dialog writes.
-class FakePage final : public BookmarkPageAccess
+// Adds a bookmark at the top level and makes it current, as the page does before editing.
+static void makeCurrent(FakePage &page, const BookmarkRecord &record)
 {
-public:
-    FakePage()
-    {
-        m_hive.createKey(BookmarkStore::KeyPath);
-        m_hive.setValue(BookmarkStore::KeyPath, "INI", "YES"); // no first-run collection
-        m_store = std::make_unique<BookmarkStore>(&m_hive);
-    }
-
-    BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return QStringLiteral("Favorites"); }
-    void setEditedBookmark(const BookmarkRecord &fields) override { edited = fields; }
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
-
-    // Adds a bookmark at the top level and makes it current, as the page does before editing.
-    void makeCurrent(const BookmarkRecord &record)
-    {
-        BookmarkRecord added = record;
-        added.folderOrKey = QStringLiteral("0");
-        QVERIFY(m_store->addBookmark(added) >= 0);
-    }
-
-    std::optional<BookmarkRecord> edited;
-
-private:
-    MemoryHive m_hive;
-    std::unique_ptr<BookmarkStore> m_store;
-};
+    BookmarkRecord added = record;
+    added.folderOrKey = QStringLiteral("0");
+    QVERIFY(page.store().addBookmark(added) >= 0);
+}
 
 class TestBookmarkDialog : public QObject
 {
@@ -120,7 +89,7 @@ private slots:
         QFETCH(int, rating);
         QFETCH(QString, shown);
         FakePage page;
-        page.makeCurrent({"http://example.com/", "Example", "", "", rating, ""});
+        makeCurrent(page, {"http://example.com/", "Example", "", "", rating, ""});
         BookmarkDialog dialog(page, BookmarkDialog::Mode::Edit);
         showAndWait(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Bookmark"));
@@ -183,7 +152,7 @@ private slots:
                  QStringLiteral("user: ann\tpassword: kept elsewhere\tthird line"));
 
         BookmarkRecord stored = *page.edited;
-        page.makeCurrent(stored);
+        makeCurrent(page, stored);
         page.edited.reset();
         BookmarkDialog again(page, BookmarkDialog::Mode::Edit);
         showAndWait(again);
@@ -213,7 +182,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, shown);
         FakePage page;
-        page.makeCurrent({"http://example.com/", "Example", stored, "", 0, ""});
+        makeCurrent(page, {"http://example.com/", "Example", stored, "", 0, ""});
         BookmarkDialog dialog(page, BookmarkDialog::Mode::Edit);
         QCOMPARE(dialog.commentsEdit()->toPlainText(), shown);
     }
@@ -271,7 +240,7 @@ private slots:
         FakePage page;
         const QString title(150, 't');
         const QString comments(300, 'c');
-        page.makeCurrent({"http://example.com/", title, comments, "", 2, ""});
+        makeCurrent(page, {"http://example.com/", title, comments, "", 2, ""});
         BookmarkDialog dialog(page, BookmarkDialog::Mode::Edit);
         showAndWait(dialog);
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
@@ -291,7 +260,7 @@ private slots:
     {
         QFETCH(QString, how);
         FakePage page;
-        page.makeCurrent({"http://example.com/", "Example", "note", "", 4, ""});
+        makeCurrent(page, {"http://example.com/", "Example", "note", "", 4, ""});
         const int bookmarks = page.store().bookmarkCount();
         BookmarkDialog dialog(page, BookmarkDialog::Mode::Edit);
         showAndWait(dialog);

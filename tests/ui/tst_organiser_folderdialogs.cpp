@@ -1,9 +1,6 @@
-#include "organiser/bookmarkpageaccess.h"
+#include "fakepage.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/movetofolderdialog.h"
-#include "store/bookmarkrecord.h"
-#include "store/bookmarkstore.h"
-#include "store/hive/memoryhive.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -12,48 +9,21 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <memory>
-#include <optional>
 
-// Stands in for the bookmarks page: a store with a few folders and the
-// fields the dialogs write.
-class FakePage final : public BookmarkPageAccess
+// A few folders to choose among and to collide with.
+struct SampleFolders
 {
-public:
-    FakePage()
+    explicit SampleFolders(FakePage &page)
     {
-        m_hive.createKey(BookmarkStore::KeyPath);
-        m_hive.setValue(BookmarkStore::KeyPath, "INI", "YES"); // no first-run collection
-        m_store = std::make_unique<BookmarkStore>(&m_hive);
-        work = m_store->addFolder("Work", 0);
-        projects = m_store->addFolder("Projects", work);
-        archive = m_store->addFolder("Archive", projects);
-        m_store->addFolder("Reports", work);
-        home = m_store->addFolder("Home", 0);
-        m_store->addFolder("Recipes", home);
+        BookmarkStore &store = page.store();
+        work = store.addFolder("Work", 0);
+        projects = store.addFolder("Projects", work);
+        archive = store.addFolder("Archive", projects);
+        store.addFolder("Reports", work);
+        home = store.addFolder("Home", 0);
+        store.addFolder("Recipes", home);
     }
-
-    BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return selected; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return name; }
-    void setFolderName(const QString &text) override
-    {
-        name = text;
-        ++nameWrites;
-    }
-    void setMoveTarget(int folderId) override { moveTarget = folderId; }
-
     int work = 0, projects = 0, archive = 0, home = 0;
-    int selected = 0;
-    QString name = QStringLiteral("untouched");
-    int nameWrites = 0;
-    std::optional<int> moveTarget;
-
-private:
-    MemoryHive m_hive;
-    std::unique_ptr<BookmarkStore> m_store;
 };
 
 namespace {
@@ -92,18 +62,19 @@ private slots:
     void moveDialogListsEveryFolderUnderFavorites()
     {
         FakePage page;
+        const SampleFolders folders(page);
         MoveToFolderDialog dialog(page);
         show(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Move bookmark(s) to folder"));
         QCOMPARE(dialog.tree()->topLevelItemCount(), 1);
         const QString expected = QStringLiteral("Favorites:0(Work:%1(Projects:%2(Archive:%3),"
                                                 "Reports:%4),Home:%5(Recipes:%6))")
-                                     .arg(page.work)
-                                     .arg(page.projects)
-                                     .arg(page.archive)
-                                     .arg(page.archive + 1)
-                                     .arg(page.home)
-                                     .arg(page.home + 1);
+                                     .arg(folders.work)
+                                     .arg(folders.projects)
+                                     .arg(folders.archive)
+                                     .arg(folders.archive + 1)
+                                     .arg(folders.home)
+                                     .arg(folders.home + 1);
         QCOMPARE(describe(dialog.tree()->topLevelItem(0)), expected);
         QVERIFY(dialog.tree()->topLevelItem(0)->isExpanded());
         QCOMPARE(dialog.tree()->currentItem(), dialog.tree()->topLevelItem(0));
@@ -113,6 +84,7 @@ private slots:
     void moveDialogOkWithTheRootMovesToTheTopLevel()
     {
         FakePage page;
+        const SampleFolders folders(page);
         MoveToFolderDialog dialog(page);
         show(dialog);
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
@@ -123,6 +95,7 @@ private slots:
     void moveDialogOkWritesTheClickedFolder()
     {
         FakePage page;
+        const SampleFolders folders(page);
         MoveToFolderDialog dialog(page);
         show(dialog);
         QTreeWidget *tree = dialog.tree();
@@ -133,12 +106,13 @@ private slots:
                           tree->visualItemRect(projects).center());
         QCOMPARE(tree->currentItem(), projects);
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-        QCOMPARE(page.moveTarget, std::optional<int>(page.projects));
+        QCOMPARE(page.moveTarget, std::optional<int>(folders.projects));
     }
 
     void moveDialogCancelWritesNothing()
     {
         FakePage page;
+        const SampleFolders folders(page);
         MoveToFolderDialog dialog(page);
         show(dialog);
         clickCancel(dialog);
@@ -149,6 +123,7 @@ private slots:
     void addingStartsEmptyWithOkDisabled()
     {
         FakePage page;
+        const SampleFolders folders(page);
         FolderNameDialog dialog(page, FolderNameDialog::Mode::Add);
         show(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Add a new folder"));
@@ -192,7 +167,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, enabled);
         FakePage page;
-        page.selected = under == "work" ? page.work : 0;
+        const SampleFolders folders(page);
+        page.selected = under == "work" ? folders.work : 0;
         FolderNameDialog dialog(page, FolderNameDialog::Mode::Add);
         show(dialog);
         QTest::keyClicks(dialog.nameEdit(), typed);
@@ -206,6 +182,7 @@ private slots:
     void namesStopAtOneHundredCharacters()
     {
         FakePage page;
+        const SampleFolders folders(page);
         FolderNameDialog dialog(page, FolderNameDialog::Mode::Add);
         show(dialog);
         QTest::keyClicks(dialog.nameEdit(), QString(105, 'n'));
@@ -217,6 +194,7 @@ private slots:
     void okHandsTheNameToThePage()
     {
         FakePage page;
+        const SampleFolders folders(page);
         FolderNameDialog dialog(page, FolderNameDialog::Mode::Add);
         show(dialog);
         QTest::keyClicks(dialog.nameEdit(), "Travel");
@@ -236,6 +214,7 @@ private slots:
     {
         QFETCH(bool, closeBox);
         FakePage page;
+        const SampleFolders folders(page);
         FolderNameDialog dialog(page, FolderNameDialog::Mode::Add);
         show(dialog);
         QTest::keyClicks(dialog.nameEdit(), "Travel");
@@ -251,7 +230,8 @@ private slots:
     void renamingStartsFromTheFoldersName()
     {
         FakePage page;
-        page.selected = page.projects;
+        const SampleFolders folders(page);
+        page.selected = folders.projects;
         page.name = QStringLiteral("Projects");
         FolderNameDialog dialog(page, FolderNameDialog::Mode::Edit);
         show(dialog);
@@ -280,7 +260,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, enabled);
         FakePage page;
-        page.selected = page.projects;
+        const SampleFolders folders(page);
+        page.selected = folders.projects;
         page.name = QStringLiteral("Projects");
         FolderNameDialog dialog(page, FolderNameDialog::Mode::Edit);
         show(dialog);
