@@ -1,5 +1,6 @@
 #include "app/vxtabctrl.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QStackedWidget>
@@ -13,6 +14,7 @@ VXTabCtrl::VXTabCtrl(QWidget *parent) : QTabWidget(parent)
     // The tab bar changes the selection on the press; act once that has settled.
     connect(tabBar(), &QTabBar::tabBarClicked, this, &VXTabCtrl::focusClickedPage,
             Qt::QueuedConnection);
+    connect(this, &QTabWidget::currentChanged, this, &VXTabCtrl::focusKeyboardSelectedPage);
 }
 
 VXTabCtrl::~VXTabCtrl() = default;
@@ -66,6 +68,18 @@ void VXTabCtrl::focusClickedPage()
     if (QWidget *page = selectedPage())
         page->setFocus(Qt::MouseFocusReason);
     emit tabClicked(index);
+}
+
+// Ctrl+Tab or the arrow keys on the tab bar moved the selection: the keyboard
+// user goes on typing in the page now in front. A change made by the owner
+// while the focus is elsewhere leaves the focus to the owner.
+void VXTabCtrl::focusKeyboardSelectedPage()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && !isAncestorOf(focus))
+        return;
+    if (QWidget *page = selectedPage())
+        page->setFocus(Qt::TabFocusReason);
 }
 
 // The stack only sizes the page in front; hidden pages are kept in step here so

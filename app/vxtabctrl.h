@@ -34,5 +34,6 @@ protected:
 
 private:
     void focusClickedPage();
+    void focusKeyboardSelectedPage();
     void fitPages();
 };

@@ -49,6 +49,7 @@ BookmarksPage::BookmarksPage(Hive *hive, QWidget *parent)
     createActions();
     fillTree();
     fillList();
+    setFocusProxy(m_list); // a page given the focus starts in its list
     m_list->setFocus();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { noteFocus(now); });

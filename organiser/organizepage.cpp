@@ -20,6 +20,7 @@ OrganizePage::OrganizePage(BookmarksPage &bookmarksPage, QWidget *parent)
 {
     createControls();
     createMenu();
+    setFocusProxy(m_tree); // a page given the focus starts in its tree
     rebuild();
     if (QTreeWidgetItem *first = m_tree->topLevelItem(0)) {
         m_tree->setCurrentItem(first);

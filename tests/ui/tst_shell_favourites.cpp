@@ -91,6 +91,7 @@ private slots:
     void organizeButtonsWorkOnTheOrganizePage();
     void eachPageRefreshesTheOther();
     void homeSelectsTheFavouritesPage();
+    void ctrlDAddsOnceTheTabIsClicked();
     void altEnterAndAltEscapeAreSwallowed();
     void closingDestroysBothPages();
     void pagesOwnTheStore();
@@ -338,7 +339,26 @@ void TestShellFavourites::homeSelectsTheFavouritesPage()
     clickCommand(*window, Ids::GoHome);
     QCOMPARE(home.count(), 1);
     QCOMPARE(main.tabs()->currentIndex(), 2);
-    QCOMPARE(QApplication::focusWidget(), window);
+    QVERIFY(window->isAncestorOf(QApplication::focusWidget()));
+}
+
+// A click on the main window's "Favorites" tab leaves the keyboard in the
+// bookmarks page, so its keys work without a further click.
+void TestShellFavourites::ctrlDAddsOnceTheTabIsClicked()
+{
+    MainWindow main(&m_hive);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QTabBar *bar = main.tabs()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(MainWindow::FavouritesPage).center());
+    QTRY_VERIFY(main.favouritesWindow()->isAncestorOf(QApplication::focusWidget()));
+    bool shown = false;
+    whenShown<BookmarkDialog>([&](BookmarkDialog *dialog) {
+        shown = true;
+        dialog->reject();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(shown);
 }
 
 void TestShellFavourites::altEnterAndAltEscapeAreSwallowed()

@@ -146,7 +146,7 @@ void TestShellMainWindow::selectPage_data()
 
     QTest::newRow("0: Home, focus on the window") << 0 << 0 << "window";
     QTest::newRow("1: Browser") << 1 << 1 << "browser";
-    QTest::newRow("2: Favorites") << 2 << 2 << "favourites";
+    QTest::newRow("2: Favorites, focus on into the bookmark list") << 2 << 2 << "bookmark list";
     QTest::newRow("7: Home, focus on the page") << 7 << 0 << "start";
     QTest::newRow("-1: Home, focus on the page") << -1 << 0 << "start";
 }
@@ -163,7 +163,7 @@ void TestShellMainWindow::selectPage()
     const QHash<QString, QWidget *> widgets = {{"window", &window},
                                                {"start", window.startPage()},
                                                {"browser", window.browserPage()},
-                                               {"favourites", window.favouritesWindow()}};
+                                               {"bookmark list", window.favouritesWindow()->bookmarksPage()->bookmarkList()}};
     // Start from another page than the one asked for.
     window.selectPage(index == 1 ? 2 : 1);
 

@@ -32,6 +32,7 @@ private slots:
     void noTabsMeansNoSelectedPage();
     void resizeMovesEveryPageToTheInsetArea();
     void clickingATabShowsAndFocusesItsPage();
+    void keyboardSwitchFocusesThePage();
     void enterAndEscapeNeverCloseThePage_data();
     void enterAndEscapeNeverCloseThePage();
     void destroyPagesDestroysEveryPageInTabOrder();
@@ -122,6 +123,33 @@ void TestShellTabs::clickingATabShowsAndFocusesItsPage()
     QVERIFY(second->isVisible());
     QVERIFY(!first->isVisible());
     QCOMPARE(QApplication::focusWidget(), second);
+}
+
+// Ctrl+Tab from inside a page brings the next page forward with the focus in
+// it; the owner selecting a page while the focus is elsewhere keeps it there.
+void TestShellTabs::keyboardSwitchFocusesThePage()
+{
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *outside = new QLineEdit(&window);
+    auto *tabs = new VXMainTabCtrl(&window);
+    layout->addWidget(outside);
+    layout->addWidget(tabs);
+    auto *first = new QLineEdit;
+    auto *second = new QLineEdit;
+    tabs->addPage(first, QStringLiteral("First"), true);
+    tabs->addPage(second, QStringLiteral("Second"), false);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(tabs->currentIndex(), 1);
+    QCOMPARE(QApplication::focusWidget(), second);
+
+    outside->setFocus();
+    tabs->setCurrentIndex(0);
+    QCOMPARE(QApplication::focusWidget(), outside);
 }
 
 void TestShellTabs::enterAndEscapeNeverCloseThePage_data()
