@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(Hive *hive, QWidget *parent)
@@ -26,6 +27,7 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
 
     createMenus();
     createPages(hive);
+    createTabShortcuts();
     connect(m_tabs, &VXTabCtrl::tabClicked, this, &MainWindow::repaintBookmarkListIfShown);
 
     move(10, 10);
@@ -56,6 +58,16 @@ void MainWindow::createMenus()
     helpOnWeb->setData(Ids::HelpOnWeb);
     QAction *about = help->addAction(tr("&About"), this, &MainWindow::showAbout);
     about->setData(Ids::About);
+}
+
+// Alt+1, Alt+2 and Alt+3 bring the three tabs forward from anywhere in the
+// window; Ctrl+Tab inside the favourites window only turns its own tabs.
+void MainWindow::createTabShortcuts()
+{
+    for (int page : {HomePage, BrowserPage, FavouritesPage}) {
+        auto *shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + page)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, page] { selectPage(page); });
+    }
 }
 
 // Start and browser pages are empty until they are built; the tab indexes stay fixed.

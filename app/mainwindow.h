@@ -52,6 +52,7 @@ private slots:
 
 private:
     void createMenus();
+    void createTabShortcuts();
     void createPages(Hive *hive);
     void repaintBookmarkListIfShown(int tab);
     void destroyPages();

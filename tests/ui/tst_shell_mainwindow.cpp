@@ -59,6 +59,7 @@ private slots:
     void menusCarryTheirCommands_data();
     void menusCarryTheirCommands();
     void menusOpenFromTheMenuBar();
+    void altDigitsSelectTheTabs();
     void selectPage_data();
     void selectPage();
     void favoritesTabClickRepaintsTheBookmarkList();
@@ -136,6 +137,21 @@ void TestShellMainWindow::menusOpenFromTheMenuBar()
         QTRY_VERIFY(!entry->menu()->isVisible());
     }
     QVERIFY(window.isVisible());
+}
+
+void TestShellMainWindow::altDigitsSelectTheTabs()
+{
+    MemoryHive hive;
+    MainWindow window(&hive);
+    showAndActivate(window);
+    for (int tab : {2, 1, 0, 2}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(Qt::Key_1 + tab), Qt::AltModifier);
+        QCOMPARE(window.tabs()->currentIndex(), tab);
+    }
+    // From inside the favourites window too, where Ctrl+Tab stays with the inner tabs.
+    QVERIFY(window.favouritesWindow()->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::AltModifier);
+    QCOMPARE(window.tabs()->currentIndex(), 0);
 }
 
 void TestShellMainWindow::selectPage_data()
