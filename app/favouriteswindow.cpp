@@ -89,12 +89,8 @@ FavouritesWindow::FavouritesWindow(Hive *hive, MainWindow *mainWindow, QWidget *
 
     createPages(hive);
     connectPages();
-    connect(m_tabs, &QTabWidget::currentChanged, this, &FavouritesWindow::followSelectedTab);
-    // Focus given to the window goes on into the page in front, so that the
-    // page's keys (Ctrl+D, Delete, Enter, F2) work as soon as the tab is shown.
     setFocusProxy(m_tabs->selectedPage());
-    connect(m_tabs, &QTabWidget::currentChanged, this,
-            [this] { setFocusProxy(m_tabs->selectedPage()); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, &FavouritesWindow::followSelectedTab);
 }
 
 FavouritesWindow::~FavouritesWindow() = default;
@@ -223,6 +219,9 @@ void FavouritesWindow::goHome()
 
 void FavouritesWindow::followSelectedTab(int index)
 {
+    // Focus given to the window goes on into the page in front, so that the
+    // page's keys (Ctrl+D, Delete, Enter, F2) work as soon as the tab is shown.
+    setFocusProxy(m_tabs->selectedPage());
     if (index == 0 && m_organizeMode) {
         m_organizeMode = false;
         enableButtonSet(false);
