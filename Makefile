@@ -4,10 +4,11 @@ TYPE     ?= RelWithDebInfo
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tools \
             qt6-webengine-dev qt6-webengine-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins \
-            libsqlite3-dev libbenchmark-dev libgl-dev xvfb xauth fonts-dejavu-core
+            libsqlite3-dev libbenchmark-dev libgl-dev xvfb xauth fonts-dejavu-core \
+            dpkg-dev file desktop-file-utils appstream
 WERROR   := $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench install package clean
 
 all: build
 
@@ -38,6 +39,12 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+
+install: build
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+package: build
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD)

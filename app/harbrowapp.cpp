@@ -13,7 +13,7 @@ HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Harbrow"));
     setOrganizationName(QStringLiteral("k-vane"));
-    setApplicationVersion(QStringLiteral("1.0"));
+    setApplicationVersion(QStringLiteral(HARBROW_VERSION));
     setWindowIcon(QIcon(QStringLiteral(":/icons/harbrow.svg")));
 }
 
