@@ -8,7 +8,7 @@ PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tool
             dpkg-dev file desktop-file-utils appstream
 WERROR   := $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build run test bench install package clean
+.PHONY: all deps configure build run test test-asan bench install package clean
 
 all: build
 
@@ -36,6 +36,18 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --parallel $(JOBS) --timeout 600
+
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer, stopping at the first report.
+ASAN_BUILD ?= build-asan
+SANITIZE   := -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHARBROW_WERROR=$(WERROR) \
+	    -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
+	cmake --build $(ASAN_BUILD) --parallel $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+	    ctest --output-on-failure --parallel $(JOBS) --timeout 900 -E package_check
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done

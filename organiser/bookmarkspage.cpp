@@ -55,7 +55,11 @@ BookmarksPage::BookmarksPage(Hive *hive, QWidget *parent)
             [this](QWidget *, QWidget *now) { noteFocus(now); });
 }
 
-BookmarksPage::~BookmarksPage() = default;
+// The focus tracker must not run while the base class takes the focus away.
+BookmarksPage::~BookmarksPage()
+{
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void BookmarksPage::createViews()
 {
