@@ -4,7 +4,6 @@
 
 #include <memory>
 
-class Hive;
 class UserHive;
 
 // The application object: runs the start-up sequence and carries the two
@@ -28,9 +27,6 @@ public:
     static void setFolderDragging(bool on) { s_folderDragging = on; }
     static bool bookmarkDragging() { return s_bookmarkDragging; }
     static void setBookmarkDragging(bool on) { s_bookmarkDragging = on; }
-
-    // Whether the store has ever been loaded from this hive.
-    static bool isFirstRun(Hive *hive);
 
     int exitCode() const { return m_exitCode; }
 

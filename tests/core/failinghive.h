@@ -1,0 +1,58 @@
+#pragma once
+
+#include "store/hive/hive.h"
+
+// A hive that passes every call on to another, but fails the Nth set, delete,
+// rename or transaction begin (counted from 1; 0 never fails), as a full disk
+// or a locked file would: the failed call changes nothing.
+class FailingHive final : public Hive
+{
+public:
+    explicit FailingHive(Hive &inner) : m_inner(inner) {}
+
+    int failSetAt = 0;
+    int failDeleteAt = 0;
+    int failRenameAt = 0;
+    int failBeginAt = 0;
+    // Counts calls from here on.
+    void restartCounting() { m_sets = m_deletes = m_renames = m_begins = 0; }
+
+    bool createKey(const QString &key) override { return m_inner.createKey(key); }
+    std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override
+    {
+        return m_inner.queryValue(key, name);
+    }
+    bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override
+    {
+        return !due(m_sets, failSetAt) && m_inner.setValue(key, name, data);
+    }
+    bool deleteValue(const QString &key, const QByteArray &name) override
+    {
+        return !due(m_deletes, failDeleteAt) && m_inner.deleteValue(key, name);
+    }
+    bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override
+    {
+        return !due(m_renames, failRenameAt) && m_inner.renameValue(key, from, to);
+    }
+    void visitValues(const QString &key, const ValueVisitor &visit) override
+    {
+        m_inner.visitValues(key, visit);
+    }
+    void flush() override { m_inner.flush(); }
+    void close() override { m_inner.close(); }
+    bool beginTransaction() override
+    {
+        return !due(m_begins, failBeginAt) && m_inner.beginTransaction();
+    }
+    bool commitTransaction() override { return m_inner.commitTransaction(); }
+    void rollbackTransaction() override { m_inner.rollbackTransaction(); }
+
+private:
+    static bool due(int &count, int failAt) { return ++count == failAt; }
+
+    Hive &m_inner;
+    int m_sets = 0;
+    int m_deletes = 0;
+    int m_renames = 0;
+    int m_begins = 0;
+};
