@@ -6,8 +6,12 @@ PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tool
             qt6-webengine-dev qt6-webengine-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins \
             libsqlite3-dev libbenchmark-dev libgl-dev xvfb xauth fonts-dejavu-core
 WERROR   := $(if $(CI),ON,OFF)
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZERS  := bookmarkfile urlfile
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench fuzz clean
 
 all: build
 
@@ -39,5 +43,23 @@ test: build
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
+# Each fuzzer runs FUZZ_SECONDS; new inputs it finds go to $(FUZZ_BUILD)/corpus, the
+# seeds in fuzz/corpus stay as they are, and a crash leaves its input in $(FUZZ_BUILD).
+fuzz: deps
+	@missing=$$(for p in $(FUZZ_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:" $$missing; \
+	    if [ "$$(id -u)" != 0 ]; then echo "Run as root to install Debian packages:" $$missing; exit 1; fi; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) --parallel $(JOBS) --target harbrow_fuzzers
+	@for f in $(FUZZERS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$f && \
+	    ./$(FUZZ_BUILD)/fuzz/fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/$$f.dict \
+	        -artifact_prefix=$(FUZZ_BUILD)/$$f- $(FUZZ_BUILD)/corpus/$$f fuzz/corpus/$$f || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)
