@@ -10,7 +10,7 @@ WERROR   := $(if $(CI),ON,OFF)
 FUZZ_BUILD    ?= build-fuzz
 FUZZ_SECONDS  ?= 60
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-FUZZERS       := bookmarkfile urlfile
+FUZZERS       := bookmarkfile urlfile storedvalue
 ASAN_BUILD    ?= build-asan
 SANITIZE      := -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all
 
