@@ -76,6 +76,10 @@ void MainWindow::createPages(Hive *hive)
     m_browserPage = new QWidget;
     m_browserPage->setObjectName(QStringLiteral("browserPage"));
     m_favouritesWindow = new FavouritesWindow(hive, this);
+    connect(m_favouritesWindow, &FavouritesWindow::openAddressRequested, this,
+            &MainWindow::navigateBrowser);
+    connect(m_favouritesWindow, &FavouritesWindow::homeRequested, this,
+            [this] { selectPage(FavouritesPage); });
     m_startPage = new QWidget;
     m_startPage->setObjectName(QStringLiteral("startPage"));
 

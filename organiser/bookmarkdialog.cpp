@@ -54,9 +54,9 @@ BookmarkDialog::BookmarkDialog(BookmarkPageAccess &page, Mode mode, QWidget *par
     : QDialog(parent), m_page(page), m_mode(mode)
 {
     buildControls();
-    m_folder->setText(m_page.selectedFolderName());
     if (m_mode == Mode::Add) {
         setWindowTitle(tr("Add a New Bookmark"));
+        m_folder->setText(m_page.selectedFolderName());
         m_address->setText(Scheme);
     } else {
         setWindowTitle(tr("Edit Bookmark"));
@@ -129,6 +129,8 @@ void BookmarkDialog::buildControls()
 void BookmarkDialog::showCurrentBookmark()
 {
     const CurrentBookmark &current = m_page.store().currentBookmark();
+    // The bookmark's own folder, wherever the dialog was opened from.
+    m_folder->setText(current.folderName.isEmpty() ? tr("Favorites") : current.folderName);
     m_address->setText(current.address);
     m_title->setText(current.title);
     const QString comments = commentsForDisplay(current.comments);

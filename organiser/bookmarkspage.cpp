@@ -41,8 +41,8 @@ bool hasKnownScheme(const QString &address)
 
 } // namespace
 
-BookmarksPage::BookmarksPage(Hive *hive, QWidget *parent)
-    : QWidget(parent), m_store(std::make_unique<BookmarkStore>(hive)),
+BookmarksPage::BookmarksPage(BookmarkStore &store, QWidget *parent)
+    : QWidget(parent), m_store(store),
       m_rowIcon(OrganiserPictures::bookmark())
 {
     createViews();
@@ -139,7 +139,7 @@ void BookmarksPage::createActions()
 
 BookmarkStore &BookmarksPage::store()
 {
-    return *m_store;
+    return m_store;
 }
 
 int BookmarksPage::selectedFolderId() const
@@ -188,7 +188,7 @@ void BookmarksPage::fillTree()
 
 void BookmarksPage::addSubfolders(int parentId, QTreeWidgetItem *parentItem)
 {
-    for (const FolderRecord &folder : m_store->childFolders(parentId)) {
+    for (const FolderRecord &folder : m_store.childFolders(parentId)) {
         QTreeWidgetItem *item = m_tree->insertItem(folder.name, 0, 1, parentItem, nullptr, folder.id);
         addSubfolders(folder.id, item);
     }
@@ -219,7 +219,7 @@ QTreeWidgetItem *BookmarksPage::makeRow(const CurrentBookmark &bookmark, const Q
         QStringList{bookmark.title, bookmark.address, QString::number(bookmark.rating)});
     row->setIcon(TitleColumn, m_rowIcon);
     row->setData(0, RowRole, m_nextRow);
-    m_store->setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
+    m_store.setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
     return row;
 }
 
@@ -227,10 +227,10 @@ void BookmarksPage::fillList()
 {
     m_nextRow = 0;
     const QString prefix = tagPrefix();
-    m_store->beginBookmarkScan(QString::number(selectedFolderId()));
+    m_store.beginBookmarkScan(QString::number(selectedFolderId()));
     QList<QTreeWidgetItem *> rows;
-    while (m_store->nextBookmark())
-        rows.append(makeRow(m_store->currentBookmark(), prefix));
+    while (m_store.nextBookmark())
+        rows.append(makeRow(m_store.currentBookmark(), prefix));
     m_list->setUpdatesEnabled(false);
     m_list->setSortedRows(rows, RatingColumn, false);
     if (!rows.isEmpty()) {
@@ -278,11 +278,11 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
     if (dialog.exec() == QDialog::Accepted) {
         BookmarkRecord record = m_edited;
         record.folderOrKey = QString::number(selectedFolderId());
-        if (m_store->addBookmark(record) < 0) {
+        if (m_store.addBookmark(record) < 0) {
             Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding bookmark"),
                                        tr("No more bookmarks can be added to this collection."));
         } else {
-            m_list->addTopLevelItem(makeRow(m_store->currentBookmark(), tagPrefix()));
+            m_list->addTopLevelItem(makeRow(m_store.currentBookmark(), tagPrefix()));
         }
     }
     emit bookmarksChanged();
@@ -295,13 +295,13 @@ void BookmarksPage::editBookmark()
         return;
     QTreeWidgetItem *row = rows.first();
     const QString tag = rowTag(row);
-    if (m_store->selectBookmarkByTag(tag)) {
+    if (m_store.selectBookmarkByTag(tag)) {
         BookmarkDialog dialog(*this, BookmarkDialog::Mode::Edit, this);
         if (dialog.exec() == QDialog::Accepted) {
             BookmarkRecord record = m_edited;
             record.folderOrKey = tag;
-            m_store->updateBookmarkByTag(record);
-            setRowTexts(row, m_store->currentBookmark());
+            m_store.updateBookmarkByTag(record);
+            setRowTexts(row, m_store.currentBookmark());
         }
     }
     emit bookmarksChanged();
@@ -336,7 +336,7 @@ void BookmarksPage::deleteBookmarks()
         if (row->text(AddressColumn).compare(QLatin1String(ProductSite::HomePage),
                                              Qt::CaseInsensitive) == 0)
             continue;
-        m_store->deleteBookmarkByTag(rowTag(row));
+        m_store.deleteBookmarkByTag(rowTag(row));
         deleted.append(row);
     }
     removeRows(deleted);
@@ -365,7 +365,7 @@ void BookmarksPage::moveSelectedRows(int folderId)
 {
     const QList<QTreeWidgetItem *> rows = selectedRows();
     for (const QTreeWidgetItem *row : rows)
-        m_store->moveBookmarkByTag(rowTag(row), folderId);
+        m_store.moveBookmarkByTag(rowTag(row), folderId);
     removeRows(rows);
 }
 
@@ -427,7 +427,7 @@ void BookmarksPage::addFolder()
     FolderNameDialog dialog(*this, FolderNameDialog::Mode::Add, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const int id = m_store->addFolder(m_folderName, selectedFolderId());
+    const int id = m_store.addFolder(m_folderName, selectedFolderId());
     if (id < 0) {
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding folder"),
                                    tr("No more folders can be added to this collection."));
@@ -448,7 +448,7 @@ void BookmarksPage::renameFolder()
     FolderNameDialog dialog(*this, FolderNameDialog::Mode::Edit, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_store->renameFolder(FolderTreeItem::id(item), m_folderName);
+    m_store.renameFolder(FolderTreeItem::id(item), m_folderName);
     item->setText(0, m_folderName);
     fillList();
     emit bookmarksChanged();
@@ -464,7 +464,7 @@ void BookmarksPage::deleteFolder()
                                 QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::No)
         return;
-    m_store->deleteFolder(QString::number(FolderTreeItem::id(item)));
+    m_store.deleteFolder(QString::number(FolderTreeItem::id(item)));
     {
         const QSignalBlocker quiet(m_tree); // one fill below, for whichever folder is current now
         delete item;
@@ -497,7 +497,7 @@ void BookmarksPage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, 
 {
     const int targetId = target ? FolderTreeItem::id(target) : 0;
     if (folderDrop) {
-        if (!m_store->setFolderParent(FolderTreeItem::id(dragged), targetId))
+        if (!m_store.setFolderParent(FolderTreeItem::id(dragged), targetId))
             QMetaObject::invokeMethod(this, &BookmarksPage::reloadFolders, Qt::QueuedConnection);
     } else {
         const int shownId = selectedFolderId();

@@ -11,7 +11,6 @@
 #include <memory>
 
 class FolderTree;
-class Hive;
 class QAction;
 class QMenu;
 class QTreeWidgetItem;
@@ -19,8 +18,9 @@ class SortableList;
 class SplitterBar;
 
 // The user's bookmarks: the folder tree on the left and the bookmarks of the
-// selected folder on the right, best rated first. The page owns the store and
-// writes every change through it at once.
+// selected folder on the right, best rated first. The page writes every change
+// through the store at once; the store belongs to whoever made the page and
+// must outlive it.
 class BookmarksPage final : public QWidget, public BookmarkPageAccess
 {
     Q_OBJECT
@@ -30,7 +30,7 @@ public:
     // A row's number when it was listed: with the folder id, the bookmark's tag.
     static constexpr int RowRole = Qt::UserRole;
 
-    explicit BookmarksPage(Hive *hive, QWidget *parent = nullptr);
+    explicit BookmarksPage(BookmarkStore &store, QWidget *parent = nullptr);
     ~BookmarksPage() override;
     Q_DISABLE_COPY_MOVE(BookmarksPage)
 
@@ -96,7 +96,7 @@ private:
     void removeRows(const QList<QTreeWidgetItem *> &rows);
     void noteFocus(QWidget *now);
 
-    std::unique_ptr<BookmarkStore> m_store;
+    BookmarkStore &m_store;
     FolderTree *m_tree = nullptr;
     SplitterBar *m_splitter = nullptr;
     SortableList *m_list = nullptr;

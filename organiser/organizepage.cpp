@@ -2,7 +2,6 @@
 
 #include "controls/prompts.h"
 #include "organiser/bookmarkdialog.h"
-#include "organiser/bookmarkspage.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 #include "organiser/labeleditdelegate.h"
@@ -15,8 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-OrganizePage::OrganizePage(BookmarksPage &bookmarksPage, QWidget *parent)
-    : QWidget(parent), m_page(bookmarksPage)
+OrganizePage::OrganizePage(BookmarkStore &store, QWidget *parent)
+    : QWidget(parent), m_store(store)
 {
     createControls();
     createMenu();
@@ -75,6 +74,22 @@ void OrganizePage::createMenu()
     add(Ids::OrganizeEdit, tr("Edit"), &OrganizePage::editBookmark);
 }
 
+// The folder of the current item: the folder itself, or a bookmark's folder.
+int OrganizePage::selectedFolderId() const
+{
+    const QTreeWidgetItem *item = m_tree->currentItem();
+    if (!item)
+        return 0;
+    return isBookmark(item) ? parentIdOf(item) : FolderTreeItem::id(item);
+}
+
+QString OrganizePage::selectedFolderName() const
+{
+    const int id = selectedFolderId();
+    const std::optional<FolderRecord> folder = m_store.folder(id);
+    return folder ? folder->name : tr("Favorites");
+}
+
 bool OrganizePage::isBookmark(const QTreeWidgetItem *item)
 {
     return item && !FolderTreeItem::isFolder(item);
@@ -103,7 +118,7 @@ void OrganizePage::rebuild()
 // Folders first, each with its contents, then the folder's own bookmarks.
 void OrganizePage::fill(int parentId, QTreeWidgetItem *parentItem)
 {
-    BookmarkStore &store = m_page.store();
+    BookmarkStore &store = m_store;
     for (const FolderRecord &folder : store.childFolders(parentId))
         fill(folder.id, insert(folder.name, FolderImage, parentItem, folder.id));
     store.beginBookmarkScan(parentId == 0 ? QStringLiteral("-1") : QString::number(parentId));
@@ -119,7 +134,7 @@ QString OrganizePage::freeFolderName(int parentId) const
     const QString parent = QString::number(parentId);
     for (int n = 1;; ++n) {
         const QString name = QStringLiteral("New Folder") + QString::number(n);
-        if (!m_page.store().isFolderNameTaken(name, parent))
+        if (!m_store.isFolderNameTaken(name, parent))
             return name;
     }
 }
@@ -131,7 +146,7 @@ void OrganizePage::createFolder()
                                     ? selected : selected->parent();
         const int parentId = parent ? FolderTreeItem::id(parent) : 0;
         const QString name = freeFolderName(parentId);
-        const int id = m_page.store().addFolder(name, parentId);
+        const int id = m_store.addFolder(name, parentId);
         if (id >= 0) {
             QTreeWidgetItem *item = insert(name, FolderImage, parent, id);
             m_tree->setFocus();
@@ -166,7 +181,7 @@ void OrganizePage::finishLabelEdit(const QModelIndex &index, const QString &text
         const int id = FolderTreeItem::id(item);
         // Folder names must differ from their siblings'; bookmark titles need not.
         if (!isBookmark(item)
-            && m_page.store().isFolderNameTaken(text, QString::number(parentIdOf(item)))) {
+            && m_store.isFolderNameTaken(text, QString::number(parentIdOf(item)))) {
             Prompts::instance().inform(
                 this, QMessageBox::NoIcon, tr("Cannot rename New Folder"),
                 tr("A folder with the same name already exists.\nPlease specify a different name."));
@@ -178,9 +193,9 @@ void OrganizePage::finishLabelEdit(const QModelIndex &index, const QString &text
         }
         item->setText(0, text);
         if (isBookmark(item))
-            m_page.store().setBookmarkTitle(id, text);
+            m_store.setBookmarkTitle(id, text);
         else
-            m_page.store().renameFolder(id, text);
+            m_store.renameFolder(id, text);
     }
     emit bookmarksChanged();
 }
@@ -200,9 +215,9 @@ void OrganizePage::deleteItem()
             return;
         const int id = FolderTreeItem::id(item);
         if (bookmark)
-            m_page.store().deleteBookmarkById(id);
+            m_store.deleteBookmarkById(id);
         else
-            m_page.store().deleteFolder(QString::number(id));
+            m_store.deleteFolder(QString::number(id));
         delete item;
         m_tree->setFocus();
     }
@@ -215,11 +230,11 @@ void OrganizePage::editBookmark()
     if (!isBookmark(item))
         return;
     const int id = FolderTreeItem::id(item);
-    BookmarkStore &store = m_page.store();
+    BookmarkStore &store = m_store;
     if (store.selectBookmarkById(QString::number(id))) {
-        BookmarkDialog dialog(m_page, BookmarkDialog::Mode::Edit, this);
+        BookmarkDialog dialog(*this, BookmarkDialog::Mode::Edit, this);
         if (dialog.exec() == QDialog::Accepted) {
-            BookmarkRecord record = m_page.editedBookmark();
+            BookmarkRecord record = m_edited;
             record.folderOrKey = QString::number(id);
             store.updateBookmarkById(record);
             item->setText(0, store.currentBookmark().title);
@@ -247,8 +262,8 @@ void OrganizePage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, b
         return;
     const int targetId = target ? FolderTreeItem::id(target) : 0;
     const int id = FolderTreeItem::id(dragged);
-    const bool moved = isBookmark(dragged) ? m_page.store().moveBookmarkById(id, targetId)
-                                           : m_page.store().setFolderParent(id, targetId);
+    const bool moved = isBookmark(dragged) ? m_store.moveBookmarkById(id, targetId)
+                                           : m_store.setFolderParent(id, targetId);
     if (!moved)
         QMetaObject::invokeMethod(this, &OrganizePage::rebuild, Qt::QueuedConnection);
     emit bookmarksChanged();

@@ -1,7 +1,6 @@
 #include "organiser/sortablelist.h"
 
-#include "app/harbrowapp.h"
-#include "organiser/foldertree.h"
+#include "organiser/dragstate.h"
 #include "organiser/rowquicksort.h"
 
 #include <QDrag>
@@ -9,6 +8,7 @@
 #include <QHelpEvent>
 #include <QItemSelection>
 #include <QMimeData>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSet>
 #include <QToolTip>
@@ -196,12 +196,40 @@ void SortableList::showAddressTip(QHelpEvent *event)
 // bookmark-drag flag says the drag is ours.
 void SortableList::startDrag(Qt::DropActions)
 {
-    if (selectedItems().isEmpty())
+    std::unique_ptr<QMimeData> data = beginBookmarkDrag();
+    if (!data)
         return;
     auto *drag = new QDrag(this);
-    drag->setMimeData(FolderTree::bookmarkDragData().release());
+    drag->setMimeData(data.release());
     drag->setPixmap(currentItem() ? currentItem()->icon(0).pixmap(iconSize()) : QPixmap());
-    HarbrowApp::setBookmarkDragging(true);
+    const QPointer<SortableList> guard(this);
     drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
-    HarbrowApp::setBookmarkDragging(false);
+    DragState::setBookmarkDragging(false);
+    if (guard)
+        endBookmarkDrag();
+}
+
+std::unique_ptr<QMimeData> SortableList::beginBookmarkDrag()
+{
+    const QList<QTreeWidgetItem *> rows = selectedItems();
+    if (rows.isEmpty())
+        return nullptr;
+    std::unique_ptr<QMimeData> data(mimeData(rows));
+    DragState::setBookmarkDragging(true);
+    return data;
+}
+
+void SortableList::endBookmarkDrag()
+{
+    DragState::setBookmarkDragging(false);
+}
+
+QStringList SortableList::mimeTypes() const
+{
+    return {DragState::BookmarkMimeType};
+}
+
+QMimeData *SortableList::mimeData(const QList<QTreeWidgetItem *> &) const
+{
+    return DragState::bookmarkPayload().release();
 }

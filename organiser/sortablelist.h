@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 
+#include <memory>
 #include <vector>
 
 // A report-style list whose rows sort in place by the text of any column. A
@@ -9,7 +10,7 @@
 // toggling on repeated clicks; hovering over any cell shows the row's web
 // address. It knows only the texts, icons, data and selection of its rows.
 // With setDragEnabled(true) the selected rows can be dragged onto a FolderTree
-// as bookmarks (the application's bookmark-drag flag is set meanwhile).
+// as bookmarks (DragState's bookmark-drag flag is set meanwhile).
 class SortableList final : public QTreeWidget
 {
     Q_OBJECT
@@ -38,9 +39,18 @@ public:
     // How many times the last sort compared two texts.
     qint64 lastComparisonCount() const { return m_comparisons; }
 
+    // A drag of the selected rows: sets the bookmark-drag flag and returns the
+    // drag's data, or null when no row is selected. endBookmarkDrag clears the
+    // flag. startDrag runs both around the drag loop; tests call them around
+    // the drag events they deliver.
+    std::unique_ptr<QMimeData> beginBookmarkDrag();
+    void endBookmarkDrag();
+
 protected:
     bool viewportEvent(QEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
 
 private:
     struct SortRow;

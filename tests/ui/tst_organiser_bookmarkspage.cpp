@@ -46,13 +46,15 @@ private:
     int idOf(const QString &folder) const { return FolderTreeItem::id(folderItem(folder)); }
 
     std::unique_ptr<TestHive> m_file;
+    std::unique_ptr<BookmarkStore> m_store;
     std::unique_ptr<BookmarksPage> m_page;
 };
 
 void TestBookmarksPage::init()
 {
     m_file = std::make_unique<TestHive>();
-    m_page = std::make_unique<BookmarksPage>(m_file->hive());
+    m_store = std::make_unique<BookmarkStore>(m_file->hive());
+    m_page = std::make_unique<BookmarksPage>(*m_store);
     m_page->resize(800, 500);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
@@ -63,6 +65,7 @@ void TestBookmarksPage::cleanup()
 {
     QCOMPARE(Prompts::instance().pendingAnswers(), 0);
     m_page.reset();
+    m_store.reset();
     m_file.reset();
 }
 

@@ -37,6 +37,7 @@ private:
     void typeLabel(const QString &text, int key = Qt::Key_Return);
 
     std::unique_ptr<TestHive> m_file;
+    std::unique_ptr<BookmarkStore> m_store;
     std::unique_ptr<BookmarksPage> m_bookmarks;
     std::unique_ptr<OrganizePage> m_page;
 };
@@ -44,8 +45,9 @@ private:
 void TestOrganizePage::init()
 {
     m_file = std::make_unique<TestHive>();
-    m_bookmarks = std::make_unique<BookmarksPage>(m_file->hive());
-    m_page = std::make_unique<OrganizePage>(*m_bookmarks);
+    m_store = std::make_unique<BookmarkStore>(m_file->hive());
+    m_bookmarks = std::make_unique<BookmarksPage>(*m_store);
+    m_page = std::make_unique<OrganizePage>(*m_store);
     connect(m_page.get(), &OrganizePage::bookmarksChanged, m_bookmarks.get(),
             &BookmarksPage::reloadFolders);
     m_page->resize(600, 400);
@@ -59,6 +61,7 @@ void TestOrganizePage::cleanup()
     QCOMPARE(Prompts::instance().pendingAnswers(), 0);
     m_page.reset();
     m_bookmarks.reset();
+    m_store.reset();
     m_file.reset();
 }
 

@@ -365,7 +365,7 @@ void TestShellFavourites::altEnterAndAltEscapeAreSwallowed()
 {
     KeyRecorder outside;
     auto *layout = new QVBoxLayout(&outside);
-    auto *window = new FavouritesWindow(&m_hive, nullptr, &outside);
+    auto *window = new FavouritesWindow(&m_hive, &outside);
     layout->addWidget(window);
     outside.show();
     QVERIFY(QTest::qWaitForWindowActive(&outside));
