@@ -70,6 +70,8 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
     m_addressBox->setEditable(true);
     m_addressBox->setInsertPolicy(QComboBox::NoInsert); // the history is kept by hand, sorted
     m_addressBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The box takes the focus for its edit field; the keys may reach either.
+    m_addressBox->installEventFilter(this);
     m_addressBox->lineEdit()->installEventFilter(this);
     m_addressLabel->setBuddy(m_addressBox);
 
@@ -290,24 +292,26 @@ void BrowserPage::installHost()
 
 bool BrowserPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_addressBox->lineEdit()) {
-        switch (event->type()) {
-        case QEvent::FocusIn:
+    if (watched != m_addressBox && watched != m_addressBox->lineEdit())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == m_addressBox)
             m_addressHasFocus = true;
-            break;
-        case QEvent::FocusOut:
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_addressBox)
             m_addressHasFocus = false;
-            break;
-        case QEvent::KeyPress:
-            if (isEnter(static_cast<QKeyEvent *>(event))) {
-                if (m_addressHasFocus)
-                    navigateToAddressBox();
-                return true;
-            }
-            break;
-        default:
-            break;
+        break;
+    case QEvent::KeyPress:
+        if (isEnter(static_cast<QKeyEvent *>(event))) {
+            if (m_addressHasFocus)
+                navigateToAddressBox();
+            return true;
         }
+        break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -104,6 +104,11 @@ bool CWebCommercial::Busy() const
     return m_page->isBusy();
 }
 
+BrowserHost *CWebCommercial::host() const
+{
+    return m_host;
+}
+
 void CWebCommercial::setHost(BrowserHost *host)
 {
     if (m_host == host)

@@ -44,7 +44,7 @@ public:
 
     // The document host object deciding the context menu; the view owns it.
     void setHost(BrowserHost *host);
-    BrowserHost *host() const { return m_host; }
+    BrowserHost *host() const;
 
 signals:
     void BeforeNavigate2(const QVariant &url, bool *cancel);
