@@ -2,18 +2,18 @@
 
 #include "app/privacyoptions.h"
 #include "browser/browserowner.h"
+#include "browser/browserpage.h"
+#include "browser/startpage.h"
 
 #include <QDialog>
 #include <QPointer>
 
 #include <memory>
 
-class BrowserPage;
 class BrowserProfile;
 class FavouritesWindow;
 class Hive;
 class QMenuBar;
-class StartPage;
 class VXMainTabCtrl;
 
 // The application's one top-level window, run modally by start-up: the menu

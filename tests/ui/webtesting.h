@@ -57,7 +57,8 @@ inline QVariant evaluate(CWebCommercial *view, const QString &script)
         result = value;
         done = true;
     });
-    QTest::qWaitFor([&] { return done; }, 10000);
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        return {};
     return result;
 }
 
