@@ -4,6 +4,11 @@
 #include "app/appicons.h"
 #include "app/favouriteswindow.h"
 #include "app/vxmaintabctrl.h"
+#include "browser/browserpage.h"
+#include "browser/browserprofile.h"
+#include "browser/harbrowscheme.h"
+#include "browser/startpage.h"
+#include "organiser/bookmarkspage.h"
 #include "res/ids.h"
 
 #include <QKeyEvent>
@@ -13,7 +18,8 @@
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(Hive *hive, QWidget *parent)
-    : QDialog(parent), m_menuBar(new QMenuBar(this)), m_tabs(new VXMainTabCtrl(this))
+    : QDialog(parent), m_browserProfile(std::make_unique<BrowserProfile>()),
+      m_menuBar(new QMenuBar(this)), m_tabs(new VXMainTabCtrl(this))
 {
     setWindowTitle(tr("Harbrow"));
     setWindowIcon(AppIcons::application());
@@ -34,15 +40,27 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
     resize(700, 510);
 }
 
-// Pages go before anything that cleans up after them.
+// Pages go before the profile, and the profile before anything that cleans
+// up after the engine: it has closed every file it keeps only once it is gone.
 MainWindow::~MainWindow()
 {
     destroyPages();
+    m_browserProfile.reset();
 }
 
 FavouritesWindow *MainWindow::favouritesWindow() const
 {
     return m_favouritesWindow;
+}
+
+StartPage *MainWindow::startPage() const
+{
+    return m_startPage;
+}
+
+::BrowserPage *MainWindow::browserPage() const
+{
+    return m_browserPage;
 }
 
 void MainWindow::createMenus()
@@ -70,17 +88,21 @@ void MainWindow::createTabShortcuts()
     }
 }
 
-// Start and browser pages are empty until they are built; the tab indexes stay fixed.
+// The browser page comes first: the start page hands its pop-ups to it.
 void MainWindow::createPages(Hive *hive)
 {
-    m_browserPage = new QWidget;
+    QWebEngineProfile *profile = m_browserProfile->profile();
+    m_browserPage = new ::BrowserPage(this, profile);
     m_browserPage->setObjectName(QStringLiteral("browserPage"));
     m_favouritesWindow = new FavouritesWindow(hive, this);
     connect(m_favouritesWindow, &FavouritesWindow::openAddressRequested, this,
             &MainWindow::navigateBrowser);
-    connect(m_favouritesWindow, &FavouritesWindow::homeRequested, this,
-            [this] { selectPage(FavouritesPage); });
-    m_startPage = new QWidget;
+    // The browser's own BeforeNavigate2 brings the "Browser" tab forward afterwards.
+    connect(m_favouritesWindow, &FavouritesWindow::homeRequested, this, [this] {
+        goHome();
+        selectPage(FavouritesPage);
+    });
+    m_startPage = new StartPage(this, profile);
     m_startPage->setObjectName(QStringLiteral("startPage"));
 
     m_tabs->addPage(m_startPage, tr("Home"), true);
@@ -117,12 +139,37 @@ void MainWindow::selectPage(int index)
 
 void MainWindow::navigateBrowser(const QString &url)
 {
-    Q_UNUSED(url)
+    if (m_browserPage)
+        m_browserPage->Navigate(url);
 }
 
 void MainWindow::navigateBrowser2(const QVariant &url)
 {
-    Q_UNUSED(url)
+    if (m_browserPage)
+        m_browserPage->Navigate2(url);
+}
+
+void MainWindow::goHome()
+{
+    if (m_browserPage)
+        m_browserPage->GoHome();
+}
+
+void MainWindow::offerBookmark(const QString &title, const QString &address)
+{
+    if (m_favouritesWindow)
+        m_favouritesWindow->offerBookmark(title, address);
+}
+
+QWebEnginePage *MainWindow::browserApplication() const
+{
+    return m_browserPage ? m_browserPage->popupTarget() : nullptr;
+}
+
+BookmarkStore *MainWindow::bookmarkStore() const
+{
+    BookmarksPage *bookmarks = m_favouritesWindow ? m_favouritesWindow->bookmarksPage() : nullptr;
+    return bookmarks ? &bookmarks->store() : nullptr;
 }
 
 void MainWindow::done(int result)
@@ -143,7 +190,11 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
 
 void MainWindow::showOptions() {}
 
-void MainWindow::openHelpOnWeb() {}
+void MainWindow::openHelpOnWeb()
+{
+    if (m_startPage)
+        m_startPage->navigateStart(HarbrowScheme::helpAddress().toString());
+}
 
 void MainWindow::showAbout()
 {
