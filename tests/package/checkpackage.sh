@@ -20,8 +20,8 @@ for f in bin/harbrow share/applications/org.kvane.Harbrow.desktop \
          share/icons/hicolor/256x256/apps/org.kvane.Harbrow.png; do
     [ -e "$root/$f" ] || { echo "missing from the package: $f"; exit 1; }
 done
-dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 \
-    || { echo "package does not depend on Qt Widgets: $(dpkg-deb -f "$deb" Depends)"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q libqt6webenginewidgets6 \
+    || { echo "package does not depend on the web engine: $(dpkg-deb -f "$deb" Depends)"; exit 1; }
 desktop-file-validate "$root/share/applications/org.kvane.Harbrow.desktop"
 appstreamcli validate --no-net "$root/share/metainfo/org.kvane.Harbrow.metainfo.xml" >/dev/null
 
