@@ -8,6 +8,7 @@
 #include "organiser/foldertreeitem.h"
 #include "organiser/movetofolderdialog.h"
 #include "organiser/organiserpictures.h"
+#include "organiser/savefailure.h"
 #include "organiser/sortablelist.h"
 #include "organiser/starratingdelegate.h"
 #include "res/ids.h"
@@ -76,6 +77,9 @@ void BookmarksPage::createViews()
     m_list->setItemDelegateForColumn(RatingColumn, new StarRatingDelegate(m_list));
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
+    // Rows go onto a folder of the tree by drag and drop; the list takes no drops.
+    m_list->setDragEnabled(true);
+    m_list->setDragDropMode(QAbstractItemView::DragOnly);
 
     m_splitter = new SplitterBar(this);
     m_splitter->setMinimumWidths(MinimumPaneWidth, MinimumPaneWidth);
@@ -278,11 +282,15 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
     if (dialog.exec() == QDialog::Accepted) {
         BookmarkRecord record = m_edited;
         record.folderOrKey = QString::number(selectedFolderId());
-        if (m_store.addBookmark(record) < 0) {
+        const int added = m_store.addBookmark(record);
+        if (added == BookmarkStore::WriteFailed) {
+            SaveFailure::warn(this, tr("The bookmark could not be added."));
+            reload();
+        } else if (added < 0) {
             Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding bookmark"),
                                        tr("No more bookmarks can be added to this collection."));
         } else {
-            m_list->addTopLevelItem(makeRow(m_store.currentBookmark(), tagPrefix()));
+            showNewRow(makeRow(m_store.currentBookmark(), tagPrefix()));
         }
     }
     emit bookmarksChanged();
@@ -300,8 +308,12 @@ void BookmarksPage::editBookmark()
         if (dialog.exec() == QDialog::Accepted) {
             BookmarkRecord record = m_edited;
             record.folderOrKey = tag;
-            m_store.updateBookmarkByTag(record);
-            setRowTexts(row, m_store.currentBookmark());
+            if (m_store.updateBookmarkByTag(record)) {
+                setRowTexts(row, m_store.currentBookmark());
+            } else {
+                SaveFailure::warn(this, tr("The bookmark could not be changed."));
+                reload();
+            }
         }
     }
     emit bookmarksChanged();
@@ -328,7 +340,7 @@ void BookmarksPage::deleteBookmarks()
     const QString title = rows.size() < 2 ? tr("Deleting bookmark") : tr("Deleting bookmarks");
     if (Prompts::instance().ask(this, QMessageBox::Question, title, question,
                                 QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::No)
+        != QMessageBox::Yes)
         return;
     QList<QTreeWidgetItem *> deleted;
     for (QTreeWidgetItem *row : rows) {
@@ -336,7 +348,13 @@ void BookmarksPage::deleteBookmarks()
         if (row->text(AddressColumn).compare(QLatin1String(ProductSite::HomePage),
                                              Qt::CaseInsensitive) == 0)
             continue;
-        m_store.deleteBookmarkByTag(rowTag(row));
+        if (!m_store.deleteBookmarkByTag(rowTag(row))) {
+            SaveFailure::warn(this, tr("The bookmark '%1' could not be deleted.")
+                                        .arg(row->text(TitleColumn)));
+            reload();
+            emit bookmarksChanged();
+            return;
+        }
         deleted.append(row);
     }
     removeRows(deleted);
@@ -352,7 +370,7 @@ void BookmarksPage::openSelection()
                tr("Are you sure you wish to open so many Browser windows at once? This may slow "
                   "your PC down considerably"),
                QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::No)
+               != QMessageBox::Yes)
         return;
     for (const QTreeWidgetItem *row : rows) {
         const QString address = row->text(AddressColumn);
@@ -361,12 +379,22 @@ void BookmarksPage::openSelection()
     }
 }
 
-void BookmarksPage::moveSelectedRows(int folderId)
+// False, after one warning and a reload, when a row could not be moved.
+bool BookmarksPage::moveSelectedRows(int folderId)
 {
     const QList<QTreeWidgetItem *> rows = selectedRows();
-    for (const QTreeWidgetItem *row : rows)
-        m_store.moveBookmarkByTag(rowTag(row), folderId);
-    removeRows(rows);
+    QList<QTreeWidgetItem *> moved;
+    for (QTreeWidgetItem *row : rows) {
+        if (!m_store.moveBookmarkByTag(rowTag(row), folderId)) {
+            SaveFailure::warn(this, tr("The bookmark '%1' could not be moved.")
+                                        .arg(row->text(TitleColumn)));
+            reload();
+            return false;
+        }
+        moved.append(row);
+    }
+    removeRows(moved);
+    return true;
 }
 
 // One update of the buttons for the whole change, not one per row.
@@ -388,11 +416,37 @@ void BookmarksPage::moveToFolder()
     if (items == 1 || (items == 2 && selected && selected->parent()))
         return; // there is no other folder to move to
     MoveToFolderDialog dialog(*this, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        moveSelectedRows(m_moveTarget);
+    if (dialog.exec() == QDialog::Accepted && moveSelectedRows(m_moveTarget))
         fillList();
-    }
     emit bookmarksChanged();
+}
+
+// A new row is where the user can see it: selected alone, and scrolled to.
+void BookmarksPage::showNewRow(QTreeWidgetItem *row)
+{
+    m_list->addTopLevelItem(row);
+    m_list->clearSelection();
+    m_list->setCurrentItem(row);
+    row->setSelected(true);
+    m_list->scrollToItem(row);
+}
+
+// After a change the store refused: the views show again what the store holds,
+// in the folder that was shown.
+void BookmarksPage::reload()
+{
+    const int shown = selectedFolderId();
+    fillTree();
+    const QList<QTreeWidgetItem *> found = m_tree->findItems(
+        QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
+    for (QTreeWidgetItem *item : found) {
+        if (FolderTreeItem::id(item) == shown) {
+            const QSignalBlocker quiet(m_tree);
+            m_tree->setCurrentItem(item);
+            break;
+        }
+    }
+    fillList();
 }
 
 void BookmarksPage::selectAllRows()
@@ -428,6 +482,11 @@ void BookmarksPage::addFolder()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const int id = m_store.addFolder(m_folderName, selectedFolderId());
+    if (id == BookmarkStore::WriteFailed) {
+        SaveFailure::warn(this, tr("The folder could not be added."));
+        reload();
+        return;
+    }
     if (id < 0) {
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding folder"),
                                    tr("No more folders can be added to this collection."));
@@ -448,7 +507,11 @@ void BookmarksPage::renameFolder()
     FolderNameDialog dialog(*this, FolderNameDialog::Mode::Edit, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_store.renameFolder(FolderTreeItem::id(item), m_folderName);
+    if (!m_store.renameFolder(FolderTreeItem::id(item), m_folderName)) {
+        SaveFailure::warn(this, tr("The folder could not be renamed."));
+        reload();
+        return;
+    }
     item->setText(0, m_folderName);
     fillList();
     emit bookmarksChanged();
@@ -462,9 +525,13 @@ void BookmarksPage::deleteFolder()
     if (Prompts::instance().ask(this, QMessageBox::Question, tr("Deleting folder"),
                                 tr("Do you want to delete folder '%1'?").arg(item->text(0)),
                                 QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::No)
+        != QMessageBox::Yes)
         return;
-    m_store.deleteFolder(QString::number(FolderTreeItem::id(item)));
+    if (!m_store.deleteFolder(QString::number(FolderTreeItem::id(item)))) {
+        SaveFailure::warn(this, tr("The folder '%1' could not be deleted.").arg(item->text(0)));
+        reload();
+        return;
+    }
     {
         const QSignalBlocker quiet(m_tree); // one fill below, for whichever folder is current now
         delete item;
@@ -497,12 +564,15 @@ void BookmarksPage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, 
 {
     const int targetId = target ? FolderTreeItem::id(target) : 0;
     if (folderDrop) {
-        if (!m_store.setFolderParent(FolderTreeItem::id(dragged), targetId))
-            QMetaObject::invokeMethod(this, &BookmarksPage::reloadFolders, Qt::QueuedConnection);
+        if (!m_store.setFolderParent(FolderTreeItem::id(dragged), targetId)) {
+            // The tree has moved its item already: the reload puts it back,
+            // once the tree is done with the drop.
+            SaveFailure::warn(this, tr("The folder could not be moved."));
+            QMetaObject::invokeMethod(this, &BookmarksPage::reload, Qt::QueuedConnection);
+        }
     } else {
         const int shownId = selectedFolderId();
-        moveSelectedRows(targetId);
-        if (shownId == 0 || targetId == shownId)
+        if (moveSelectedRows(targetId) && (shownId == 0 || targetId == shownId))
             fillList();
         updateButtons();
     }

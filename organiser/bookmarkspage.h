@@ -92,7 +92,9 @@ private:
     void showListMenu(const QPoint &pos);
     void showFolderMenu(const QPoint &pos);
     void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
-    void moveSelectedRows(int folderId);
+    bool moveSelectedRows(int folderId);
+    void showNewRow(QTreeWidgetItem *row);
+    void reload();
     void removeRows(const QList<QTreeWidgetItem *> &rows);
     void noteFocus(QWidget *now);
 

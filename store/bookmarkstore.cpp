@@ -624,8 +624,9 @@ int BookmarkStore::findFolder(const QString &name, int parentId) const
     const auto children = m_childFolders.constFind(std::max(parentId, 0));
     if (children == m_childFolders.cend())
         return -1;
+    const QString wanted = name.trimmed();
     for (const Folder *folder : *children)
-        if (folder->name.compare(name, Qt::CaseInsensitive) == 0)
+        if (folder->name.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
             return folder->id;
     return -1;
 }
@@ -633,7 +634,13 @@ int BookmarkStore::findFolder(const QString &name, int parentId) const
 bool BookmarkStore::isFolderNameTaken(const QString &name, const QString &parentId) const
 {
     return findFolder(name, StoredText::leadingInt(parentId.toUtf8())) != -1
-        || name.compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0;
+        || name.trimmed().compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0;
+}
+
+// Blanks around a folder name are no part of it: "News " is "News".
+static QString storedFolderName(const QString &name)
+{
+    return QString::fromUtf8(StoredText::line(name.trimmed()));
 }
 
 bool BookmarkStore::writeFolder(const QByteArray &valueName, const QString &name, int parentId)
@@ -651,7 +658,7 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
     auto folder = std::make_unique<Folder>();
     folder->id = m_highestFolderId + 1;
     folder->valueName = BookmarkValue::folderName(folder->id);
-    folder->name = QString::fromUtf8(StoredText::line(name));
+    folder->name = storedFolderName(name);
     folder->parentId = std::max(parentId, 0);
     if (!writeFolder(folder->valueName, folder->name, folder->parentId))
         return WriteFailed;
@@ -669,7 +676,7 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
     Folder *folder = folderWithId(folderId);
     if (!folder)
         return false;
-    QString stored = QString::fromUtf8(StoredText::line(name));
+    QString stored = storedFolderName(name);
     if (!writeFolder(folder->valueName, stored, folder->parentId))
         return false;
     folder->name = std::move(stored);
@@ -782,7 +789,9 @@ FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QStr
         if (part.isEmpty())
             continue;
         // Look up the name as it would be stored, so a second import finds it.
-        const QString name = StoredText::leftCharacters(part, 100);
+        const QString name = StoredText::leftCharacters(part.trimmed(), 100);
+        if (name.isEmpty())
+            continue;
         int id = findFolder(name, parentId);
         if (id == -1)
             id = addFolder(name, parentId);
