@@ -4,7 +4,9 @@
 #include "browser/browserpage.h"
 #include "browser/browserprofile.h"
 #include "browser/startservice.h"
+#include "controls/prompts.h"
 #include "localhttpserver.h"
+#include "testcertificate.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/sortablelist.h"
 #include "res/ids.h"
@@ -16,6 +18,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QSslKey>
 #include <QToolBar>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -82,6 +85,8 @@ private slots:
     void keysOfAnyBrowser();
     void permissionRequestsAreRefused();
     void failedLoadShowsAnErrorPage();
+    void certificateErrorsAskTheUser_data();
+    void certificateErrorsAskTheUser();
     void bookmarkOpensInTheBrowserTab();
 
 private:
@@ -235,6 +240,10 @@ void TestBrowserPage::popups()
     if (tick) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
         QVERIFY(fixture.page->allowPopups());
+        // A resize must not make the box show something other than the permission.
+        fixture.window.resize(640, 420);
+        QTRY_COMPARE(fixture.page->size().width() < 700, true);
+        QVERIFY(box->isChecked());
     }
 
     for (const QString &expected : expectedPaths) {
@@ -411,6 +420,45 @@ void TestBrowserPage::failedLoadShowsAnErrorPage()
     fixture.page->Navigate(deadEnd.toString());
     QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() && finished.last().first().toBool() == false, 15000);
     QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+}
+
+void TestBrowserPage::certificateErrorsAskTheUser_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("proceeds");
+
+    // No first: an accepted certificate is remembered for the rest of the run.
+    QTest::newRow("No") << int(QMessageBox::No) << false;
+    QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
+}
+
+void TestBrowserPage::certificateErrorsAskTheUser()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, proceeds);
+
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(TestCertificate::certificate));
+    tls.setPrivateKey(QSslKey(TestCertificate::key, QSsl::Rsa));
+    LocalHttpServer secure(&tls);
+    QVERIFY(secure.isListening());
+    secure.setPage(QStringLiteral("/s"), QStringLiteral("Secure page"));
+
+    Fixture fixture;
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    Prompts::instance().takeAsked();
+    Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
+    QSignalSpy finished(fixture.page->view()->page(), &QWebEnginePage::loadFinished);
+    fixture.page->Navigate(secure.url(QStringLiteral("/s")).toString());
+    QVERIFY(finished.wait(15000));
+    QCOMPARE(Prompts::instance().pendingAnswers(), 0);
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(QStringLiteral("127.0.0.1")), qPrintable(asked.first()));
+    QCOMPARE(finished.first().first().toBool(), proceeds);
+    QCOMPARE(secure.requestCount(QStringLiteral("/s")), proceeds ? 1 : 0);
+    if (proceeds)
+        QCOMPARE(fixture.page->view()->title(), QStringLiteral("Secure page"));
 }
 
 // The road of one request: a bookmark opened with Enter shows in the "Browser" tab.
