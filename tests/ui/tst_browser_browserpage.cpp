@@ -3,6 +3,7 @@
 #include "app/vxmaintabctrl.h"
 #include "browser/browserpage.h"
 #include "browser/browserprofile.h"
+#include "browser/downloadprogress.h"
 #include "browser/startservice.h"
 #include "controls/prompts.h"
 #include "localhttpserver.h"
@@ -19,6 +20,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QSslKey>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -85,6 +87,8 @@ private slots:
     void keysOfAnyBrowser();
     void permissionRequestsAreRefused();
     void failedLoadShowsAnErrorPage();
+    void downloadsAskWhereToSave_data();
+    void downloadsAskWhereToSave();
     void certificateErrorsAskTheUser_data();
     void certificateErrorsAskTheUser();
     void bookmarkOpensInTheBrowserTab();
@@ -305,7 +309,8 @@ void TestBrowserPage::enterNavigatesOnlyFromTheAddressBox()
     QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
     QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
     QLineEdit *edit = fixture.page->addressBox()->lineEdit();
-    edit->setText(m_server.url(QStringLiteral("/b")).toString());
+    // Typed as people type it: without "http://".
+    edit->setText(m_server.url(QStringLiteral("/b")).toString().mid(7));
 
     QWidget *target = focus == QLatin1String("address") ? static_cast<QWidget *>(edit)
                       : focus == QLatin1String("button")
@@ -420,6 +425,48 @@ void TestBrowserPage::failedLoadShowsAnErrorPage()
     fixture.page->Navigate(deadEnd.toString());
     QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() && finished.last().first().toBool() == false, 15000);
     QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+}
+
+void TestBrowserPage::downloadsAskWhereToSave_data()
+{
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("saved") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void TestBrowserPage::downloadsAskWhereToSave()
+{
+    QFETCH(bool, chosen);
+
+    const QByteArray content(300 * 1024, 'x');
+    m_server.setResponse(QStringLiteral("/report"),
+                         {200,
+                          {{"Content-Type", "application/octet-stream"},
+                           {"Content-Disposition", "attachment; filename=\"report.bin\""}},
+                          content});
+    QTemporaryDir target;
+    const QString saveAs = target.filePath(QStringLiteral("saved.bin"));
+    QStringList proposed;
+    DownloadProgress::setSaveLocationChooser([&](QWidget *, const QString &file) {
+        proposed << file;
+        return chosen ? saveAs : QString();
+    });
+
+    Fixture fixture;
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    fixture.page->Navigate(m_server.url(QStringLiteral("/report")).toString());
+    QTRY_COMPARE_WITH_TIMEOUT(proposed.size(), 1, 10000);
+    QVERIFY2(proposed.first().endsWith(QStringLiteral("/report.bin")), qPrintable(proposed.first()));
+    if (chosen) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(saveAs).size() == content.size()
+                                     && fixture.page->findChild<DownloadProgress *>()->runningCount() == 0,
+                                 10000);
+    } else {
+        QTest::qWait(300);
+        QVERIFY(QDir(target.path()).isEmpty());
+    }
+    QCOMPARE(fixture.page->view()->url().path(), QStringLiteral("/a")); // the page stays
+    DownloadProgress::setSaveLocationChooser({});
 }
 
 void TestBrowserPage::certificateErrorsAskTheUser_data()
