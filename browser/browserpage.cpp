@@ -84,8 +84,9 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
             [this](bool checked) { m_allowPopups = checked ? 1 : 0; });
     resetPopupPermission();
 
-    m_startingHome = true;
-    GoHome();
+    // The home page loads once the start page stands, or when this page is
+    // first shown: two documents loading at once would slow the start down.
+    m_homePending = true;
     if (m_owner)
         m_owner->selectPage(0);
 }
@@ -191,17 +192,28 @@ void BrowserPage::layOut()
 
 void BrowserPage::Navigate(const QString &url)
 {
+    m_homePending = false;
     m_view->Navigate(url);
 }
 
 void BrowserPage::Navigate2(const QVariant &url)
 {
+    m_homePending = false;
     m_view->Navigate2(url);
 }
 
 void BrowserPage::GoHome()
 {
+    m_homePending = false;
     m_view->GoHome();
+}
+
+void BrowserPage::loadHome()
+{
+    if (!m_homePending)
+        return;
+    m_startingHome = true;
+    GoHome();
 }
 
 void BrowserPage::navigateToAddressBox()
@@ -314,6 +326,12 @@ bool BrowserPage::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void BrowserPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    loadHome();
 }
 
 // Enter and Escape never reach the dialog around the page.

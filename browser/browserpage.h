@@ -44,6 +44,8 @@ public slots:
     void Navigate(const QString &url);
     void Navigate2(const QVariant &url);
     void GoHome();
+    // The home page of start-up, unless something was opened already.
+    void loadHome();
     void navigateToAddressBox();
     void addFavourite();
     void focusAddressBox();
@@ -51,6 +53,7 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createToolBar();
@@ -76,5 +79,6 @@ private:
     QHash<int, QAction *> m_actions;
     bool m_addressHasFocus = false;
     int m_allowPopups = 0;
+    bool m_homePending = false;
     bool m_startingHome = false; // the home navigation of start-up keeps "Home" in front
 };

@@ -6,14 +6,19 @@
 #include <QList>
 #include <QPair>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <memory>
+
 // A small HTTP/1.1 server on 127.0.0.1 for tests: each path answers with the
 // status, headers and body a test set for it; anything else is a 404. Every
 // request is one connection (Connection: close). Paths are matched without
-// their query. Header-only, so it carries no signals of its own.
+// their query. With a TLS configuration it speaks HTTPS instead. Header-only,
+// so it carries no signals of its own.
 class LocalHttpServer final : public QObject
 {
 public:
@@ -24,17 +29,30 @@ public:
         QByteArray body;
     };
 
-    explicit LocalHttpServer(QObject *parent = nullptr) : QObject(parent)
+    explicit LocalHttpServer(QObject *parent = nullptr) : LocalHttpServer(nullptr, parent) {}
+    explicit LocalHttpServer(const QSslConfiguration *tls, QObject *parent = nullptr)
+        : QObject(parent), m_tls(tls != nullptr)
     {
-        connect(&m_server, &QTcpServer::newConnection, this, &LocalHttpServer::takeConnections);
-        m_server.listen(QHostAddress::LocalHost);
+        if (tls) {
+            auto server = std::make_unique<QSslServer>();
+            server->setSslConfiguration(*tls);
+            m_server = std::move(server);
+        } else {
+            m_server = std::make_unique<QTcpServer>();
+        }
+        connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this,
+                &LocalHttpServer::takeConnections);
+        m_server->listen(QHostAddress::LocalHost);
     }
 
-    bool isListening() const { return m_server.isListening(); }
-    quint16 port() const { return m_server.serverPort(); }
+    bool isListening() const { return m_server->isListening(); }
+    quint16 port() const { return m_server->serverPort(); }
     QUrl url(const QString &path) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path));
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
+                        .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
+                        .arg(port())
+                        .arg(path));
     }
 
     void setResponse(const QString &path, const Response &response) { m_routes[path] = response; }
@@ -64,7 +82,7 @@ public:
 private:
     void takeConnections()
     {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
         }
@@ -94,7 +112,8 @@ private:
         socket->disconnectFromHost();
     }
 
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
+    bool m_tls = false;
     QHash<QString, Response> m_routes;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QStringList m_requests;
