@@ -9,6 +9,7 @@
 #include "organiser/foldertreeitem.h"
 #include "organiser/movetofolderdialog.h"
 #include "organiser/sortablelist.h"
+#include "controls/splitterbar.h"
 #include "res/ids.h"
 
 #include <QAction>
@@ -42,6 +43,7 @@ private slots:
     void managesFolders();
     void deleteKeyFollowsTheFocus();
     void rowsNeverShareATag();
+    void panesStayInsideWhenShrunk();
     void failedWritesWarnAndReload_data();
     void failedWritesWarnAndReload();
 
@@ -412,8 +414,29 @@ void TestBookmarksPage::rowsNeverShareATag()
     m_page->editBookmark();
 }
 
-using PageStep = std::function<void(BookmarksPage &, TestBookmarksPage &)>;
-Q_DECLARE_METATYPE(PageStep)
+// The bar dragged far right in a wide page, then the page shrunk: the list
+// keeps its minimum width inside the page and the bar stays within reach.
+void TestBookmarksPage::panesStayInsideWhenShrunk()
+{
+    m_page->resize(1200, 500);
+    auto *bar = m_page->findChild<SplitterBar *>();
+    QVERIFY(bar);
+    const int middle = bar->height() / 2;
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, middle));
+    QTest::mouseMove(bar, QPoint(1180 - bar->x(), middle));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(2, middle));
+    QVERIFY(bar->x() > 1000);
+    for (int width : {635, 300, 120}) {
+        m_page->resize(width, 400);
+        SortableList *list = m_page->bookmarkList();
+        QVERIFY2(bar->geometry().right() < width, qPrintable(QString::number(width)));
+        QVERIFY(m_page->folderTree()->geometry().right() < bar->x());
+        QVERIFY(list->x() > bar->geometry().right());
+        QCOMPARE(list->geometry().right(), width - 1);
+        if (width >= 300)
+            QVERIFY(list->width() >= 50);
+    }
+}
 
 void TestBookmarksPage::failedWritesWarnAndReload_data()
 {
