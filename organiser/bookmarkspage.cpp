@@ -17,8 +17,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,7 +53,6 @@ BookmarksPage::BookmarksPage(BookmarkStore &store, QWidget *parent)
     createActions();
     fillTree();
     fillList();
-    setFocusProxy(m_list); // a page given the focus starts in its list
     m_list->setFocus();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { noteFocus(now); });
@@ -630,11 +632,27 @@ bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+// Both panes stay inside the page at every size: when the page narrows, the
+// bar is pulled back so that the list keeps its minimum width and stays reachable.
 void BookmarksPage::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     const int h = height();
-    m_tree->setGeometry(0, 0, m_tree->width(), h);
-    m_splitter->setGeometry(m_splitter->x(), 0, m_splitter->width(), h);
-    m_list->setGeometry(m_list->x(), 0, qMax(0, width() - m_list->x()), h);
+    const int bar = m_splitter->width();
+    const int lowest = MinimumPaneWidth + 1;
+    const int highest = width() - bar - 2 - MinimumPaneWidth;
+    const int barX = highest >= lowest ? std::clamp(m_splitter->x(), lowest, highest)
+                                       : std::max(1, (width() - bar) / 2);
+    m_tree->setGeometry(0, 0, barX - 1, h);
+    m_splitter->setGeometry(barX, 0, bar, h);
+    const int listX = barX + bar + 1;
+    m_list->setGeometry(listX, 0, std::max(0, width() - listX), h);
+}
+
+// A page given the focus hands it on. Not a focus proxy: Tab from a proxy
+// leaves its whole parent, so the other controls of the page would be skipped.
+void BookmarksPage::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_list->setFocus(event->reason());
 }

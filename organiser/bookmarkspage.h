@@ -73,6 +73,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -10,6 +10,7 @@
 #include "store/bookmarkstore.h"
 
 #include <QBoxLayout>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -22,7 +23,6 @@ OrganizePage::OrganizePage(BookmarkStore &store, QWidget *parent)
 {
     createControls();
     createMenu();
-    setFocusProxy(m_tree); // a page given the focus starts in its tree
     rebuild();
     if (QTreeWidgetItem *first = m_tree->topLevelItem(0)) {
         m_tree->setCurrentItem(first);
@@ -355,4 +355,12 @@ bool OrganizePage::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// A page given the focus hands it on. Not a focus proxy: Tab from a proxy
+// leaves its whole parent, so the other controls of the page would be skipped.
+void OrganizePage::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_tree->setFocus(event->reason());
 }
