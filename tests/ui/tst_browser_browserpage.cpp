@@ -509,6 +509,7 @@ void TestBrowserPage::certificateErrorsAskTheUser()
 }
 
 // The road of one request: a bookmark opened with Enter shows in the "Browser" tab.
+// The favourites window's "Home" ends there too.
 void TestBrowserPage::bookmarkOpensInTheBrowserTab()
 {
     MemoryHive hive;
@@ -536,6 +537,14 @@ void TestBrowserPage::bookmarkOpensInTheBrowserTab()
     QCOMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
     QVERIFY(window.browserPage()->isVisible());
     QTRY_COMPARE(window.windowTitle(), QStringLiteral("Browser - Page B"));
+
+    // The favourites window's "Home" opens the home page, and the browser comes forward again.
+    window.selectPage(MainWindow::FavouritesPage);
+    QToolBar *favouritesBar = window.favouritesWindow()->toolBar();
+    QWidget *home = favouritesBar->widgetForAction(window.favouritesWindow()->action(Ids::GoHome));
+    QVERIFY(loadAndWait(view, [&] { QTest::mouseClick(home, Qt::LeftButton); }));
+    QVERIFY(HarbrowScheme::isStartAddress(view->url()));
+    QTRY_COMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
 }
 
 QTEST_MAIN(TestBrowserPage)
