@@ -27,6 +27,9 @@ public:
         int status = 200;
         QList<QPair<QByteArray, QByteArray>> headers;
         QByteArray body;
+        // Announce this many bytes more than the body and keep the connection
+        // open: a transfer that never ends.
+        qint64 withheld = 0;
     };
 
     explicit LocalHttpServer(QObject *parent = nullptr) : LocalHttpServer(nullptr, parent) {}
@@ -105,11 +108,13 @@ private:
         QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
         for (const auto &header : std::as_const(response.headers))
             reply += header.first + ": " + header.second + "\r\n";
-        reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+        reply += "Content-Length: " + QByteArray::number(response.body.size() + response.withheld)
+                 + "\r\n";
         reply += "Connection: close\r\n\r\n";
         reply += response.body;
         socket->write(reply);
-        socket->disconnectFromHost();
+        if (response.withheld == 0)
+            socket->disconnectFromHost();
     }
 
     std::unique_ptr<QTcpServer> m_server;

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QSslKey>
 #include <QTemporaryDir>
+#include <QWebEngineDownloadRequest>
 #include <QToolBar>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -89,6 +90,7 @@ private slots:
     void failedLoadShowsAnErrorPage();
     void downloadsAskWhereToSave_data();
     void downloadsAskWhereToSave();
+    void downloadInFlightIsCancelledWithThePage();
     void certificateErrorsAskTheUser_data();
     void certificateErrorsAskTheUser();
     void bookmarkOpensInTheBrowserTab();
@@ -469,6 +471,35 @@ void TestBrowserPage::downloadsAskWhereToSave()
     DownloadProgress::setSaveLocationChooser({});
 }
 
+void TestBrowserPage::downloadInFlightIsCancelledWithThePage()
+{
+    LocalHttpServer::Response endless{200,
+                                      {{"Content-Type", "application/octet-stream"},
+                                       {"Content-Disposition", "attachment; filename=\"big.bin\""}},
+                                      QByteArray(64 * 1024, 'y')};
+    endless.withheld = 1 << 30;
+    m_server.setResponse(QStringLiteral("/endless"), endless);
+    QTemporaryDir target;
+    const QString saveAs = target.filePath(QStringLiteral("big.bin"));
+    DownloadProgress::setSaveLocationChooser([&](QWidget *, const QString &) { return saveAs; });
+
+    auto fixture = std::make_unique<Fixture>();
+    QPointer<QWebEngineDownloadRequest> request;
+    connect(fixture->profile.profile(), &QWebEngineProfile::downloadRequested, this,
+            [&](QWebEngineDownloadRequest *asked) { request = asked; });
+    fixture->page->Navigate(m_server.url(QStringLiteral("/endless")).toString());
+    auto *progress = fixture->page->findChild<DownloadProgress *>();
+    QTRY_VERIFY_WITH_TIMEOUT(request && request->receivedBytes() > 0, 10000);
+    QCOMPARE(progress->runningCount(), 1);
+    QTRY_VERIFY(progress->isVisible() || !fixture->window.isVisible());
+
+    delete fixture->page;
+    fixture->page = nullptr;
+    QTRY_VERIFY(!request || request->state() == QWebEngineDownloadRequest::DownloadCancelled);
+    QTRY_VERIFY(!QFileInfo::exists(saveAs));
+    DownloadProgress::setSaveLocationChooser({});
+}
+
 void TestBrowserPage::certificateErrorsAskTheUser_data()
 {
     QTest::addColumn<int>("answer");
@@ -509,6 +540,7 @@ void TestBrowserPage::certificateErrorsAskTheUser()
 }
 
 // The road of one request: a bookmark opened with Enter shows in the "Browser" tab.
+// The favourites window's "Home" ends there too.
 void TestBrowserPage::bookmarkOpensInTheBrowserTab()
 {
     MemoryHive hive;
@@ -536,6 +568,14 @@ void TestBrowserPage::bookmarkOpensInTheBrowserTab()
     QCOMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
     QVERIFY(window.browserPage()->isVisible());
     QTRY_COMPARE(window.windowTitle(), QStringLiteral("Browser - Page B"));
+
+    // The favourites window's "Home" opens the home page, and the browser comes forward again.
+    window.selectPage(MainWindow::FavouritesPage);
+    QToolBar *favouritesBar = window.favouritesWindow()->toolBar();
+    QWidget *home = favouritesBar->widgetForAction(window.favouritesWindow()->action(Ids::GoHome));
+    QVERIFY(loadAndWait(view, [&] { QTest::mouseClick(home, Qt::LeftButton); }));
+    QVERIFY(HarbrowScheme::isStartAddress(view->url()));
+    QTRY_COMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
 }
 
 QTEST_MAIN(TestBrowserPage)
