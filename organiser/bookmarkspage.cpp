@@ -2,6 +2,7 @@
 
 #include "controls/prompts.h"
 #include "controls/splitterbar.h"
+#include "import/importfavoritesdialog.h"
 #include "organiser/bookmarkdialog.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
@@ -467,10 +468,14 @@ void BookmarksPage::reloadFolders()
     updateButtons();
 }
 
-// The import dialog arrives with its own work; until then the command only reloads.
-void BookmarksPage::importBookmarks()
+// The view is reloaded whatever the dialog ended with: a cancelled import may
+// have added bookmarks before it stopped.
+void BookmarksPage::importBookmarks(Hive *recentLocations)
 {
+    ImportFavoritesDialog dialog(*this, recentLocations, this);
+    dialog.exec();
     reloadFolders();
+    emit bookmarksChanged();
 }
 
 // ---- folder commands

@@ -11,6 +11,7 @@
 #include <memory>
 
 class FolderTree;
+class Hive;
 class QAction;
 class QMenu;
 class QTreeWidgetItem;
@@ -60,7 +61,8 @@ public slots:
     void moveToFolder();
     void selectAllRows();
     void reloadFolders();
-    void importBookmarks();
+    // Runs the import dialog; its recent locations live in recentLocations.
+    void importBookmarks(Hive *recentLocations);
     void addFolder();
     void renameFolder();
     void deleteFolder();

@@ -96,6 +96,45 @@ void BookmarkStore::load()
         m_childFolders[folder->parentId].push_back(folder.get());
 }
 
+// Forgets everything in memory and loads it again from the hive.
+void BookmarkStore::reload()
+{
+    m_bookmarks.clear();
+    m_bookmarksInFolder.clear();
+    m_bookmarksInOddFolder.clear();
+    m_idIndex.clear();
+    m_idIndexSorted = true;
+    m_bookmarksByTag.clear();
+    m_oddNames.clear();
+    m_nextSeq = 0;
+    m_folders.clear();
+    m_foldersById.clear();
+    m_childFolders.clear();
+    m_current = {};
+    m_currentFolder = {};
+    m_folderCursor = -1;
+    m_highestFolderId = 100;
+    m_highestBookmarkId = 1000;
+    m_cursor = -1;
+    m_filter.clear();
+    m_filtered = false;
+    load();
+}
+
+bool BookmarkStore::beginBatch()
+{
+    return m_keyOpen && m_hive->beginTransaction();
+}
+
+bool BookmarkStore::commitBatch()
+{
+    if (m_hive->commitTransaction())
+        return true;
+    // The hive dropped the batch, so memory drops it too.
+    reload();
+    return false;
+}
+
 void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain)
 {
     const int id = StoredText::leadingInt(name.sliced(std::min<qsizetype>(2, name.size())));

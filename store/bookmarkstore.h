@@ -82,6 +82,14 @@ public:
     bool deleteFolder(const QString &folderId);
     FolderPathResult ensureFolderPath(const QString &path, const QString &address);
 
+    // Groups the changes that follow into one transaction until commitBatch, so
+    // that many bookmarks cost one disk sync. A crash keeps every committed
+    // batch whole and nothing of the open one.
+    bool beginBatch();
+    // False when the batch could not be written: the store then holds again
+    // exactly what the hive holds.
+    bool commitBatch();
+
     int bookmarkCount() const { return int(m_bookmarks.size()); }
     int folderCount() const { return int(m_folders.size()); }
 
@@ -97,6 +105,7 @@ private:
     using IdIndex = std::vector<IdEntry>;
 
     void load();
+    void reload();
     void loadFolder(QByteArrayView name, const QByteArray &plain);
     void loadBookmark(QByteArrayView name, QByteArray plain);
     void mendParentLoops();

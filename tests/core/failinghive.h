@@ -3,7 +3,7 @@
 #include "store/hive/hive.h"
 
 // A hive that passes every call on to another, but fails the Nth set, delete,
-// rename or transaction begin (counted from 1; 0 never fails), as a full disk
+// rename, transaction begin or commit (counted from 1; 0 never fails), as a full disk
 // or a locked file would: the failed call changes nothing.
 class FailingHive final : public Hive
 {
@@ -14,8 +14,9 @@ public:
     int failDeleteAt = 0;
     int failRenameAt = 0;
     int failBeginAt = 0;
+    int failCommitAt = 0;
     // Counts calls from here on.
-    void restartCounting() { m_sets = m_deletes = m_renames = m_begins = 0; }
+    void restartCounting() { m_sets = m_deletes = m_renames = m_begins = m_commits = 0; }
 
     bool createKey(const QString &key) override { return m_inner.createKey(key); }
     std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override
@@ -44,7 +45,14 @@ public:
     {
         return !due(m_begins, failBeginAt) && m_inner.beginTransaction();
     }
-    bool commitTransaction() override { return m_inner.commitTransaction(); }
+    // A failed commit rolls back, as SQLite does when the disk is full.
+    bool commitTransaction() override
+    {
+        if (!due(m_commits, failCommitAt))
+            return m_inner.commitTransaction();
+        m_inner.rollbackTransaction();
+        return false;
+    }
     void rollbackTransaction() override { m_inner.rollbackTransaction(); }
 
 private:
@@ -55,4 +63,5 @@ private:
     int m_deletes = 0;
     int m_renames = 0;
     int m_begins = 0;
+    int m_commits = 0;
 };
