@@ -29,7 +29,7 @@ public:
 
     CWebCommercial *view() const { return m_view; }
     // The hidden view that catches a permitted pop-up's first navigation.
-    CWebCommercial *catcher() const { return m_catcher; }
+    CWebCommercial *catcher() const;
     QComboBox *addressBox() const { return m_addressBox; }
     QCheckBox *allowPopupsBox() const { return m_allowPopupsBox; }
     QToolBar *toolBar() const { return m_toolBar; }
@@ -49,6 +49,8 @@ public slots:
     void navigateToAddressBox();
     void addFavourite();
     void focusAddressBox();
+    // Box and permission back to the stored option, e.g. after the options changed.
+    void resetPopupPermission();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -60,7 +62,6 @@ private:
     void createShortcuts();
     void connectView();
     void layOut();
-    void resetPopupPermission();
     void setAllowPopups(bool on);
     void takeNewWindow(QWebEnginePage **window, bool *cancel);
     void followCommandState(int command, bool enable);
@@ -73,7 +74,8 @@ private:
     QComboBox *m_addressBox;
     QLabel *m_addressLabel;
     CWebCommercial *m_view;
-    CWebCommercial *m_catcher;
+    QWebEngineProfile *m_profile;
+    mutable CWebCommercial *m_catcher = nullptr;
     QToolBar *m_toolBar;
     DownloadProgress *m_downloads;
     QHash<int, QAction *> m_actions;
