@@ -7,6 +7,8 @@
 #include "res/ids.h"
 #include "store/hive/memoryhive.h"
 
+#include "webtesting.h"
+
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabBar>
@@ -31,6 +33,9 @@ protected:
 class TestShellMainWindow : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { initWebEngineTests(); }
 
 private:
     static void showAndActivate(MainWindow &window)
