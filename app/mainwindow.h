@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/privacyoptions.h"
+#include "privacy/settings/privacyoptions.h"
 
 #include <QDialog>
 #include <QPointer>
