@@ -4,17 +4,23 @@
 #include "app/appicons.h"
 #include "app/favouriteswindow.h"
 #include "app/vxmaintabctrl.h"
+#include "controls/prompts.h"
+#include "privacy/optionsdialog.h"
+#include "privacy/traces/tracefolders.h"
+#include "privacy/traces/traceremoval.h"
 #include "res/ids.h"
 
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(Hive *hive, QWidget *parent)
-    : QDialog(parent), m_menuBar(new QMenuBar(this)), m_tabs(new VXMainTabCtrl(this))
+    : QDialog(parent), m_hive(hive), m_menuBar(new QMenuBar(this)), m_tabs(new VXMainTabCtrl(this))
 {
+    loadPrivacyOptions(m_hive, m_privacyOptions);
     setWindowTitle(tr("Harbrow"));
     setWindowIcon(AppIcons::application());
     // A dialog for the modal run, framed like a main window (minimise, maximise).
@@ -38,6 +44,7 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
 MainWindow::~MainWindow()
 {
     destroyPages();
+    removeTracesOnExit();
 }
 
 FavouritesWindow *MainWindow::favouritesWindow() const
@@ -137,7 +144,20 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void MainWindow::showOptions() {}
+void MainWindow::showOptions()
+{
+    OptionsDialog dialog(m_hive, this);
+    dialog.setOptions(m_privacyOptions);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const PrivacyOptions chosen = dialog.options();
+    if (!writePrivacyOptions(m_hive, chosen)) {
+        Prompts::instance().inform(this, QMessageBox::Warning, tr("Options"),
+                                   tr("The options could not be saved. They apply until "
+                                      "Harbrow ends."));
+    }
+    m_privacyOptions = chosen;
+}
 
 void MainWindow::openHelpOnWeb() {}
 
@@ -151,6 +171,15 @@ void MainWindow::repaintBookmarkListIfShown(int tab)
 {
     if (tab == FavouritesPage && m_favouritesWindow)
         m_favouritesWindow->repaintBookmarkList();
+}
+
+void MainWindow::removeTracesOnExit()
+{
+    const QString home = QStringLiteral("/k-vane/Harbrow");
+    ::removeTracesOnExit(
+        m_privacyOptions,
+        TraceFolders(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + home,
+                     QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + home));
 }
 
 void MainWindow::destroyPages()

@@ -21,7 +21,10 @@ class MainWindow final : public QDialog
 public:
     enum Page { HomePage = 0, BrowserPage = 1, FavouritesPage = 2 };
 
+    // Loads the privacy options before anything else is set up.
     explicit MainWindow(Hive *hive, QWidget *parent = nullptr);
+    // Runs the trace removal that the privacy options switch on, once every
+    // page is gone.
     ~MainWindow() override;
     Q_DISABLE_COPY_MOVE(MainWindow)
 
@@ -56,7 +59,9 @@ private:
     void createPages(Hive *hive);
     void repaintBookmarkListIfShown(int tab);
     void destroyPages();
+    void removeTracesOnExit();
 
+    Hive *m_hive;
     PrivacyOptions m_privacyOptions;
     QPointer<QWidget> m_browserPage;
     QPointer<FavouritesWindow> m_favouritesWindow;
