@@ -180,10 +180,6 @@ void FavouritesWindow::connectPages()
             &FavouritesWindow::refreshBookmarksPage);
     connect(bookmarks, &BookmarksPage::openAddressRequested, this,
             &FavouritesWindow::openAddressRequested);
-    if (m_mainWindow) {
-        connect(this, &FavouritesWindow::openAddressRequested, m_mainWindow,
-                &MainWindow::navigateBrowser);
-    }
 }
 
 void FavouritesWindow::offerBookmark(const QString &title, const QString &address)

@@ -1,7 +1,12 @@
 #include "app/harbrowapp.h"
+#include "browser/harbrowscheme.h"
 
 int main(int argc, char *argv[])
 {
+    // The web engine wants both settled before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    HarbrowScheme::registerScheme();
+
     HarbrowApp app(argc, argv);
     app.InitInstance();
     return app.exitCode();

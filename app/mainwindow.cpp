@@ -4,7 +4,14 @@
 #include "app/appicons.h"
 #include "app/favouriteswindow.h"
 #include "app/vxmaintabctrl.h"
+#include "browser/browserpage.h"
+#include "browser/browserprofile.h"
+#include "browser/harbrowscheme.h"
+#include "browser/startpage.h"
 #include "controls/prompts.h"
+#include "organiser/bookmarkspage.h"
+#include "privacy/enginesettings.h"
+#include "privacy/enginetraces.h"
 #include "privacy/optionsdialog.h"
 #include "privacy/traces/tracefolders.h"
 #include "privacy/traces/traceremoval.h"
@@ -14,13 +21,25 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
-MainWindow::MainWindow(Hive *hive, QWidget *parent)
-    : QDialog(parent), m_hive(hive), m_menuBar(new QMenuBar(this)), m_tabs(new VXMainTabCtrl(this))
+namespace {
+
+// Read before anything else of the window is set up, the browser profile included.
+PrivacyOptions loadedOptions(Hive *hive)
 {
-    loadPrivacyOptions(m_hive, m_privacyOptions);
+    PrivacyOptions options;
+    loadPrivacyOptions(hive, options);
+    return options;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Hive *hive, QWidget *parent)
+    : QDialog(parent), m_hive(hive), m_privacyOptions(loadedOptions(hive)),
+      m_browserProfile(std::make_unique<BrowserProfile>()), m_menuBar(new QMenuBar(this)),
+      m_tabs(new VXMainTabCtrl(this))
+{
     setWindowTitle(tr("Harbrow"));
     setWindowIcon(AppIcons::application());
     // A dialog for the modal run, framed like a main window (minimise, maximise).
@@ -31,6 +50,8 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
     layout->setMenuBar(m_menuBar);
     layout->addWidget(m_tabs);
 
+    // Owned by the profile; in force before the first page navigates.
+    new EngineSettings(hive, m_browserProfile->profile());
     createMenus();
     createPages(hive);
     createTabShortcuts();
@@ -40,16 +61,29 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
     resize(700, 510);
 }
 
-// Pages go before anything that cleans up after them.
+// Pages go before the profile, and the profile before anything that cleans
+// up after the engine: it has closed every file it keeps only once it is gone.
 MainWindow::~MainWindow()
 {
     destroyPages();
+    clearEngineTraces(m_browserProfile->profile(), m_privacyOptions);
+    m_browserProfile.reset();
     removeTracesOnExit();
 }
 
 FavouritesWindow *MainWindow::favouritesWindow() const
 {
     return m_favouritesWindow;
+}
+
+StartPage *MainWindow::startPage() const
+{
+    return m_startPage;
+}
+
+::BrowserPage *MainWindow::browserPage() const
+{
+    return m_browserPage;
 }
 
 void MainWindow::createMenus()
@@ -77,13 +111,17 @@ void MainWindow::createTabShortcuts()
     }
 }
 
-// Start and browser pages are empty until they are built; the tab indexes stay fixed.
+// The browser page comes first: the start page hands its pop-ups to it.
 void MainWindow::createPages(Hive *hive)
 {
-    m_browserPage = new QWidget;
+    QWebEngineProfile *profile = m_browserProfile->profile();
+    m_browserPage = new ::BrowserPage(this, profile);
     m_browserPage->setObjectName(QStringLiteral("browserPage"));
     m_favouritesWindow = new FavouritesWindow(hive, this);
-    m_startPage = new QWidget;
+    connect(m_favouritesWindow, &FavouritesWindow::homeRequested, this, &MainWindow::goHome);
+    connect(m_favouritesWindow, &FavouritesWindow::openAddressRequested, this,
+            &MainWindow::navigateBrowser);
+    m_startPage = new StartPage(this, profile);
     m_startPage->setObjectName(QStringLiteral("startPage"));
 
     m_tabs->addPage(m_startPage, tr("Home"), true);
@@ -120,12 +158,37 @@ void MainWindow::selectPage(int index)
 
 void MainWindow::navigateBrowser(const QString &url)
 {
-    Q_UNUSED(url)
+    if (m_browserPage)
+        m_browserPage->Navigate(url);
 }
 
 void MainWindow::navigateBrowser2(const QVariant &url)
 {
-    Q_UNUSED(url)
+    if (m_browserPage)
+        m_browserPage->Navigate2(url);
+}
+
+void MainWindow::goHome()
+{
+    if (m_browserPage)
+        m_browserPage->GoHome();
+}
+
+void MainWindow::offerBookmark(const QString &title, const QString &address)
+{
+    if (m_favouritesWindow)
+        m_favouritesWindow->offerBookmark(title, address);
+}
+
+QWebEnginePage *MainWindow::browserApplication() const
+{
+    return m_browserPage ? m_browserPage->popupTarget() : nullptr;
+}
+
+BookmarkStore *MainWindow::bookmarkStore() const
+{
+    BookmarksPage *bookmarks = m_favouritesWindow ? m_favouritesWindow->bookmarksPage() : nullptr;
+    return bookmarks ? &bookmarks->store() : nullptr;
 }
 
 void MainWindow::done(int result)
@@ -159,7 +222,11 @@ void MainWindow::showOptions()
     m_privacyOptions = chosen;
 }
 
-void MainWindow::openHelpOnWeb() {}
+void MainWindow::openHelpOnWeb()
+{
+    if (m_startPage)
+        m_startPage->navigateStart(HarbrowScheme::helpAddress().toString());
+}
 
 void MainWindow::showAbout()
 {
@@ -173,13 +240,16 @@ void MainWindow::repaintBookmarkListIfShown(int tab)
         m_favouritesWindow->repaintBookmarkList();
 }
 
+QUrl MainWindow::homeAddress() const
+{
+    const QString home = InternetSettings::load(m_hive).homePage;
+    return home.isEmpty() ? QUrl() : QUrl::fromUserInput(home);
+}
+
 void MainWindow::removeTracesOnExit()
 {
-    const QString home = QStringLiteral("/k-vane/Harbrow");
-    ::removeTracesOnExit(
-        m_privacyOptions,
-        TraceFolders(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + home,
-                     QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + home));
+    ::removeTracesOnExit(m_privacyOptions,
+                         TraceFolders(BrowserProfile::storagePath(), BrowserProfile::cachePath()));
 }
 
 void MainWindow::destroyPages()

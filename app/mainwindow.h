@@ -1,10 +1,16 @@
 #pragma once
 
 #include "privacy/settings/privacyoptions.h"
+#include "browser/browserowner.h"
+#include "browser/browserpage.h"
+#include "browser/startpage.h"
 
 #include <QDialog>
 #include <QPointer>
 
+#include <memory>
+
+class BrowserProfile;
 class FavouritesWindow;
 class Hive;
 class QMenuBar;
@@ -14,7 +20,7 @@ class VXMainTabCtrl;
 // bar over three fixed tabs, "Home" (0), "Browser" (1) and "Favorites" (2).
 // Pages call back through selectPage and navigateBrowser. However the window
 // ends, its pages are destroyed first: browser, favourites, start page.
-class MainWindow final : public QDialog
+class MainWindow final : public QDialog, public BrowserOwner
 {
     Q_OBJECT
 
@@ -33,17 +39,26 @@ public:
 
     QMenuBar *menuBar() const { return m_menuBar; }
     VXMainTabCtrl *tabs() const { return m_tabs; }
-    QWidget *startPage() const { return m_startPage; }
-    QWidget *browserPage() const { return m_browserPage; }
+    StartPage *startPage() const;
+    ::BrowserPage *browserPage() const; // the class, not the tab index
     FavouritesWindow *favouritesWindow() const;
+    BrowserProfile *browserProfile() const { return m_browserProfile.get(); }
 
     void done(int result) override;
 
+    // What the browser and start pages ask of their owner.
+    int popupFlag() const override { return m_privacyOptions.popupFlag; }
+    void offerBookmark(const QString &title, const QString &address) override;
+    QWebEnginePage *browserApplication() const override;
+    BookmarkStore *bookmarkStore() const override;
+    QUrl homeAddress() const override;
+
 public slots:
     // Brings a page and its tab to the front; any index but 1 and 2 means "Home".
-    void selectPage(int index);
+    void selectPage(int index) override;
     void navigateBrowser(const QString &url);
-    void navigateBrowser2(const QVariant &url);
+    void navigateBrowser2(const QVariant &url) override;
+    void goHome();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -63,9 +78,10 @@ private:
 
     Hive *m_hive;
     PrivacyOptions m_privacyOptions;
-    QPointer<QWidget> m_browserPage;
+    std::unique_ptr<BrowserProfile> m_browserProfile; // outlives every page
+    QPointer<::BrowserPage> m_browserPage;
     QPointer<FavouritesWindow> m_favouritesWindow;
-    QPointer<QWidget> m_startPage;
+    QPointer<StartPage> m_startPage;
     QMenuBar *m_menuBar;
     VXMainTabCtrl *m_tabs;
 };

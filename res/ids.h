@@ -43,4 +43,21 @@ inline constexpr int OptionsDeleteCookies = 1080;
 inline constexpr int OptionsDeleteHistory = 1081;
 inline constexpr int OptionsDeleteCache = 1082;
 
+// Browser page: toolbar commands and controls. "Add Favourites" is AddBookmark.
+inline constexpr int BrowserBack = 1000;
+inline constexpr int BrowserForward = 1354;
+inline constexpr int BrowserStop = 1355;
+inline constexpr int BrowserRefresh = 1356;
+inline constexpr int BrowserGo = 1359;
+inline constexpr int BrowserHome = 1360;
+inline constexpr int BrowserToolBar = 104;
+inline constexpr int BrowserView = 1353;
+inline constexpr int BrowserAddressLabel = 1358;
+inline constexpr int BrowserAddressBox = 1369;
+inline constexpr int BrowserPopupCatcher = 1371;
+inline constexpr int BrowserAllowPopups = 1361;
+
+// Start page: its view.
+inline constexpr int StartView = 1344;
+
 } // namespace Ids

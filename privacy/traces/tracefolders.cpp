@@ -33,12 +33,6 @@ const QStringList &TraceFolders::cacheEntries()
     return names;
 }
 
-const QStringList &TraceFolders::settingsEntries()
-{
-    static const QStringList names{QStringLiteral("user_prefs.json")};
-    return names;
-}
-
 const QStringList &TraceFolders::processLifetimeEntries()
 {
     static const QStringList names{QStringLiteral("GPUCache"), QStringLiteral("GrShaderCache"),
@@ -64,8 +58,7 @@ QList<TraceFolder> TraceFolders::folders(TraceCategory category) const
     case TraceCategory::History:
         return {{m_storagePath, Select::Only, historyEntries()}};
     case TraceCategory::Cookies:
-        return {{m_storagePath, Select::AllBut,
-                 historyEntries() + cacheEntries() + settingsEntries()}};
+        return {{m_storagePath, Select::AllBut, historyEntries() + cacheEntries()}};
     }
     return {};
 }

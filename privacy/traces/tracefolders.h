@@ -11,9 +11,10 @@ enum class TraceCategory { Cache, History, Cookies };
 //   cache:   everything in the cache folder, and the engine's shader and code
 //            caches in the storage folder;
 //   history: the visited-links record and the history and icon databases;
-//   cookies: everything else in the storage folder (cookies, local and session
-//            storage, IndexedDB, service workers, quota and network state),
-//            except the profile's own preferences file.
+//   cookies: everything else in the storage folder: cookies, local and session
+//            storage, IndexedDB, service workers, quota and network state, and
+//            the preferences file with the salt that media device ids are made
+//            from, which would let a site know the user again like a cookie.
 class TraceFolders final
 {
 public:
@@ -24,7 +25,6 @@ public:
 
     static const QStringList &historyEntries();
     static const QStringList &cacheEntries();
-    static const QStringList &settingsEntries();
     // Entries the engine keeps open until the process ends (the GPU shader cache).
     static const QStringList &processLifetimeEntries();
 

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "browser/browserprofile.h"
 #include "core/failinghive.h"
 #include "pagetesting.h"
 #include "privacy/internetoptionsdialog.h"
@@ -6,6 +7,7 @@
 #include "privacy/settings/internetsettings.h"
 #include "privacy/settings/privacyoptions.h"
 #include "res/ids.h"
+#include "webtesting.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -13,7 +15,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -57,16 +58,14 @@ QByteArray stored(Hive &hive, const char *name)
     return hive.queryValue(PrivacyStore::KeyPath, name).value_or("missing");
 }
 
-QString profileFolder(QStandardPaths::StandardLocation location)
-{
-    return QStandardPaths::writableLocation(location) + QStringLiteral("/k-vane/Harbrow");
-}
-
 } // namespace
 
 class TestPrivacyOptionsDialog : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { initWebEngineTests(); }
 
 private slots:
     void cleanup() { Prompts::instance().takeAsked(); }
@@ -284,8 +283,8 @@ void TestPrivacyOptionsDialog::closingTheWindowRemovesWhatTheStoredOptionsSay_da
 void TestPrivacyOptionsDialog::closingTheWindowRemovesWhatTheStoredOptionsSay()
 {
     QFETCH(QByteArray, flag);
-    const QString data = profileFolder(QStandardPaths::GenericDataLocation);
-    const QString cache = profileFolder(QStandardPaths::GenericCacheLocation);
+    const QString data = BrowserProfile::storagePath();
+    const QString cache = BrowserProfile::cachePath();
     const QStringList traces{data + "/Cookies", data + "/Visited Links",
                              data + "/Local Storage/leveldb/000003.log",
                              cache + "/Cache/Cache_Data/index"};

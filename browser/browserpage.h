@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+class BrowserOwner;
+class CWebCommercial;
+class DownloadProgress;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QToolBar;
+class QWebEnginePage;
+class QWebEngineProfile;
+
+// The "Browser" tab: a toolbar, the address box with the addresses visited
+// in this run, the view, and "Allow PopUp windows". A page's pop-up opens in
+// this same view, and only while pop-ups are allowed; each one let through
+// puts the permission back to the stored option.
+class BrowserPage final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidget *parent = nullptr);
+    ~BrowserPage() override;
+    Q_DISABLE_COPY_MOVE(BrowserPage)
+
+    CWebCommercial *view() const { return m_view; }
+    // The hidden view that catches a permitted pop-up's first navigation.
+    CWebCommercial *catcher() const { return m_catcher; }
+    QComboBox *addressBox() const { return m_addressBox; }
+    QCheckBox *allowPopupsBox() const { return m_allowPopupsBox; }
+    QToolBar *toolBar() const { return m_toolBar; }
+    // The toolbar action carrying a command id of res/ids.h, or null.
+    QAction *action(int commandId) const { return m_actions.value(commandId); }
+    bool allowPopups() const { return m_allowPopups != 0; }
+    bool addressHasFocus() const { return m_addressHasFocus; }
+    // Where a new window of another page lands to open in this view.
+    QWebEnginePage *popupTarget() const;
+
+public slots:
+    void Navigate(const QString &url);
+    void Navigate2(const QVariant &url);
+    void GoHome();
+    void navigateToAddressBox();
+    void addFavourite();
+    void focusAddressBox();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void createToolBar();
+    void createShortcuts();
+    void connectView();
+    void layOut();
+    void resetPopupPermission();
+    void setAllowPopups(bool on);
+    void takeNewWindow(QWebEnginePage **window, bool *cancel);
+    void followCommandState(int command, bool enable);
+    void followTitle(const QString &title);
+    void rememberAddress(const QString &address);
+    void installHost();
+
+    BrowserOwner *m_owner;
+    QCheckBox *m_allowPopupsBox;
+    QComboBox *m_addressBox;
+    QLabel *m_addressLabel;
+    CWebCommercial *m_view;
+    CWebCommercial *m_catcher;
+    QToolBar *m_toolBar;
+    DownloadProgress *m_downloads;
+    QHash<int, QAction *> m_actions;
+    bool m_addressHasFocus = false;
+    int m_allowPopups = 0;
+    bool m_startingHome = false; // the home navigation of start-up keeps "Home" in front
+};

@@ -1,0 +1,64 @@
+#include "browser/startpage.h"
+
+#include "browser/browserhost.h"
+#include "browser/browserowner.h"
+#include "browser/cwebcommercial.h"
+#include "browser/harbrowscheme.h"
+#include "browser/startservice.h"
+
+#include <QVBoxLayout>
+#include <QWebEngineProfile>
+
+StartPage::StartPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidget *parent)
+    : QWidget(parent), m_owner(owner), m_view(new CWebCommercial(profile, this)),
+      m_service(new StartService(owner, this)), m_profile(profile)
+{
+    m_view->setObjectName(QStringLiteral("startView"));
+    m_view->setHomeAddress(HarbrowScheme::startAddress());
+    // No menu, not even before the first document has come.
+    m_view->setHost(new BrowserHost(false, this));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    m_profile->installUrlSchemeHandler(HarbrowScheme::Name, m_service);
+    connect(m_view, &CWebCommercial::BeforeNavigate2, this, &StartPage::beforeNavigate);
+    connect(m_view, &CWebCommercial::NewWindow2, this, &StartPage::takeNewWindow);
+    connect(m_view, &CWebCommercial::DocumentComplete, this, &StartPage::completeDocument);
+
+    m_view->Navigate2(HarbrowScheme::startAddress());
+}
+
+StartPage::~StartPage()
+{
+    m_profile->removeUrlSchemeHandler(m_service);
+}
+
+void StartPage::navigateStart(const QString &url)
+{
+    m_view->Navigate(url);
+}
+
+void StartPage::beforeNavigate(const QVariant &url, bool *cancel)
+{
+    if (!m_firstPageLoaded) {
+        if (m_owner)
+            m_owner->selectPage(0);
+        return;
+    }
+    *cancel = true;
+    if (m_owner)
+        m_owner->navigateBrowser2(url);
+}
+
+void StartPage::takeNewWindow(QWebEnginePage **window, bool *cancel)
+{
+    *window = m_firstPageLoaded && m_owner ? m_owner->browserApplication() : nullptr;
+    *cancel = !*window;
+}
+
+void StartPage::completeDocument()
+{
+    m_view->setHost(new BrowserHost(false, this));
+    m_firstPageLoaded = true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "store/bookmarkrecord.h"
+
+#include <QByteArray>
+#include <QList>
+
+class BookmarkStore;
+
+// The start page's document: Harbrow's name and promise, the best-rated
+// bookmarks as tiles, and the way to the help page. Every text from the store
+// is escaped before it goes into the HTML.
+class StartPageHtml final
+{
+public:
+    static constexpr int MaxTiles = 24;
+    static constexpr int LowestTileRating = 4;
+
+    // The bookmarks rated 4 or 5, fives before fours, each in store order; at
+    // most limit of them. One pass over the store.
+    static QList<CurrentBookmark> bestRated(BookmarkStore &store, int limit = MaxTiles);
+    // The page for these bookmarks; store may be null (no tiles).
+    static QByteArray page(BookmarkStore *store);
+    static QByteArray page(const QList<CurrentBookmark> &tiles);
+
+    StartPageHtml() = delete;
+};

@@ -1,0 +1,119 @@
+#include "browser/webcommercialpage.h"
+
+#include "browser/dispatchid.h"
+#include "controls/prompts.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QTimer>
+#include <QWebEngineCertificateError>
+#include <QWebEngineView>
+
+WebCommercialPage::WebCommercialPage(QWebEngineProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent)
+{
+    followHistoryAction(Back, DispatchId::BackCommand, &m_backReported);
+    followHistoryAction(Forward, DispatchId::ForwardCommand, &m_forwardReported);
+    connect(this, &QWebEnginePage::loadStarted, this, &WebCommercialPage::startLoading);
+    connect(this, &QWebEnginePage::loadFinished, this, &WebCommercialPage::finishLoading);
+    connect(this, &QWebEnginePage::titleChanged, this, &WebCommercialPage::noteTitle);
+    connect(this, &QWebEnginePage::urlChanged, this, &WebCommercialPage::navigateCompleted);
+    connect(this, &QWebEnginePage::windowCloseRequested, this, [this] {
+        bool cancel = false;
+        emit windowClosing(&cancel);
+    });
+    connect(this, &QWebEnginePage::certificateError, this,
+            &WebCommercialPage::askAboutCertificate);
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            &WebCommercialPage::refusePermission);
+}
+
+WebCommercialPage::~WebCommercialPage() = default;
+
+// The engine's Back and Forward actions know the history; their enabled state
+// is the command state.
+void WebCommercialPage::followHistoryAction(WebAction webAction, int command, bool *reported)
+{
+    QAction *historyAction = action(webAction);
+    connect(historyAction, &QAction::changed, this, [this, historyAction, command, reported] {
+        const bool enable = historyAction->isEnabled();
+        if (enable == *reported)
+            return; // changed() also fires for text and icon
+        *reported = enable;
+        emit commandStateChanged(command, enable);
+    });
+}
+
+bool WebCommercialPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
+                                                bool isMainFrame)
+{
+    Q_UNUSED(type)
+    if (!isMainFrame)
+        return true;
+    bool cancel = false;
+    emit beforeNavigate(url, &cancel);
+    return !cancel;
+}
+
+QWebEnginePage *WebCommercialPage::createWindow(WebWindowType type)
+{
+    Q_UNUSED(type)
+    QWebEnginePage *window = nullptr;
+    bool cancel = false;
+    emit newWindowRequested2(&window, &cancel);
+    return cancel ? nullptr : window;
+}
+
+void WebCommercialPage::startLoading()
+{
+    m_busy = true;
+    m_titleSeen = false;
+    emit commandStateChanged(DispatchId::UpdateCommands, true);
+}
+
+void WebCommercialPage::finishLoading(bool ok)
+{
+    m_busy = false;
+    emit commandStateChanged(DispatchId::UpdateCommands, true);
+    // A document whose title equals the last one raises no titleChanged.
+    if (!m_titleSeen)
+        noteTitle(title());
+    emit documentCompleted(url());
+    Q_UNUSED(ok)
+}
+
+void WebCommercialPage::noteTitle(const QString &title)
+{
+    m_titleSeen = true;
+    emit documentTitleChanged(title);
+}
+
+// The user decides, and only an explicit Yes lets the page through. The
+// engine waits for the answer, so the question runs outside its callback.
+void WebCommercialPage::askAboutCertificate(QWebEngineCertificateError error)
+{
+    if (!error.isOverridable()) {
+        error.rejectCertificate();
+        return;
+    }
+    error.defer();
+    QPointer<WebCommercialPage> self(this);
+    QTimer::singleShot(0, this, [self, error]() mutable {
+        QWidget *parent = self ? QWebEngineView::forPage(self) : nullptr;
+        const auto answer = Prompts::instance().ask(
+            parent, QMessageBox::Warning, tr("Certificate Error"),
+            tr("The identity of %1 cannot be verified:\n%2\n\nDo you want to continue anyway?")
+                .arg(error.url().host(), error.description()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer == QMessageBox::Yes)
+            error.acceptCertificate();
+        else
+            error.rejectCertificate();
+    });
+}
+
+// Location, camera, microphone, notifications and the like: a page never gets them.
+void WebCommercialPage::refusePermission(const QUrl &origin, Feature feature)
+{
+    setFeaturePermission(origin, feature, PermissionDeniedByUser);
+}

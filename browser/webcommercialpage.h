@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWebEnginePage>
+
+// The page behind a CWebCommercial view. It turns the engine's callbacks into
+// the view's events; handlers connected directly may set the cancel flags.
+class WebCommercialPage final : public QWebEnginePage
+{
+    Q_OBJECT
+
+public:
+    WebCommercialPage(QWebEngineProfile *profile, QObject *parent = nullptr);
+    ~WebCommercialPage() override;
+    Q_DISABLE_COPY_MOVE(WebCommercialPage)
+
+    bool isBusy() const { return m_busy; }
+
+signals:
+    // A top-level navigation is about to start; set *cancel to stop it.
+    void beforeNavigate(const QUrl &url, bool *cancel);
+    // The page asks for a new window: set *window to the page that takes it,
+    // or *cancel to refuse it.
+    void newWindowRequested2(QWebEnginePage **window, bool *cancel);
+    // A script asks to close the window; set *cancel to refuse.
+    void windowClosing(bool *cancel);
+    void commandStateChanged(int command, bool enable);
+    // The title of a new document, also when it is the same as the last one.
+    void documentTitleChanged(const QString &title);
+    void documentCompleted(const QUrl &url);
+    void navigateCompleted(const QUrl &url);
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage *createWindow(WebWindowType type) override;
+
+private:
+    void followHistoryAction(WebAction action, int command, bool *reported);
+    void startLoading();
+    void finishLoading(bool ok);
+    void noteTitle(const QString &title);
+    void askAboutCertificate(QWebEngineCertificateError error);
+    void refusePermission(const QUrl &origin, Feature feature);
+
+    bool m_busy = false;
+    bool m_backReported = false;
+    bool m_forwardReported = false;
+    bool m_titleSeen = false; // since the current load started
+};

@@ -1,0 +1,444 @@
+#include "app/favouriteswindow.h"
+#include "app/mainwindow.h"
+#include "app/vxmaintabctrl.h"
+#include "browser/browserpage.h"
+#include "browser/browserprofile.h"
+#include "browser/startservice.h"
+#include "localhttpserver.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/sortablelist.h"
+#include "res/ids.h"
+#include "store/bookmarkstore.h"
+#include "store/hive/memoryhive.h"
+#include "webtesting.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QToolBar>
+#include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+
+// One browser page in a dialog of its own, over a fresh profile.
+struct Fixture
+{
+    explicit Fixture(int popupFlag = 0) : service(&owner)
+    {
+        profile.profile()->installUrlSchemeHandler(HarbrowScheme::Name, &service);
+        owner.flag = popupFlag;
+        auto *layout = new QVBoxLayout(&window);
+        page = new BrowserPage(&owner, profile.profile(), &window);
+        layout->addWidget(page);
+        window.resize(700, 500);
+    }
+    ~Fixture() { delete page; } // pages go before their profile
+
+    bool show()
+    {
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
+    bool load(const QUrl &url)
+    {
+        return loadAndWait(page->view(), [&] { page->Navigate(url.toString()); });
+    }
+    QWidget *button(int commandId) { return page->toolBar()->widgetForAction(page->action(commandId)); }
+
+    BrowserProfile profile;
+    FakeBrowserOwner owner;
+    StartService service;
+    QDialog window;
+    BrowserPage *page;
+};
+
+class TestBrowserPage : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { initWebEngineTests(); }
+
+private slots:
+    void initTestCase();
+    void toolbarAsBuilt_data();
+    void toolbarAsBuilt();
+    void startsHomeWithoutBringingItsTabForward();
+    void backAndForwardFollowTheHistory();
+    void addressHistoryKeepsEachAddressOnce();
+    void captionFollowsTheTitle();
+    void popups_data();
+    void popups();
+    void windowCloseIsRefused();
+    void enterNavigatesOnlyFromTheAddressBox_data();
+    void enterNavigatesOnlyFromTheAddressBox();
+    void contextMenuLacksTheWaysOut();
+    void addFavouritesOffersTitleThenAddress_data();
+    void addFavouritesOffersTitleThenAddress();
+    void keysOfAnyBrowser();
+    void permissionRequestsAreRefused();
+    void failedLoadShowsAnErrorPage();
+    void bookmarkOpensInTheBrowserTab();
+
+private:
+    LocalHttpServer m_server;
+};
+
+void TestBrowserPage::initTestCase()
+{
+    QVERIFY(m_server.isListening());
+    m_server.setPage(QStringLiteral("/a"), QStringLiteral("Page A"), QStringLiteral("<p>A</p>"));
+    m_server.setPage(QStringLiteral("/A"), QStringLiteral("Page A again"));
+    m_server.setPage(QStringLiteral("/b"), QStringLiteral("Page B"));
+    m_server.setPage(QStringLiteral("/popup"), QStringLiteral("The pop-up"));
+    m_server.setPage(QStringLiteral("/opener"), QStringLiteral("Opener"),
+                     QStringLiteral("<button id='open' onclick=\"window.open('/popup')\" "
+                                    "style='width:200px;height:80px'>open</button>"));
+    m_server.setPage(QStringLiteral("/closer"), QStringLiteral("Closer"),
+                     QStringLiteral("<p>This page asks to close its window.</p>"));
+    m_server.setPage(QStringLiteral("/link"), QStringLiteral("Links"),
+                     QStringLiteral("<a id='l' href='/b' style='display:block;width:300px;"
+                                    "height:100px'>to B</a>"));
+    m_server.setPage(QStringLiteral("/notify"), QStringLiteral("Asking"),
+                     QStringLiteral("<script>Notification.requestPermission().then("
+                                    "function(r){document.title=r;});</script>"));
+}
+
+void TestBrowserPage::toolbarAsBuilt_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("commandId");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("width");
+
+    QTest::newRow("Back") << 0 << Ids::BrowserBack << "Back " << false << 70;
+    QTest::newRow("Forward") << 1 << Ids::BrowserForward << "Forward" << false << 85;
+    QTest::newRow("Stop") << 3 << Ids::BrowserStop << "Stop " << true << 70;
+    QTest::newRow("Refresh") << 4 << Ids::BrowserRefresh << "Refresh" << true << 85;
+    QTest::newRow("Go") << 6 << Ids::BrowserGo << "Go " << true << 60;
+    QTest::newRow("Home") << 7 << Ids::BrowserHome << "Home" << true << 70;
+    QTest::newRow("Add Favourites") << 9 << Ids::AddBookmark << "Add Favourites" << true << 120;
+}
+
+void TestBrowserPage::toolbarAsBuilt()
+{
+    QFETCH(int, position);
+    QFETCH(int, commandId);
+    QFETCH(QString, text);
+    QFETCH(bool, enabled);
+    QFETCH(int, width);
+
+    Fixture fixture;
+    const QList<QAction *> actions = fixture.page->toolBar()->actions();
+    QCOMPARE(actions.size(), 10);
+    for (int separator : {2, 5, 8})
+        QVERIFY(actions.at(separator)->isSeparator());
+    QAction *action = actions.at(position);
+    QCOMPARE(action->data().toInt(), commandId);
+    QCOMPARE(action->iconText(), text);
+    QCOMPARE(action->isEnabled(), enabled);
+    QVERIFY(!action->icon().isNull());
+    QVERIFY(fixture.button(commandId)->minimumWidth() >= width);
+    QCOMPARE(fixture.page->allowPopupsBox()->text(), QStringLiteral("Allow PopUp windows"));
+}
+
+// The home navigation of start-up must not pull the "Browser" tab in front.
+void TestBrowserPage::startsHomeWithoutBringingItsTabForward()
+{
+    Fixture fixture;
+    QSignalSpy finished(fixture.page->view()->page(), &QWebEnginePage::loadFinished);
+    QVERIFY(finished.wait(15000));
+    QVERIFY(HarbrowScheme::isStartAddress(fixture.page->view()->url()));
+    QCOMPARE(fixture.owner.selected, QList<int>{0});
+
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    QCOMPARE(fixture.owner.selected, (QList<int>{0, 1}));
+}
+
+void TestBrowserPage::backAndForwardFollowTheHistory()
+{
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    QWidget *back = fixture.button(Ids::BrowserBack);
+    QWidget *forward = fixture.button(Ids::BrowserForward);
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/b"))));
+    QTRY_VERIFY(back->isEnabled());
+    QVERIFY(!forward->isEnabled());
+
+    QVERIFY(loadAndWait(fixture.page->view(), [&] { QTest::mouseClick(back, Qt::LeftButton); }));
+    QCOMPARE(fixture.page->view()->url().path(), QStringLiteral("/a"));
+    QTRY_VERIFY(forward->isEnabled());
+
+    QVERIFY(loadAndWait(fixture.page->view(), [&] { QTest::mouseClick(forward, Qt::LeftButton); }));
+    QCOMPARE(fixture.page->view()->url().path(), QStringLiteral("/b"));
+    QTRY_VERIFY(!forward->isEnabled());
+    QVERIFY(fixture.button(Ids::BrowserStop)->isEnabled() == fixture.page->view()->Busy());
+}
+
+void TestBrowserPage::addressHistoryKeepsEachAddressOnce()
+{
+    Fixture fixture;
+    for (const char *path : {"/b", "/a", "/b", "/A"})
+        QVERIFY(fixture.load(m_server.url(QString::fromLatin1(path))));
+
+    QComboBox *box = fixture.page->addressBox();
+    QStringList entries;
+    for (int i = 0; i < box->count(); ++i)
+        entries << box->itemText(i);
+    const QString a = m_server.url(QStringLiteral("/a")).toString();
+    const QString b = m_server.url(QStringLiteral("/b")).toString();
+    // "/A" is "/a" for the history: the entry stays as first seen, and is selected.
+    QVERIFY2(entries.filter(QStringLiteral("127.0.0.1")) == (QStringList{a, b}), qPrintable(entries.join(u' ')));
+    QCOMPARE(box->currentText(), a);
+}
+
+void TestBrowserPage::captionFollowsTheTitle()
+{
+    Fixture fixture;
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    QTRY_COMPARE(fixture.window.windowTitle(), QStringLiteral("Browser - Page A"));
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/b"))));
+    QTRY_COMPARE(fixture.window.windowTitle(), QStringLiteral("Browser - Page B"));
+}
+
+void TestBrowserPage::popups_data()
+{
+    QTest::addColumn<int>("popupFlag");
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<QStringList>("expectedPaths"); // where the view is after each of two pop-ups
+
+    QTest::newRow("blocked") << 0 << false << QStringList{"/opener", "/opener"};
+    QTest::newRow("ticked: exactly one") << 0 << true << QStringList{"/popup", "/popup"};
+    QTest::newRow("option on: every one") << 1 << false << QStringList{"/popup", "/popup"};
+}
+
+void TestBrowserPage::popups()
+{
+    QFETCH(int, popupFlag);
+    QFETCH(bool, tick);
+    QFETCH(QStringList, expectedPaths);
+
+    Fixture fixture(popupFlag);
+    QVERIFY(fixture.show());
+    CWebCommercial *view = fixture.page->view();
+    QCheckBox *box = fixture.page->allowPopupsBox();
+    QCOMPARE(box->isChecked(), popupFlag != 0);
+    if (tick) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        QVERIFY(fixture.page->allowPopups());
+    }
+
+    for (const QString &expected : expectedPaths) {
+        QVERIFY(fixture.load(m_server.url(QStringLiteral("/opener"))));
+        m_server.clearRequests();
+        const QPoint button = elementCentre(view, QStringLiteral("#open"));
+        QTest::mouseClick(viewInput(view), Qt::LeftButton, {}, button);
+        if (expected == QLatin1String("/popup")) {
+            QTRY_COMPARE_WITH_TIMEOUT(view->url().path(), expected, 10000);
+        } else {
+            QTest::qWait(500); // nothing may happen: give a wrong pop-up its chance
+            QCOMPARE(view->url().path(), expected);
+            QCOMPARE(m_server.requestCount(QStringLiteral("/popup")), 0);
+        }
+        // Afterwards the box shows the stored option again.
+        QCOMPARE(box->isChecked(), popupFlag != 0);
+        QCOMPARE(fixture.page->allowPopups(), popupFlag != 0);
+        if (tick)
+            expectedPaths.last() = QStringLiteral("/opener"); // the second one is blocked
+    }
+    QVERIFY(!fixture.page->catcher()->isVisible());
+}
+
+void TestBrowserPage::windowCloseIsRefused()
+{
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    CWebCommercial *view = fixture.page->view();
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/closer"))));
+    // A page alone in its history may close itself; ask as such a page.
+    view->history()->clear();
+    QSignalSpy closing(view, &CWebCommercial::WindowClosing);
+    evaluate(view, QStringLiteral("window.close()"));
+    QVERIFY(closing.wait(5000));
+    QTest::qWait(200);
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->url().path(), QStringLiteral("/closer"));
+    QCOMPARE(evaluate(view, QStringLiteral("document.title")).toString(), QStringLiteral("Closer"));
+}
+
+void TestBrowserPage::enterNavigatesOnlyFromTheAddressBox_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("navigates");
+
+    QTest::newRow("address box") << "address" << true;
+    QTest::newRow("toolbar button") << "button" << false;
+    QTest::newRow("check box") << "check" << false;
+}
+
+void TestBrowserPage::enterNavigatesOnlyFromTheAddressBox()
+{
+    QFETCH(QString, focus);
+    QFETCH(bool, navigates);
+
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    QLineEdit *edit = fixture.page->addressBox()->lineEdit();
+    edit->setText(m_server.url(QStringLiteral("/b")).toString());
+
+    QWidget *target = focus == QLatin1String("address") ? static_cast<QWidget *>(edit)
+                      : focus == QLatin1String("button")
+                          ? fixture.button(Ids::BrowserRefresh)
+                          : fixture.page->allowPopupsBox();
+    target->setFocusPolicy(Qt::StrongFocus);
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    QCOMPARE(fixture.page->addressHasFocus(), focus == QLatin1String("address"));
+
+    m_server.clearRequests();
+    QTest::keyClick(target, Qt::Key_Return);
+    QTest::keyClick(target, Qt::Key_Escape);
+    if (navigates) {
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.page->view()->url().path(), QStringLiteral("/b"), 10000);
+    } else {
+        QTest::qWait(300);
+        QCOMPARE(fixture.page->view()->url().path(), QStringLiteral("/a"));
+        QCOMPARE(m_server.requestCount(QStringLiteral("/a")) + m_server.requestCount(QStringLiteral("/b")), 0);
+    }
+    QVERIFY(fixture.window.isVisible()); // neither key closed the dialog around the page
+}
+
+void TestBrowserPage::contextMenuLacksTheWaysOut()
+{
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    CWebCommercial *view = fixture.page->view();
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/link"))));
+    QTRY_VERIFY(view->host());
+
+    QTest::mouseClick(viewInput(view), Qt::RightButton, {}, elementCentre(view, QStringLiteral("#l")));
+    QTRY_VERIFY(visibleMenu());
+    const QList<QAction *> entries = visibleMenu()->actions();
+    QVERIFY(!entries.contains(view->pageAction(QWebEnginePage::OpenLinkInNewWindow)));
+    QVERIFY(!entries.contains(view->pageAction(QWebEnginePage::ViewSource)));
+    QVERIFY(entries.contains(view->pageAction(QWebEnginePage::CopyLinkToClipboard)));
+    visibleMenu()->close();
+
+    // The menu's entries are the engine's own: choosing one is carried out by it.
+    QVERIFY(loadAndWait(view, [&] { view->pageAction(QWebEnginePage::OpenLinkInThisWindow)->trigger(); }));
+    QCOMPARE(view->url().path(), QStringLiteral("/b"));
+}
+
+void TestBrowserPage::addFavouritesOffersTitleThenAddress_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("button") << false;
+    QTest::newRow("Ctrl+D") << true;
+}
+
+void TestBrowserPage::addFavouritesOffersTitleThenAddress()
+{
+    QFETCH(bool, byKey);
+
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    if (byKey) {
+        fixture.page->addressBox()->setFocus();
+        QTest::keyClick(fixture.page->addressBox()->lineEdit(), Qt::Key_D, Qt::ControlModifier);
+    } else {
+        QTest::mouseClick(fixture.button(Ids::AddBookmark), Qt::LeftButton);
+    }
+    QCOMPARE(fixture.owner.offered.size(), 1);
+    QCOMPARE(fixture.owner.offered.first().first, QStringLiteral("Page A"));
+    QCOMPARE(fixture.owner.offered.first().second, m_server.url(QStringLiteral("/a")).toString());
+}
+
+void TestBrowserPage::keysOfAnyBrowser()
+{
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    CWebCommercial *view = fixture.page->view();
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/b"))));
+    fixture.button(Ids::BrowserGo)->setFocus();
+
+    QTest::keyClick(fixture.button(Ids::BrowserGo), Qt::Key_L, Qt::ControlModifier);
+    QTRY_VERIFY(fixture.page->addressHasFocus());
+    QCOMPARE(fixture.page->addressBox()->lineEdit()->selectedText(),
+             fixture.page->addressBox()->currentText());
+
+    QVERIFY(loadAndWait(view, [&] { QTest::keyClick(fixture.page->addressBox()->lineEdit(), Qt::Key_Left, Qt::AltModifier); }));
+    QCOMPARE(view->url().path(), QStringLiteral("/a"));
+    m_server.clearRequests();
+    QVERIFY(loadAndWait(view, [&] { QTest::keyClick(fixture.page->addressBox()->lineEdit(), Qt::Key_F5); }));
+    QCOMPARE(m_server.requestCount(QStringLiteral("/a")), 1);
+}
+
+void TestBrowserPage::permissionRequestsAreRefused()
+{
+    Fixture fixture;
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/notify"))));
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.page->view()->title(), QStringLiteral("denied"), 10000);
+}
+
+// Nothing listens there any more: the engine's error page, and the page goes on working.
+void TestBrowserPage::failedLoadShowsAnErrorPage()
+{
+    Fixture fixture;
+    QUrl deadEnd;
+    {
+        LocalHttpServer gone;
+        deadEnd = gone.url(QStringLiteral("/x"));
+    }
+    QSignalSpy finished(fixture.page->view()->page(), &QWebEnginePage::loadFinished);
+    fixture.page->Navigate(deadEnd.toString());
+    QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() && finished.last().first().toBool() == false, 15000);
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+}
+
+// The road of one request: a bookmark opened with Enter shows in the "Browser" tab.
+void TestBrowserPage::bookmarkOpensInTheBrowserTab()
+{
+    MemoryHive hive;
+    MainWindow window(&hive);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CWebCommercial *view = window.browserPage()->view();
+    QTRY_VERIFY_WITH_TIMEOUT(view->Document() && !view->Busy(), 15000); // home has loaded
+    BookmarksPage *bookmarks = window.favouritesWindow()->bookmarksPage();
+    BookmarkRecord record;
+    record.address = m_server.url(QStringLiteral("/b")).toString().mid(7); // without "http://"
+    record.title = QStringLiteral("Local B");
+    record.folderOrKey = QStringLiteral("0");
+    QVERIFY(bookmarks->store().addBookmark(record) >= 0);
+    window.selectPage(MainWindow::FavouritesPage);
+    bookmarks->fillList();
+    SortableList *list = bookmarks->bookmarkList();
+    QTreeWidgetItem *row = list->findItems(QStringLiteral("Local B"), Qt::MatchExactly).value(0);
+    QVERIFY(row);
+
+    list->clearSelection();
+    row->setSelected(true);
+    QVERIFY(loadAndWait(view, [&] { QTest::keyClick(list, Qt::Key_Return); }));
+    QCOMPARE(view->url(), m_server.url(QStringLiteral("/b")));
+    QCOMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
+    QVERIFY(window.browserPage()->isVisible());
+    QTRY_COMPARE(window.windowTitle(), QStringLiteral("Browser - Page B"));
+}
+
+QTEST_MAIN(TestBrowserPage)
+#include "tst_browser_browserpage.moc"
