@@ -1,4 +1,5 @@
 #include "privacy/settings/privacyoptions.h"
+#include "privacy/traces/openfiles.h"
 #include "privacy/traces/tracefolders.h"
 #include "privacy/traces/traceremoval.h"
 #include "privacy/traces/tracewalk.h"
@@ -65,6 +66,7 @@ private slots:
     void aFolderThatCannotBeWalkedSkipsOnlyItsCategory_data();
     void aFolderThatCannotBeWalkedSkipsOnlyItsCategory();
     void oneFolderForDataAndCacheKeepsCategoriesApart();
+    void theWaitForClosedFilesSeesOnlyTheFoldersAndEnds();
 };
 
 void TestPrivacyTraceWalk::dotEntriesAndTheirFoldersSurvive()
@@ -255,6 +257,32 @@ void TestPrivacyTraceWalk::oneFolderForDataAndCacheKeepsCategoriesApart()
     removeTracesOnExit({0, 0, 0, 1}, TraceFolders(dir.path(), dir.path() + u'/'));
 
     QCOMPARE(entriesBelow(dir.path()), QStringList({"Cookies", "Visited Links"}));
+}
+
+// The run waits for the engine to close its files; a file held open for the
+// process's life (the shader cache) must not hold it up.
+void TestPrivacyTraceWalk::theWaitForClosedFilesSeesOnlyTheFoldersAndEnds()
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("data"));
+    makeFiles(data, {"Local Storage/leveldb/LOG", "GPUCache/index"});
+    makeFiles(dir.path(), {"elsewhere"});
+    QFile log(data + QStringLiteral("/Local Storage/leveldb/LOG"));
+    QFile shaders(data + QStringLiteral("/GPUCache/index"));
+    QFile elsewhere(dir.filePath(QStringLiteral("elsewhere")));
+    QVERIFY(log.open(QIODevice::ReadOnly) && shaders.open(QIODevice::ReadOnly)
+            && elsewhere.open(QIODevice::ReadOnly));
+
+    const QStringList ignoring{QStringLiteral("GPUCache")};
+    QCOMPARE(OpenFiles::below({data + u'/'}, ignoring), QStringList({log.fileName()}));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!OpenFiles::waitUntilClosed({data}, ignoring, 100));
+    QVERIFY(clock.elapsed() < 2000);
+
+    log.close();
+    QVERIFY(OpenFiles::waitUntilClosed({data}, ignoring, 100));
+    QVERIFY(OpenFiles::waitUntilClosed({QString()}, {}, 0));
 }
 
 QTEST_GUILESS_MAIN(TestPrivacyTraceWalk)
