@@ -123,6 +123,7 @@ void MainWindow::createPages(Hive *hive)
             &MainWindow::navigateBrowser);
     m_startPage = new StartPage(this, profile);
     m_startPage->setObjectName(QStringLiteral("startPage"));
+    connect(m_startPage, &StartPage::firstDocumentLoaded, m_browserPage, &::BrowserPage::loadHome);
 
     m_tabs->addPage(m_startPage, tr("Home"), true);
     m_tabs->addPage(m_browserPage, tr("Browser"), false);

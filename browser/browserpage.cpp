@@ -58,13 +58,11 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
     : QWidget(parent), m_owner(owner),
       m_allowPopupsBox(new QCheckBox(tr("Allow PopUp windows"), this)),
       m_addressBox(new QComboBox(this)), m_addressLabel(new QLabel(tr("Address"), this)),
-      m_view(new CWebCommercial(profile, this)), m_catcher(new CWebCommercial(profile, this)),
+      m_view(new CWebCommercial(profile, this)), m_profile(profile),
       m_toolBar(new QToolBar(this)), m_downloads(new DownloadProgress(profile, this))
 {
     m_view->setObjectName(QStringLiteral("browserView"));
     m_view->setHomeAddress(HarbrowScheme::startAddress());
-    m_catcher->setObjectName(QStringLiteral("popupCatcher"));
-    m_catcher->hide();
 
     m_addressBox->setObjectName(QStringLiteral("addressBox"));
     m_addressBox->setEditable(true);
@@ -84,8 +82,9 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
             [this](bool checked) { m_allowPopups = checked ? 1 : 0; });
     resetPopupPermission();
 
-    m_startingHome = true;
-    GoHome();
+    // The home page loads once the start page stands, or when this page is
+    // first shown: two documents loading at once would slow the start down.
+    m_homePending = true;
     if (m_owner)
         m_owner->selectPage(0);
 }
@@ -95,7 +94,25 @@ BrowserPage::~BrowserPage() = default;
 
 QWebEnginePage *BrowserPage::popupTarget() const
 {
-    return m_catcher->Application();
+    return catcher()->Application();
+}
+
+// Made at the first pop-up let through: most runs never need it.
+CWebCommercial *BrowserPage::catcher() const
+{
+    if (!m_catcher) {
+        auto *self = const_cast<BrowserPage *>(this);
+        m_catcher = new CWebCommercial(m_profile, self);
+        m_catcher->setObjectName(QStringLiteral("popupCatcher"));
+        m_catcher->hide();
+        // The catcher never shows a page: a pop-up's address opens in the view.
+        connect(m_catcher, &CWebCommercial::BeforeNavigate2, self,
+                [self](const QVariant &url, bool *cancel) {
+                    *cancel = true;
+                    self->m_view->Navigate2(url);
+                });
+    }
+    return m_catcher;
 }
 
 void BrowserPage::createToolBar()
@@ -160,12 +177,6 @@ void BrowserPage::connectView()
     connect(m_view, &CWebCommercial::DocumentComplete, this, &BrowserPage::installHost);
     connect(m_view, &CWebCommercial::WindowClosing, this,
             [](bool, bool *cancel) { *cancel = true; });
-    // The catcher never shows a page: a pop-up's address opens in the view.
-    connect(m_catcher, &CWebCommercial::BeforeNavigate2, this,
-            [this](const QVariant &url, bool *cancel) {
-                *cancel = true;
-                m_view->Navigate2(url);
-            });
 }
 
 void BrowserPage::layOut()
@@ -192,20 +203,31 @@ void BrowserPage::layOut()
 
 void BrowserPage::Navigate(const QString &url)
 {
+    m_homePending = false;
     m_view->Navigate(url);
 }
 
 void BrowserPage::Navigate2(const QVariant &url)
 {
+    m_homePending = false;
     m_view->Navigate2(url);
 }
 
 void BrowserPage::GoHome()
 {
+    m_homePending = false;
     // The home page setting takes effect on the next GoHome.
     const QUrl home = m_owner ? m_owner->homeAddress() : QUrl();
     m_view->setHomeAddress(home.isValid() ? home : HarbrowScheme::startAddress());
     m_view->GoHome();
+}
+
+void BrowserPage::loadHome()
+{
+    if (!m_homePending)
+        return;
+    m_startingHome = true;
+    GoHome();
 }
 
 void BrowserPage::navigateToAddressBox()
@@ -244,7 +266,7 @@ void BrowserPage::takeNewWindow(QWebEnginePage **window, bool *cancel)
         *cancel = true;
         return;
     }
-    *window = m_catcher->Application();
+    *window = catcher()->Application();
     resetPopupPermission();
 }
 
@@ -318,6 +340,12 @@ bool BrowserPage::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void BrowserPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    loadHome();
 }
 
 // Enter and Escape never reach the dialog around the page.

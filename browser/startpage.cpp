@@ -60,5 +60,8 @@ void StartPage::takeNewWindow(QWebEnginePage **window, bool *cancel)
 void StartPage::completeDocument()
 {
     m_view->setHost(new BrowserHost(false, this));
+    if (m_firstPageLoaded)
+        return;
     m_firstPageLoaded = true;
+    emit firstDocumentLoaded();
 }

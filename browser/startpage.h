@@ -26,6 +26,10 @@ public:
 public slots:
     void navigateStart(const QString &url);
 
+signals:
+    // The first document has loaded: from now on navigations go to the browser page.
+    void firstDocumentLoaded();
+
 private:
     void beforeNavigate(const QVariant &url, bool *cancel);
     void takeNewWindow(QWebEnginePage **window, bool *cancel);
