@@ -66,7 +66,7 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
 MainWindow::~MainWindow()
 {
     destroyPages();
-    clearEngineTraces(m_browserProfile->profile(), m_privacyOptions);
+    deleteUrlCacheEntries(m_browserProfile->profile(), m_privacyOptions);
     m_browserProfile.reset();
     removeTracesOnExit();
 }
@@ -89,7 +89,7 @@ StartPage *MainWindow::startPage() const
 void MainWindow::createMenus()
 {
     QMenu *file = m_menuBar->addMenu(tr("&File"));
-    QAction *options = file->addAction(tr("&Options"), this, &MainWindow::showOptions);
+    QAction *options = file->addAction(tr("&Options"), this, &MainWindow::onOptions);
     options->setData(Ids::Options);
     QAction *exit = file->addAction(tr("E&xit"), this, &QDialog::accept);
     exit->setData(Ids::Exit);
@@ -208,7 +208,7 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void MainWindow::showOptions()
+void MainWindow::onOptions()
 {
     OptionsDialog dialog(m_hive, this);
     dialog.setOptions(m_privacyOptions);

@@ -64,7 +64,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
-    void showOptions();
+    void onOptions();
     void openHelpOnWeb();
     void showAbout();
 

@@ -5,7 +5,7 @@
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 
-void clearEngineTraces(QWebEngineProfile *profile, const PrivacyOptions &options)
+void deleteUrlCacheEntries(QWebEngineProfile *profile, const PrivacyOptions &options)
 {
     if (!profile)
         return;

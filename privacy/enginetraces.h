@@ -9,4 +9,4 @@ class QWebEngineProfile;
 // lives, before the files are removed. The HTTP cache has a folder of its own,
 // removed whole; clearing it here would only make the engine open a shader
 // cache that outlives the removal.
-void clearEngineTraces(QWebEngineProfile *profile, const PrivacyOptions &options);
+void deleteUrlCacheEntries(QWebEngineProfile *profile, const PrivacyOptions &options);

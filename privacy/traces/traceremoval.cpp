@@ -10,7 +10,8 @@ namespace {
 // profile is deleted; a file deleted while open could be written again.
 constexpr int EngineCloseTimeoutMs = 3000;
 
-void collectCategory(TraceWalk &walk, const TraceFolders &folders, TraceCategory category)
+// Hands every place where a category keeps its traces to the walk.
+void collectShellFolder(TraceWalk &walk, const TraceFolders &folders, TraceCategory category)
 {
     for (const TraceFolder &folder : folders.folders(category))
         walk.collectFolderContents(folder);
@@ -28,10 +29,10 @@ void removeTracesOnExit(const PrivacyOptions &options, const TraceFolders &folde
 
     TraceWalk walk;
     if (options.deleteCacheOnExit)
-        collectCategory(walk, folders, TraceCategory::Cache);
+        collectShellFolder(walk, folders, TraceCategory::Cache);
     if (options.deleteHistoryOnExit)
-        collectCategory(walk, folders, TraceCategory::History);
+        collectShellFolder(walk, folders, TraceCategory::History);
     if (options.deleteCookiesOnExit)
-        collectCategory(walk, folders, TraceCategory::Cookies);
+        collectShellFolder(walk, folders, TraceCategory::Cookies);
     walk.removeCollected();
 }
