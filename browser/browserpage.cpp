@@ -213,6 +213,14 @@ void BrowserPage::Navigate2(const QVariant &url)
 void BrowserPage::GoHome()
 {
     m_homePending = m_startingHome = false;
+    goHomeAddress();
+}
+
+// The home page setting takes effect on the next GoHome.
+void BrowserPage::goHomeAddress()
+{
+    const QUrl home = m_owner ? m_owner->homeAddress() : QUrl();
+    m_view->setHomeAddress(home.isValid() ? home : HarbrowScheme::startAddress());
     m_view->GoHome();
 }
 
@@ -225,7 +233,7 @@ void BrowserPage::loadHome()
         return;
     m_homePending = false;
     m_startingHome = true;
-    m_view->GoHome();
+    goHomeAddress();
 }
 
 void BrowserPage::navigateToAddressBox()

@@ -58,6 +58,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void goHomeAddress();
     void createToolBar();
     void createShortcuts();
     void connectView();

@@ -80,7 +80,20 @@ public:
             count += QUrl(request).path() == path;
         return count;
     }
-    void clearRequests() { m_requests.clear(); }
+    void clearRequests()
+    {
+        m_requests.clear();
+        m_heads.clear();
+    }
+    // The request line and headers of the last request for a path, or empty.
+    QByteArray lastRequestHead(const QString &path) const
+    {
+        for (qsizetype i = m_requests.size() - 1; i >= 0; --i) {
+            if (QUrl(m_requests.at(i)).path() == path)
+                return m_heads.value(i);
+        }
+        return {};
+    }
 
 private:
     void takeConnections()
@@ -98,10 +111,11 @@ private:
         if (!pending.contains("\r\n\r\n"))
             return;
         const QList<QByteArray> requestLine = pending.left(pending.indexOf("\r\n")).split(' ');
-        m_pending.remove(socket);
         const QString target = requestLine.size() > 1 ? QString::fromUtf8(requestLine.at(1)) : QString();
         const QString path = QUrl(target).path();
         m_requests.append(target);
+        m_heads.append(pending.left(pending.indexOf("\r\n\r\n")));
+        m_pending.remove(socket);
 
         const auto route = m_routes.constFind(path);
         Response response = route != m_routes.cend() ? *route : Response{404, {}, "not found"};
@@ -122,4 +136,5 @@ private:
     QHash<QString, Response> m_routes;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QStringList m_requests;
+    QList<QByteArray> m_heads;
 };
