@@ -253,7 +253,8 @@ void ImportFavoritesDialog::parseBookmarkFile()
     }
     ImportProgress progress(this, tr("Reading %1...").arg(QFileInfo(path).fileName()));
     auto result = BookmarkFileReader::parseBookmarkFile(path, tr("NN Bookmarks"), progress.callback());
-    if (!result.error.isEmpty() && !result.cancelled && isVisible())
+    // A file that cannot be read just lists nothing; one refused for its size says why.
+    if (result.tooLarge)
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Import Favorites"), result.error);
     fillList(BookmarkFileTab, result.cancelled ? ImportRows() : std::move(result.rows));
 }

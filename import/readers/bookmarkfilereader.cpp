@@ -228,6 +228,7 @@ BookmarkFileReader::ReadResult BookmarkFileReader::parseBookmarkFile(const QStri
     }
     const qint64 size = file.size();
     if (size > FileLimits::MaxReadSize) {
+        result.tooLarge = true;
         result.error = tooLargeMessage(path);
         return result;
     }
