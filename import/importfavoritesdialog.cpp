@@ -237,7 +237,7 @@ bool ImportFavoritesDialog::saveRecentLocations()
 
 void ImportFavoritesDialog::readFavorites()
 {
-    ImportProgress progress(this, tr("Reading the favourites..."));
+    ImportProgress progress(this, tr("Reading the Favorites folder..."));
     bool cancelled = false;
     ImportRows rows = FavoritesReader::readFavoritesFolder(m_favoritesRoot, tr("IE Favorites"),
                                                            progress.callback(), &cancelled);
