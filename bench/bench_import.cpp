@@ -25,6 +25,7 @@
 #include <QTreeWidget>
 
 #include <cstring>
+#include <ctime>
 #include <malloc.h>
 #include <memory>
 #include <sqlite3.h>
@@ -324,6 +325,7 @@ void reportWholeImport()
     BenchPage page(&store);
     QElapsedTimer timer;
     timer.start();
+    const std::clock_t cpuStart = std::clock();
     ImportFavoritesDialog::setPathChooser([](QWidget *, ImportFavoritesDialog::Tab) {
         return bookmarkFile();
     });
@@ -333,9 +335,10 @@ void reportWholeImport()
     dialog.browseButton()->click();
     dialog.selectAllButton()->click();
     dialog.importButton()->click();
-    std::printf("whole import of %d bookmarks, dialog included: %.2f s (%d imported; "
-                "under 15.8 s wanted)\n\n",
-                Bookmarks, double(timer.elapsed()) / 1000, dialog.importedCount());
+    std::printf("whole import of %d bookmarks, dialog included: %.2f s, %.2f s of CPU (%d "
+                "imported; well under 15.8 s wanted)\n\n",
+                Bookmarks, double(timer.elapsed()) / 1000,
+                double(std::clock() - cpuStart) / CLOCKS_PER_SEC, dialog.importedCount());
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -323,8 +324,22 @@ void ImportFavoritesDialog::chooseBookmarkFile(int)
 void ImportFavoritesDialog::setAllChecked(bool checked)
 {
     SortableList *target = list(m_currentTab);
-    for (int i = 0; i < target->topLevelItemCount(); ++i)
-        target->topLevelItem(i)->setCheckState(TitleColumn, checked ? Qt::Checked : Qt::Unchecked);
+    const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
+    // Checking a listed line makes the view look for its row; with many lines
+    // that search costs more than laying them out afresh. They come off the
+    // list, change, and go back in the same order, the view where it was.
+    const int scrolled = target->verticalScrollBar()->value();
+    QTreeWidgetItem *current = target->currentItem();
+    const QList<QTreeWidgetItem *> selected = target->selectedItems();
+    const QList<QTreeWidgetItem *> lines = target->invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem *line : lines)
+        line->setCheckState(TitleColumn, state);
+    target->addTopLevelItems(lines);
+    if (current)
+        target->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem *line : selected)
+        line->setSelected(true);
+    target->verticalScrollBar()->setValue(scrolled);
 }
 
 void ImportFavoritesDialog::rememberPressedCheck(const QPoint &pos)
