@@ -37,7 +37,10 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure --parallel $(JOBS) --timeout 600
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@for b in $(BUILD)/bench/bench_*; do \
+	    [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	    "$$b" || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD)
