@@ -1,12 +1,12 @@
 #include "app/favouriteswindow.h"
 
 #include "app/appicons.h"
-#include "app/mainwindow.h"
 #include "app/vxmaintabctrl.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/organizepage.h"
 #include "organiser/sortablelist.h"
 #include "res/ids.h"
+#include "store/bookmarkstore.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -73,9 +73,9 @@ constexpr int ToolIconSize = 32;
 
 } // namespace
 
-FavouritesWindow::FavouritesWindow(Hive *hive, MainWindow *mainWindow, QWidget *parent)
-    : QWidget(parent), m_tabs(new VXMainTabCtrl(this)), m_mainWindow(mainWindow),
-      m_toolBar(new QToolBar(this))
+FavouritesWindow::FavouritesWindow(Hive *hive, QWidget *parent)
+    : QWidget(parent), m_hive(hive), m_store(std::make_unique<BookmarkStore>(hive)),
+      m_tabs(new VXMainTabCtrl(this)), m_toolBar(new QToolBar(this))
 {
     setMinimumSize(MinimumWidth, MinimumHeight);
     createActions();
@@ -87,13 +87,17 @@ FavouritesWindow::FavouritesWindow(Hive *hive, MainWindow *mainWindow, QWidget *
     layout->addWidget(m_toolBar);
     layout->addWidget(m_tabs, 1);
 
-    createPages(hive);
+    createPages();
     connectPages();
     setFocusProxy(m_tabs->selectedPage());
     connect(m_tabs, &QTabWidget::currentChanged, this, &FavouritesWindow::followSelectedTab);
 }
 
-FavouritesWindow::~FavouritesWindow() = default;
+// The pages hold the store by reference: they go first.
+FavouritesWindow::~FavouritesWindow()
+{
+    m_tabs->destroyPages();
+}
 
 QAction *FavouritesWindow::action(int commandId) const
 {
@@ -146,11 +150,11 @@ void FavouritesWindow::createToolBar()
     }
 }
 
-void FavouritesWindow::createPages(Hive *hive)
+void FavouritesWindow::createPages()
 {
-    m_bookmarksPage = new BookmarksPage(hive);
+    m_bookmarksPage = new BookmarksPage(*m_store);
     m_tabs->addPage(m_bookmarksPage, tr("Favorites"), true);
-    m_organizePage = new OrganizePage(*m_bookmarksPage);
+    m_organizePage = new OrganizePage(*m_store);
     m_tabs->addPage(m_organizePage, tr("Organize"), false);
 }
 
@@ -167,7 +171,7 @@ void FavouritesWindow::connectPages()
     connect(action(Ids::DeleteBookmark), &QAction::triggered, bookmarks,
             &BookmarksPage::deleteSelection);
     connect(action(Ids::ImportBookmarks), &QAction::triggered, bookmarks,
-            &BookmarksPage::importBookmarks);
+            [this, bookmarks] { bookmarks->importBookmarks(m_hive); });
     connect(action(Ids::GoToBookmark), &QAction::triggered, bookmarks,
             &BookmarksPage::openSelection);
     connect(action(Ids::AddFolder), &QAction::triggered, organize, &OrganizePage::createFolder);
@@ -209,8 +213,6 @@ void FavouritesWindow::repaintBookmarkList()
 void FavouritesWindow::goHome()
 {
     emit homeRequested();
-    if (m_mainWindow)
-        m_mainWindow->selectPage(2);
 }
 
 void FavouritesWindow::followSelectedTab(int index)

@@ -4,9 +4,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
+class BookmarkStore;
 class BookmarksPage;
 class Hive;
-class MainWindow;
 class OrganizePage;
 class QAction;
 class QToolBar;
@@ -15,7 +17,8 @@ class VXMainTabCtrl;
 // The "Favorites" page of the main window: a toolbar over a tab control with
 // the bookmarks page and the Organize page. The toolbar's enabled set follows
 // the page in front; its commands and the pages' refreshes of each other are
-// wired in one place (connectPages).
+// wired in one place (connectPages). The window owns the one store and hands it
+// to both pages; it reaches the rest of the program only through its signals.
 class FavouritesWindow final : public QWidget
 {
     Q_OBJECT
@@ -24,7 +27,7 @@ public:
     static constexpr int MinimumWidth = 635;
     static constexpr int MinimumHeight = 300;
 
-    FavouritesWindow(Hive *hive, MainWindow *mainWindow, QWidget *parent = nullptr);
+    explicit FavouritesWindow(Hive *hive, QWidget *parent = nullptr);
     ~FavouritesWindow() override;
     Q_DISABLE_COPY_MOVE(FavouritesWindow)
 
@@ -42,7 +45,7 @@ public slots:
     void refreshOrganizeTree();
     void refreshBookmarksPage();
     void repaintBookmarkList();
-    // Opens the browser's home page; the browser brings its own tab forward.
+    // Asks for the browser's home page; the browser brings its own tab forward.
     void goHome();
 
 signals:
@@ -58,15 +61,17 @@ protected:
 private:
     void createActions();
     void createToolBar();
-    void createPages(Hive *hive);
+    void createPages();
     void connectPages();
     void followSelectedTab(int index);
     void enableButtonSet(bool organize);
 
+    // Declared first so that it goes last; the destructor ends the pages before it.
+    Hive *m_hive; // also holds the import's recent locations
+    std::unique_ptr<BookmarkStore> m_store;
     QPointer<BookmarksPage> m_bookmarksPage;
     QPointer<OrganizePage> m_organizePage;
     VXMainTabCtrl *m_tabs;
-    QPointer<MainWindow> m_mainWindow;
     bool m_organizeMode = false;
     QToolBar *m_toolBar;
     QHash<int, QAction *> m_actions;

@@ -13,7 +13,7 @@ HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Harbrow"));
     setOrganizationName(QStringLiteral("k-vane"));
-    setApplicationVersion(QStringLiteral("1.0"));
+    setApplicationVersion(QStringLiteral(HARBROW_VERSION));
     setWindowIcon(QIcon(QStringLiteral(":/icons/harbrow.svg")));
 }
 
@@ -22,12 +22,6 @@ HarbrowApp::~HarbrowApp() = default;
 HarbrowApp *HarbrowApp::instance()
 {
     return qobject_cast<HarbrowApp *>(QCoreApplication::instance());
-}
-
-bool HarbrowApp::isFirstRun(Hive *hive)
-{
-    return !hive || !hive->createKey(BookmarkStore::KeyPath)
-        || !hive->queryValue(BookmarkStore::KeyPath, "INI").has_value();
 }
 
 bool HarbrowApp::InitInstance()
@@ -45,12 +39,15 @@ bool HarbrowApp::InitInstance()
             tr("Your bookmarks file cannot be used, so Harbrow starts with an empty collection "
                "this time and changes will not be kept.\n\n%1\n\nThe file has not been changed:\n%2")
                 .arg(m_userHive->errorString(), QDir::toNativeSeparators(m_userHive->path())));
+        // As the message says: no welcome and no default collection, the
+        // user's own collection is still in the file.
+        BookmarkStore::markFirstRunDone(m_userHive->hive());
         break;
     case UserHive::Status::Opened:
         break;
     }
     Hive *hive = m_userHive->hive();
-    if (isFirstRun(hive)) {
+    if (BookmarkStore::isFirstRun(hive)) {
         WelcomeDialog welcome;
         welcome.exec();
     }

@@ -118,9 +118,13 @@ void MainWindow::createPages(Hive *hive)
     m_browserPage = new ::BrowserPage(this, profile);
     m_browserPage->setObjectName(QStringLiteral("browserPage"));
     m_favouritesWindow = new FavouritesWindow(hive, this);
-    connect(m_favouritesWindow, &FavouritesWindow::homeRequested, this, &MainWindow::goHome);
     connect(m_favouritesWindow, &FavouritesWindow::openAddressRequested, this,
             &MainWindow::navigateBrowser);
+    // The browser's own BeforeNavigate2 brings the "Browser" tab forward afterwards.
+    connect(m_favouritesWindow, &FavouritesWindow::homeRequested, this, [this] {
+        goHome();
+        selectPage(FavouritesPage);
+    });
     m_startPage = new StartPage(this, profile);
     m_startPage->setObjectName(QStringLiteral("startPage"));
     connect(m_startPage, &StartPage::firstDocumentLoaded, m_browserPage, &::BrowserPage::loadHome);

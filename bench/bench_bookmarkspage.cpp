@@ -35,6 +35,7 @@ struct Fixture
 {
     QTemporaryDir dir;
     SqliteHive hive;
+    std::unique_ptr<BookmarkStore> store;
     std::unique_ptr<BookmarksPage> page;
     QTreeWidgetItem *big = nullptr;
 
@@ -49,7 +50,8 @@ struct Fixture
                 store.addBookmark({address(i), title(i), {}, {}, i % 6, folder});
             all.commit();
         }
-        page = std::make_unique<BookmarksPage>(&hive);
+        store = std::make_unique<BookmarkStore>(&hive);
+        page = std::make_unique<BookmarksPage>(*store);
         page->resize(900, 600);
         big = page->folderTree()->findItems("Big", Qt::MatchExactly | Qt::MatchRecursive).value(0);
         page->folderTree()->setCurrentItem(big);

@@ -54,9 +54,9 @@ BookmarkDialog::BookmarkDialog(BookmarkPageAccess &page, Mode mode, QWidget *par
     : QDialog(parent), m_page(page), m_mode(mode)
 {
     buildControls();
-    m_folder->setText(m_page.selectedFolderName());
     if (m_mode == Mode::Add) {
         setWindowTitle(tr("Add a New Bookmark"));
+        m_folder->setText(m_page.selectedFolderName());
         m_address->setText(Scheme);
     } else {
         setWindowTitle(tr("Edit Bookmark"));
@@ -129,6 +129,8 @@ void BookmarkDialog::buildControls()
 void BookmarkDialog::showCurrentBookmark()
 {
     const CurrentBookmark &current = m_page.store().currentBookmark();
+    // The bookmark's own folder, wherever the dialog was opened from.
+    m_folder->setText(current.folderName.isEmpty() ? tr("Favorites") : current.folderName);
     m_address->setText(current.address);
     m_title->setText(current.title);
     const QString comments = commentsForDisplay(current.comments);
@@ -152,9 +154,10 @@ QPushButton *BookmarkDialog::okButton() const
     return m_buttons->button(QDialogButtonBox::Ok);
 }
 
+// Blanks around an address are no part of it; an address of blanks is empty.
 void BookmarkDialog::updateOkButton()
 {
-    const QString address = m_address->text();
+    const QString address = m_address->text().trimmed();
     okButton()->setEnabled(!address.isEmpty() && address != Scheme);
 }
 
@@ -205,8 +208,10 @@ QString BookmarkDialog::commentsForDisplay(const QString &stored)
 
 void BookmarkDialog::accept()
 {
+    if (!okButton()->isEnabled())
+        return; // Enter in a field must not get past the check
     BookmarkRecord fields;
-    fields.address = m_address->text();
+    fields.address = m_address->text().trimmed();
     fields.title = m_title->text();
     fields.comments = commentsForStore(m_comments->toPlainText());
     fields.rating = m_rating->rating();

@@ -2,12 +2,14 @@
 
 #include "controls/prompts.h"
 #include "controls/splitterbar.h"
+#include "import/importfavoritesdialog.h"
 #include "organiser/bookmarkdialog.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 #include "organiser/movetofolderdialog.h"
 #include "organiser/organiserpictures.h"
+#include "organiser/savefailure.h"
 #include "organiser/sortablelist.h"
 #include "organiser/starratingdelegate.h"
 #include "res/ids.h"
@@ -16,8 +18,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,21 +46,24 @@ bool hasKnownScheme(const QString &address)
 
 } // namespace
 
-BookmarksPage::BookmarksPage(Hive *hive, QWidget *parent)
-    : QWidget(parent), m_store(std::make_unique<BookmarkStore>(hive)),
+BookmarksPage::BookmarksPage(BookmarkStore &store, QWidget *parent)
+    : QWidget(parent), m_store(store),
       m_rowIcon(OrganiserPictures::bookmark())
 {
     createViews();
     createActions();
     fillTree();
     fillList();
-    setFocusProxy(m_list); // a page given the focus starts in its list
     m_list->setFocus();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { noteFocus(now); });
 }
 
-BookmarksPage::~BookmarksPage() = default;
+// The focus tracker must not run while the base class takes the focus away.
+BookmarksPage::~BookmarksPage()
+{
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void BookmarksPage::createViews()
 {
@@ -72,6 +80,9 @@ void BookmarksPage::createViews()
     m_list->setItemDelegateForColumn(RatingColumn, new StarRatingDelegate(m_list));
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
+    // Rows go onto a folder of the tree by drag and drop; the list takes no drops.
+    m_list->setDragEnabled(true);
+    m_list->setDragDropMode(QAbstractItemView::DragOnly);
 
     m_splitter = new SplitterBar(this);
     m_splitter->setMinimumWidths(MinimumPaneWidth, MinimumPaneWidth);
@@ -135,7 +146,7 @@ void BookmarksPage::createActions()
 
 BookmarkStore &BookmarksPage::store()
 {
-    return *m_store;
+    return m_store;
 }
 
 int BookmarksPage::selectedFolderId() const
@@ -184,7 +195,7 @@ void BookmarksPage::fillTree()
 
 void BookmarksPage::addSubfolders(int parentId, QTreeWidgetItem *parentItem)
 {
-    for (const FolderRecord &folder : m_store->childFolders(parentId)) {
+    for (const FolderRecord &folder : m_store.childFolders(parentId)) {
         QTreeWidgetItem *item = m_tree->insertItem(folder.name, 0, 1, parentItem, nullptr, folder.id);
         addSubfolders(folder.id, item);
     }
@@ -215,7 +226,7 @@ QTreeWidgetItem *BookmarksPage::makeRow(const CurrentBookmark &bookmark, const Q
         QStringList{bookmark.title, bookmark.address, QString::number(bookmark.rating)});
     row->setIcon(TitleColumn, m_rowIcon);
     row->setData(0, RowRole, m_nextRow);
-    m_store->setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
+    m_store.setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
     return row;
 }
 
@@ -223,10 +234,10 @@ void BookmarksPage::fillList()
 {
     m_nextRow = 0;
     const QString prefix = tagPrefix();
-    m_store->beginBookmarkScan(QString::number(selectedFolderId()));
+    m_store.beginBookmarkScan(QString::number(selectedFolderId()));
     QList<QTreeWidgetItem *> rows;
-    while (m_store->nextBookmark())
-        rows.append(makeRow(m_store->currentBookmark(), prefix));
+    while (m_store.nextBookmark())
+        rows.append(makeRow(m_store.currentBookmark(), prefix));
     m_list->setUpdatesEnabled(false);
     m_list->setSortedRows(rows, RatingColumn, false);
     if (!rows.isEmpty()) {
@@ -274,11 +285,15 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
     if (dialog.exec() == QDialog::Accepted) {
         BookmarkRecord record = m_edited;
         record.folderOrKey = QString::number(selectedFolderId());
-        if (m_store->addBookmark(record) < 0) {
+        const int added = m_store.addBookmark(record);
+        if (added == BookmarkStore::WriteFailed) {
+            SaveFailure::warn(this, tr("The bookmark could not be added."));
+            reload();
+        } else if (added < 0) {
             Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding bookmark"),
                                        tr("No more bookmarks can be added to this collection."));
         } else {
-            m_list->addTopLevelItem(makeRow(m_store->currentBookmark(), tagPrefix()));
+            showNewRow(makeRow(m_store.currentBookmark(), tagPrefix()));
         }
     }
     emit bookmarksChanged();
@@ -291,13 +306,17 @@ void BookmarksPage::editBookmark()
         return;
     QTreeWidgetItem *row = rows.first();
     const QString tag = rowTag(row);
-    if (m_store->selectBookmarkByTag(tag)) {
+    if (m_store.selectBookmarkByTag(tag)) {
         BookmarkDialog dialog(*this, BookmarkDialog::Mode::Edit, this);
         if (dialog.exec() == QDialog::Accepted) {
             BookmarkRecord record = m_edited;
             record.folderOrKey = tag;
-            m_store->updateBookmarkByTag(record);
-            setRowTexts(row, m_store->currentBookmark());
+            if (m_store.updateBookmarkByTag(record)) {
+                setRowTexts(row, m_store.currentBookmark());
+            } else {
+                SaveFailure::warn(this, tr("The bookmark could not be changed."));
+                reload();
+            }
         }
     }
     emit bookmarksChanged();
@@ -324,7 +343,7 @@ void BookmarksPage::deleteBookmarks()
     const QString title = rows.size() < 2 ? tr("Deleting bookmark") : tr("Deleting bookmarks");
     if (Prompts::instance().ask(this, QMessageBox::Question, title, question,
                                 QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::No)
+        != QMessageBox::Yes)
         return;
     QList<QTreeWidgetItem *> deleted;
     for (QTreeWidgetItem *row : rows) {
@@ -332,7 +351,13 @@ void BookmarksPage::deleteBookmarks()
         if (row->text(AddressColumn).compare(QLatin1String(ProductSite::HomePage),
                                              Qt::CaseInsensitive) == 0)
             continue;
-        m_store->deleteBookmarkByTag(rowTag(row));
+        if (!m_store.deleteBookmarkByTag(rowTag(row))) {
+            SaveFailure::warn(this, tr("The bookmark '%1' could not be deleted.")
+                                        .arg(row->text(TitleColumn)));
+            reload();
+            emit bookmarksChanged();
+            return;
+        }
         deleted.append(row);
     }
     removeRows(deleted);
@@ -348,7 +373,7 @@ void BookmarksPage::openSelection()
                tr("Are you sure you wish to open so many Browser windows at once? This may slow "
                   "your PC down considerably"),
                QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::No)
+               != QMessageBox::Yes)
         return;
     for (const QTreeWidgetItem *row : rows) {
         const QString address = row->text(AddressColumn);
@@ -357,12 +382,22 @@ void BookmarksPage::openSelection()
     }
 }
 
-void BookmarksPage::moveSelectedRows(int folderId)
+// False, after one warning and a reload, when a row could not be moved.
+bool BookmarksPage::moveSelectedRows(int folderId)
 {
     const QList<QTreeWidgetItem *> rows = selectedRows();
-    for (const QTreeWidgetItem *row : rows)
-        m_store->moveBookmarkByTag(rowTag(row), folderId);
-    removeRows(rows);
+    QList<QTreeWidgetItem *> moved;
+    for (QTreeWidgetItem *row : rows) {
+        if (!m_store.moveBookmarkByTag(rowTag(row), folderId)) {
+            SaveFailure::warn(this, tr("The bookmark '%1' could not be moved.")
+                                        .arg(row->text(TitleColumn)));
+            reload();
+            return false;
+        }
+        moved.append(row);
+    }
+    removeRows(moved);
+    return true;
 }
 
 // One update of the buttons for the whole change, not one per row.
@@ -384,11 +419,37 @@ void BookmarksPage::moveToFolder()
     if (items == 1 || (items == 2 && selected && selected->parent()))
         return; // there is no other folder to move to
     MoveToFolderDialog dialog(*this, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        moveSelectedRows(m_moveTarget);
+    if (dialog.exec() == QDialog::Accepted && moveSelectedRows(m_moveTarget))
         fillList();
-    }
     emit bookmarksChanged();
+}
+
+// A new row is where the user can see it: selected alone, and scrolled to.
+void BookmarksPage::showNewRow(QTreeWidgetItem *row)
+{
+    m_list->addTopLevelItem(row);
+    m_list->clearSelection();
+    m_list->setCurrentItem(row);
+    row->setSelected(true);
+    m_list->scrollToItem(row);
+}
+
+// After a change the store refused: the views show again what the store holds,
+// in the folder that was shown.
+void BookmarksPage::reload()
+{
+    const int shown = selectedFolderId();
+    fillTree();
+    const QList<QTreeWidgetItem *> found = m_tree->findItems(
+        QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
+    for (QTreeWidgetItem *item : found) {
+        if (FolderTreeItem::id(item) == shown) {
+            const QSignalBlocker quiet(m_tree);
+            m_tree->setCurrentItem(item);
+            break;
+        }
+    }
+    fillList();
 }
 
 void BookmarksPage::selectAllRows()
@@ -407,10 +468,14 @@ void BookmarksPage::reloadFolders()
     updateButtons();
 }
 
-// The import dialog arrives with its own work; until then the command only reloads.
-void BookmarksPage::importBookmarks()
+// The view is reloaded whatever the dialog ended with: a cancelled import may
+// have added bookmarks before it stopped.
+void BookmarksPage::importBookmarks(Hive *recentLocations)
 {
+    ImportFavoritesDialog dialog(*this, recentLocations, this);
+    dialog.exec();
     reloadFolders();
+    emit bookmarksChanged();
 }
 
 // ---- folder commands
@@ -423,7 +488,12 @@ void BookmarksPage::addFolder()
     FolderNameDialog dialog(*this, FolderNameDialog::Mode::Add, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const int id = m_store->addFolder(m_folderName, selectedFolderId());
+    const int id = m_store.addFolder(m_folderName, selectedFolderId());
+    if (id == BookmarkStore::WriteFailed) {
+        SaveFailure::warn(this, tr("The folder could not be added."));
+        reload();
+        return;
+    }
     if (id < 0) {
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding folder"),
                                    tr("No more folders can be added to this collection."));
@@ -444,7 +514,11 @@ void BookmarksPage::renameFolder()
     FolderNameDialog dialog(*this, FolderNameDialog::Mode::Edit, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_store->renameFolder(FolderTreeItem::id(item), m_folderName);
+    if (!m_store.renameFolder(FolderTreeItem::id(item), m_folderName)) {
+        SaveFailure::warn(this, tr("The folder could not be renamed."));
+        reload();
+        return;
+    }
     item->setText(0, m_folderName);
     fillList();
     emit bookmarksChanged();
@@ -458,9 +532,13 @@ void BookmarksPage::deleteFolder()
     if (Prompts::instance().ask(this, QMessageBox::Question, tr("Deleting folder"),
                                 tr("Do you want to delete folder '%1'?").arg(item->text(0)),
                                 QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::No)
+        != QMessageBox::Yes)
         return;
-    m_store->deleteFolder(QString::number(FolderTreeItem::id(item)));
+    if (!m_store.deleteFolder(QString::number(FolderTreeItem::id(item)))) {
+        SaveFailure::warn(this, tr("The folder '%1' could not be deleted.").arg(item->text(0)));
+        reload();
+        return;
+    }
     {
         const QSignalBlocker quiet(m_tree); // one fill below, for whichever folder is current now
         delete item;
@@ -493,12 +571,15 @@ void BookmarksPage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, 
 {
     const int targetId = target ? FolderTreeItem::id(target) : 0;
     if (folderDrop) {
-        if (!m_store->setFolderParent(FolderTreeItem::id(dragged), targetId))
-            QMetaObject::invokeMethod(this, &BookmarksPage::reloadFolders, Qt::QueuedConnection);
+        if (!m_store.setFolderParent(FolderTreeItem::id(dragged), targetId)) {
+            // The tree has moved its item already: the reload puts it back,
+            // once the tree is done with the drop.
+            SaveFailure::warn(this, tr("The folder could not be moved."));
+            QMetaObject::invokeMethod(this, &BookmarksPage::reload, Qt::QueuedConnection);
+        }
     } else {
         const int shownId = selectedFolderId();
-        moveSelectedRows(targetId);
-        if (shownId == 0 || targetId == shownId)
+        if (moveSelectedRows(targetId) && (shownId == 0 || targetId == shownId))
             fillList();
         updateButtons();
     }
@@ -556,11 +637,27 @@ bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+// Both panes stay inside the page at every size: when the page narrows, the
+// bar is pulled back so that the list keeps its minimum width and stays reachable.
 void BookmarksPage::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     const int h = height();
-    m_tree->setGeometry(0, 0, m_tree->width(), h);
-    m_splitter->setGeometry(m_splitter->x(), 0, m_splitter->width(), h);
-    m_list->setGeometry(m_list->x(), 0, qMax(0, width() - m_list->x()), h);
+    const int bar = m_splitter->width();
+    const int lowest = MinimumPaneWidth + 1;
+    const int highest = width() - bar - 2 - MinimumPaneWidth;
+    const int barX = highest >= lowest ? std::clamp(m_splitter->x(), lowest, highest)
+                                       : std::max(1, (width() - bar) / 2);
+    m_tree->setGeometry(0, 0, barX - 1, h);
+    m_splitter->setGeometry(barX, 0, bar, h);
+    const int listX = barX + bar + 1;
+    m_list->setGeometry(listX, 0, std::max(0, width() - listX), h);
+}
+
+// A page given the focus hands it on. Not a focus proxy: Tab from a proxy
+// leaves its whole parent, so the other controls of the page would be skipped.
+void BookmarksPage::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_list->setFocus(event->reason());
 }

@@ -19,8 +19,9 @@ class SortableList;
 class SplitterBar;
 
 // The user's bookmarks: the folder tree on the left and the bookmarks of the
-// selected folder on the right, best rated first. The page owns the store and
-// writes every change through it at once.
+// selected folder on the right, best rated first. The page writes every change
+// through the store at once; the store belongs to whoever made the page and
+// must outlive it.
 class BookmarksPage final : public QWidget, public BookmarkPageAccess
 {
     Q_OBJECT
@@ -30,7 +31,7 @@ public:
     // A row's number when it was listed: with the folder id, the bookmark's tag.
     static constexpr int RowRole = Qt::UserRole;
 
-    explicit BookmarksPage(Hive *hive, QWidget *parent = nullptr);
+    explicit BookmarksPage(BookmarkStore &store, QWidget *parent = nullptr);
     ~BookmarksPage() override;
     Q_DISABLE_COPY_MOVE(BookmarksPage)
 
@@ -60,7 +61,8 @@ public slots:
     void moveToFolder();
     void selectAllRows();
     void reloadFolders();
-    void importBookmarks();
+    // Runs the import dialog; its recent locations live in recentLocations.
+    void importBookmarks(Hive *recentLocations);
     void addFolder();
     void renameFolder();
     void deleteFolder();
@@ -73,6 +75,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -92,11 +95,13 @@ private:
     void showListMenu(const QPoint &pos);
     void showFolderMenu(const QPoint &pos);
     void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
-    void moveSelectedRows(int folderId);
+    bool moveSelectedRows(int folderId);
+    void showNewRow(QTreeWidgetItem *row);
+    void reload();
     void removeRows(const QList<QTreeWidgetItem *> &rows);
     void noteFocus(QWidget *now);
 
-    std::unique_ptr<BookmarkStore> m_store;
+    BookmarkStore &m_store;
     FolderTree *m_tree = nullptr;
     SplitterBar *m_splitter = nullptr;
     SortableList *m_list = nullptr;

@@ -1,6 +1,6 @@
 #include "organiser/foldertree.h"
 
-#include "app/harbrowapp.h"
+#include "organiser/dragstate.h"
 #include "organiser/organiserpictures.h"
 
 #include <QDrag>
@@ -11,9 +11,6 @@
 
 #include <utility>
 #include <vector>
-
-const QString FolderTree::FolderMimeType = QStringLiteral("application/x-harbrow-folder");
-const QString FolderTree::BookmarkMimeType = QStringLiteral("application/x-harbrow-bookmarks");
 
 FolderTree::FolderTree(QWidget *parent) : QTreeWidget(parent)
 {
@@ -59,13 +56,6 @@ QTreeWidgetItem *FolderTree::droppedItem() const
     return itemFromIndex(m_droppedItem);
 }
 
-std::unique_ptr<QMimeData> FolderTree::bookmarkDragData()
-{
-    auto data = std::make_unique<QMimeData>();
-    data->setData(BookmarkMimeType, QByteArray());
-    return data;
-}
-
 std::unique_ptr<QMimeData> FolderTree::beginFolderDrag(QTreeWidgetItem *item)
 {
     if (!item || item->treeWidget() != this)
@@ -75,19 +65,17 @@ std::unique_ptr<QMimeData> FolderTree::beginFolderDrag(QTreeWidgetItem *item)
         return nullptr;
     setCurrentItem(item);
     setDropHighlight(item);
-    s_sourceTree = this;
-    HarbrowApp::setFolderDragging(true);
-    auto data = std::make_unique<QMimeData>();
-    data->setData(FolderMimeType, QByteArray::number(FolderTreeItem::id(item)));
-    return data;
+    DragState::setSourceTree(this);
+    DragState::setFolderDragging(true);
+    return DragState::folderPayload(FolderTreeItem::id(item));
 }
 
 void FolderTree::endFolderDrag()
 {
-    HarbrowApp::setFolderDragging(false);
+    DragState::setFolderDragging(false);
     setDropHighlight(nullptr);
-    if (s_sourceTree == this)
-        s_sourceTree = nullptr;
+    if (DragState::sourceTree() == this)
+        DragState::setSourceTree(nullptr);
 }
 
 void FolderTree::startDrag(Qt::DropActions)
@@ -101,22 +89,19 @@ void FolderTree::startDrag(Qt::DropActions)
     drag->setMimeData(data.release());
     const QPointer<FolderTree> guard(this);
     drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
-    HarbrowApp::setFolderDragging(false);
+    DragState::setFolderDragging(false);
     if (guard)
         endFolderDrag();
 }
 
 bool FolderTree::isOurDrag(const QMimeData *data)
 {
-    if (!data)
-        return false;
-    return (HarbrowApp::folderDragging() && data->hasFormat(FolderMimeType)) ||
-           (HarbrowApp::bookmarkDragging() && data->hasFormat(BookmarkMimeType));
+    return DragState::isOurs(data);
 }
 
 bool FolderTree::isFolderDrag()
 {
-    return HarbrowApp::folderDragging();
+    return DragState::folderDragging();
 }
 
 Qt::DropAction FolderTree::actionFor(Qt::KeyboardModifiers modifiers)
@@ -126,7 +111,8 @@ Qt::DropAction FolderTree::actionFor(Qt::KeyboardModifiers modifiers)
 
 QTreeWidgetItem *FolderTree::draggedFolder()
 {
-    return s_sourceTree ? s_sourceTree->currentItem() : nullptr;
+    const FolderTree *source = DragState::sourceTree();
+    return source ? source->currentItem() : nullptr;
 }
 
 // Two trees can show the same folders (the bookmarks page and the Organize
@@ -331,7 +317,7 @@ void FolderTree::timerEvent(QTimerEvent *event)
         QTreeWidget::timerEvent(event);
         return;
     }
-    if (!HarbrowApp::folderDragging() && !HarbrowApp::bookmarkDragging()) {
+    if (!DragState::anyDragging()) {
         m_scrollTimer.stop();
         return;
     }

@@ -14,7 +14,7 @@ class QMimeData;
 
 // A tree of bookmark folders that is a drag source for folders and a drop
 // target for folders and bookmarks. Only drags that started in this program
-// are taken: the application's folder-drag and bookmark-drag flags say so.
+// are taken: the folder-drag and bookmark-drag flags of DragState say so.
 // The tree moves its own items; what a drop means for the store is left to
 // whoever handles itemDropped.
 class FolderTree final : public QTreeWidget
@@ -22,8 +22,6 @@ class FolderTree final : public QTreeWidget
     Q_OBJECT
 
 public:
-    static const QString FolderMimeType;
-    static const QString BookmarkMimeType;
     static constexpr int EdgeZone = 10;        // pixels from an edge that scroll
     static constexpr int ScrollInterval = 100; // ms between scroll steps while hovering there
 
@@ -52,9 +50,6 @@ public:
     // the drag loop; tests call them around simulated drag events.
     std::unique_ptr<QMimeData> beginFolderDrag(QTreeWidgetItem *item);
     void endFolderDrag();
-
-    // The data a bookmark drag out of the bookmark list carries.
-    static std::unique_ptr<QMimeData> bookmarkDragData();
 
 signals:
     // A drop was taken. For bookmarks dragged is null. For a folder, the tree
@@ -104,6 +99,4 @@ private:
     QPersistentModelIndex m_droppedItem;
     QBasicTimer m_scrollTimer;
     QPoint m_lastDragPos;
-
-    static inline QPointer<FolderTree> s_sourceTree;
 };

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "organiser/bookmarkpageaccess.h"
+#include "store/bookmarkrecord.h"
+
 #include <QHash>
 #include <QPersistentModelIndex>
 #include <QWidget>
 
-class BookmarksPage;
 class FolderTree;
 class QAction;
 class QMenu;
@@ -12,9 +14,9 @@ class QPushButton;
 class QTreeWidgetItem;
 
 // Folders and their bookmarks in one tree, to arrange: create, rename in place,
-// delete, edit and drag. It keeps no store of its own; it works on the bookmarks
-// page's and asks for that page to be refreshed after every change.
-class OrganizePage final : public QWidget
+// delete, edit and drag. It works on the store it is given, which must outlive
+// it, and asks for the other views to be refreshed after every change.
+class OrganizePage final : public QWidget, public BookmarkPageAccess
 {
     Q_OBJECT
 
@@ -22,9 +24,18 @@ public:
     static constexpr int FolderImage = 0;
     static constexpr int BookmarkImage = 2;
 
-    explicit OrganizePage(BookmarksPage &bookmarksPage, QWidget *parent = nullptr);
+    explicit OrganizePage(BookmarkStore &store, QWidget *parent = nullptr);
     ~OrganizePage() override;
     Q_DISABLE_COPY_MOVE(OrganizePage)
+
+    // What the bookmark dialog reaches while it edits a bookmark from here.
+    BookmarkStore &store() override { return m_store; }
+    int selectedFolderId() const override;
+    QString selectedFolderName() const override;
+    void setEditedBookmark(const BookmarkRecord &fields) override { m_edited = fields; }
+    QString folderName() const override { return {}; }
+    void setFolderName(const QString &) override {}
+    void setMoveTarget(int) override {}
 
     FolderTree *tree() const { return m_tree; }
     QAction *action(int commandId) const { return m_actions.value(commandId); }
@@ -48,6 +59,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void createControls();
@@ -55,13 +67,18 @@ private:
     void fill(int parentId, QTreeWidgetItem *parentItem);
     QTreeWidgetItem *insert(const QString &label, int image, QTreeWidgetItem *parent, int id);
     void startLabelEdit(QTreeWidgetItem *item);
-    void finishLabelEdit(const QModelIndex &index, const QString &text);
+    void finishLabelEdit(const QModelIndex &index, const QString &typed);
+    bool isFolderNameTaken(const QString &name, const QTreeWidgetItem *item) const;
+    void openOnly(QTreeWidgetItem *current);
+    void reload();
+    static QString label(const CurrentBookmark &bookmark);
     void showMenu(const QPoint &pos);
     void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
     static bool isBookmark(const QTreeWidgetItem *item);
     static int parentIdOf(const QTreeWidgetItem *item);
 
-    BookmarksPage &m_page;
+    BookmarkStore &m_store;
+    BookmarkRecord m_edited;
     FolderTree *m_tree = nullptr;
     QPushButton *m_create = nullptr;
     QPushButton *m_rename = nullptr;

@@ -2,6 +2,9 @@
 
 #include <QTreeWidget>
 
+class QCollator;
+
+#include <memory>
 #include <vector>
 
 // A report-style list whose rows sort in place by the text of any column. A
@@ -9,15 +12,17 @@
 // toggling on repeated clicks; hovering over any cell shows the row's web
 // address. It knows only the texts, icons, data and selection of its rows.
 // With setDragEnabled(true) the selected rows can be dragged onto a FolderTree
-// as bookmarks (the application's bookmark-drag flag is set meanwhile).
+// as bookmarks (DragState's bookmark-drag flag is set meanwhile).
 class SortableList final : public QTreeWidget
 {
     Q_OBJECT
 
 public:
+    static constexpr int TitleColumn = 0;   // compared as the user's language orders words
     static constexpr int AddressColumn = 1;
 
     explicit SortableList(QWidget *parent = nullptr);
+    ~SortableList() override;
     Q_DISABLE_COPY_MOVE(SortableList)
 
     // Sorts rows low..high (high -1: the last row) by the text of a column,
@@ -30,7 +35,8 @@ public:
     bool lastSortAscending() const { return m_ascending; }
 
     // Replaces every row with rows, in the order sortRows(column, ascending)
-    // would leave them, without first listing them unsorted.
+    // would leave them, without first listing them unsorted. The header's sort
+    // arrow goes: the next click on a column sorts it ascending.
     void setSortedRows(const QList<QTreeWidgetItem *> &rows, int column, bool ascending);
 
     // Deletes these rows; the others keep their order, selection and focus.
@@ -38,13 +44,24 @@ public:
     // How many times the last sort compared two texts.
     qint64 lastComparisonCount() const { return m_comparisons; }
 
+    // A drag of the selected rows: sets the bookmark-drag flag and returns the
+    // drag's data, or null when no row is selected. endBookmarkDrag clears the
+    // flag. startDrag runs both around the drag loop; tests call them around
+    // the drag events they deliver.
+    std::unique_ptr<QMimeData> beginBookmarkDrag();
+    void endBookmarkDrag();
+
 protected:
     bool viewportEvent(QEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
 
 private:
     struct SortRow;
     bool sortByText(std::vector<SortRow> &rows, bool ascending);
+    SortRow sortRow(QTreeWidgetItem *item, int column);
+    void forgetHeaderSort();
     void sortByHeader(int column);
     void showAddressTip(QHelpEvent *event);
     void reorderRows(const std::vector<QTreeWidgetItem *> &order);
@@ -52,4 +69,5 @@ private:
     int m_lastSortColumn = -1;
     bool m_ascending = true;
     qint64 m_comparisons = 0;
+    std::unique_ptr<QCollator> m_collator; // made on the first title sort
 };

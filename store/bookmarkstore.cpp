@@ -1,8 +1,9 @@
 #include "store/bookmarkstore.h"
 
 #include "store/bookmarkcipher.h"
+#include "store/bookmarkvalue.h"
+#include "store/defaultcollection.h"
 #include "store/hive/hive.h"
-#include "store/productsite.h"
 #include "store/storedtext.h"
 
 #include <QSet>
@@ -32,69 +33,11 @@ struct BookmarkStore::Folder
     int parentId;
 };
 
+using namespace BookmarkValue;
+
 namespace {
 
-constexpr char LineFeed = '\n';
 constexpr int MaxId = std::numeric_limits<int>::max();
-
-// The lines of a bookmark's plain data; missing lines are empty.
-struct Lines
-{
-    QByteArrayView field[4];
-    QByteArrayView rest;
-};
-
-Lines splitLines(QByteArrayView plain)
-{
-    Lines lines;
-    qsizetype from = 0;
-    for (QByteArrayView &field : lines.field) {
-        if (from > plain.size())
-            return lines;
-        const qsizetype end = plain.indexOf(LineFeed, from);
-        if (end < 0) {
-            field = plain.sliced(from);
-            from = plain.size() + 1;
-            return lines;
-        }
-        field = plain.sliced(from, end - from);
-        from = end + 1;
-    }
-    lines.rest = plain.sliced(from);
-    return lines;
-}
-
-int clampRating(int rating)
-{
-    return std::clamp(rating, 0, 5);
-}
-
-QByteArray composePlain(const BookmarkRecord &record)
-{
-    return StoredText::line(record.address) + LineFeed + StoredText::line(record.title) + LineFeed
-         + StoredText::line(record.comments, '\t') + LineFeed + StoredText::line(record.reserved)
-         + LineFeed + QByteArray::number(clampRating(record.rating));
-}
-
-// The folder id text and the id text of a bookmark value name, "ur<folder>-<id>".
-struct NameParts
-{
-    QByteArrayView folder;
-    QByteArrayView id;
-    bool usual; // both plain numbers, nothing before "ur"
-};
-
-std::optional<NameParts> splitName(QByteArrayView name)
-{
-    const qsizetype ur = name.indexOf("ur");
-    const qsizetype dash = ur < 0 ? -1 : name.indexOf('-', ur + 2);
-    if (dash < 0)
-        return std::nullopt;
-    NameParts parts{name.sliced(ur + 2, dash - ur - 2), name.sliced(dash + 1), false};
-    parts.usual = ur == 0 && StoredText::isPlainNumber(parts.folder)
-               && StoredText::isPlainNumber(parts.id);
-    return parts;
-}
 
 template<typename List, typename Item>
 auto seqPosition(List &list, const Item *item)
@@ -117,45 +60,23 @@ BookmarkStore::BookmarkStore(Hive *hive) : m_hive(hive)
     m_keyOpen = m_hive && m_hive->createKey(KeyPath);
     if (!m_keyOpen)
         return;
-    if (!m_hive->queryValue(KeyPath, "INI"))
-        writeDefaultSet();
+    // A first run whose collection cannot be written starts empty; the next
+    // start tries again.
+    if (isFirstRun(m_hive))
+        DefaultCollection::write(*m_hive, KeyPath);
     load();
 }
 
 BookmarkStore::~BookmarkStore() = default;
 
-// The first run's collection, written in one go so that a crash cannot leave
-// "INI" without the bookmarks it promises.
-void BookmarkStore::writeDefaultSet()
+bool BookmarkStore::isFirstRun(Hive *hive)
 {
-    m_defaultFolderCounter = 1;
-    m_defaultBookmarkCounter = 1;
-    auto folder = [this](const char *name) {
-        ++m_defaultFolderCounter;
-        m_hive->setValue(KeyPath, "gr" + QByteArray::number(m_defaultFolderCounter),
-                         bookmarkCipherEncipher(name));
-    };
-    auto bookmark = [this](const char *title, const char *address) {
-        ++m_defaultBookmarkCounter;
-        const int folderId = m_defaultFolderCounter == 1 ? 0 : m_defaultFolderCounter;
-        const QByteArray name = "ur" + QByteArray::number(folderId) + '-'
-                              + QByteArray::number(m_defaultBookmarkCounter);
-        m_hive->setValue(KeyPath, name,
-                         bookmarkCipherEncipher(QByteArray(address) + "\n" + title + "\n\n\n5"));
-    };
-    HiveTransaction transaction(m_hive);
-    bookmark("Harbrow Home site", ProductSite::HomePage);
-    folder("News");
-    bookmark("http://www.bbc.co.uk", "http://www.bbc.co.uk");
-    folder("Programmers");
-    bookmark("http://www.w3.org", "http://www.w3.org");
-    folder("Software");
-    bookmark("http://www.debian.org", "http://www.debian.org");
-    bookmark("http://www.gnu.org", "http://www.gnu.org");
-    bookmark("http://www.sqlite.org", "http://www.sqlite.org");
-    m_hive->setValue(KeyPath, "INI", "YES");
-    transaction.commit();
-    m_hive->flush();
+    return !hive || !hive->queryValue(KeyPath, "INI").has_value();
+}
+
+bool BookmarkStore::markFirstRunDone(Hive *hive)
+{
+    return hive && hive->createKey(KeyPath) && hive->setValue(KeyPath, "INI", "YES");
 }
 
 void BookmarkStore::load()
@@ -175,19 +96,57 @@ void BookmarkStore::load()
         m_childFolders[folder->parentId].push_back(folder.get());
 }
 
+// Forgets everything in memory and loads it again from the hive.
+void BookmarkStore::reload()
+{
+    m_bookmarks.clear();
+    m_bookmarksInFolder.clear();
+    m_bookmarksInOddFolder.clear();
+    m_idIndex.clear();
+    m_idIndexSorted = true;
+    m_bookmarksByTag.clear();
+    m_oddNames.clear();
+    m_nextSeq = 0;
+    m_folders.clear();
+    m_foldersById.clear();
+    m_childFolders.clear();
+    m_current = {};
+    m_currentFolder = {};
+    m_folderCursor = -1;
+    m_highestFolderId = 100;
+    m_highestBookmarkId = 1000;
+    m_cursor = -1;
+    m_filter.clear();
+    m_filtered = false;
+    load();
+}
+
+bool BookmarkStore::beginBatch()
+{
+    return m_keyOpen && m_hive->beginTransaction();
+}
+
+bool BookmarkStore::commitBatch()
+{
+    if (m_hive->commitTransaction())
+        return true;
+    // The hive dropped the batch, so memory drops it too.
+    reload();
+    return false;
+}
+
 void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain)
 {
     const int id = StoredText::leadingInt(name.sliced(std::min<qsizetype>(2, name.size())));
     if (id <= 0)
         return; // not a folder we could ever name; left as it is in the hive
-    const qsizetype lineFeed = plain.indexOf(LineFeed);
+    FolderFields fields = splitFolder(plain);
     auto folder = std::make_unique<Folder>();
     folder->seq = m_nextSeq++;
     folder->valueName = name.toByteArray();
-    folder->name = QString::fromUtf8(lineFeed < 0 ? plain : plain.left(lineFeed));
+    folder->name = std::move(fields.name);
     folder->id = id;
-    folder->parentId =
-        lineFeed < 0 ? 0 : std::max(0, StoredText::leadingInt(QByteArrayView(plain).sliced(lineFeed + 1)));
+    folder->parentId = fields.parentId;
     m_foldersById.insert(id, folder.get());
     m_folders.push_back(std::move(folder));
     m_highestFolderId = std::max(m_highestFolderId, id);
@@ -380,7 +339,7 @@ QByteArray BookmarkStore::valueName(const Bookmark *bookmark) const
     const auto odd = m_oddNames.constFind(bookmark);
     if (odd != m_oddNames.cend())
         return *odd;
-    return "ur" + QByteArray::number(bookmark->folderId) + '-' + QByteArray::number(bookmark->id);
+    return bookmarkName(bookmark->folderId, QByteArray::number(bookmark->id));
 }
 
 
@@ -500,21 +459,31 @@ void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
 
 // ---- bookmarks: changes
 
-bool BookmarkStore::writeBookmark(Bookmark *bookmark, const QByteArray &plain)
+// Every change below reaches the hive first and memory only once the hive has
+// taken it, so that a failed write leaves both as they were.
+
+bool BookmarkStore::writeBookmark(Bookmark *bookmark, QByteArray plain)
 {
-    bookmark->plain = plain;
-    return m_keyOpen && m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(plain));
+    if (!m_keyOpen || !m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(plain)))
+        return false;
+    bookmark->plain = std::move(plain);
+    return true;
 }
 
 int BookmarkStore::addBookmark(const BookmarkRecord &record)
 {
+    if (!m_keyOpen)
+        return WriteFailed;
     if (m_highestBookmarkId >= MaxId)
         return -1;
-    const int id = ++m_highestBookmarkId;
-    Bookmark *bookmark =
-        appendBookmark(QByteArray::number(std::max(0, StoredText::leadingInt(record.folderOrKey.toUtf8()))),
-                       id, {}, {});
-    writeBookmark(bookmark, composePlain(record));
+    const int id = m_highestBookmarkId + 1;
+    const int folderId = std::max(0, StoredText::leadingInt(record.folderOrKey.toUtf8()));
+    QByteArray plain = composePlain(record);
+    if (!m_hive->setValue(KeyPath, bookmarkName(folderId, QByteArray::number(id)),
+                          bookmarkCipherEncipher(plain)))
+        return WriteFailed;
+    m_highestBookmarkId = id;
+    Bookmark *bookmark = appendBookmark(QByteArray::number(folderId), id, std::move(plain), {});
     makeCurrent(bookmark);
     return int(m_bookmarks.size() - 1);
 }
@@ -541,34 +510,31 @@ bool BookmarkStore::updateBookmarkByTag(const BookmarkRecord &record)
 bool BookmarkStore::setBookmarkTitle(int id, const QString &title)
 {
     Bookmark *bookmark = bookmarkWithId(id);
-    if (!bookmark)
-        return false;
-    const QByteArray &plain = bookmark->plain;
-    const qsizetype first = plain.indexOf(LineFeed);
-    const qsizetype second = first < 0 ? -1 : plain.indexOf(LineFeed, first + 1);
-    const QByteArray line = StoredText::line(title);
-    QByteArray changed;
-    if (first < 0)
-        changed = plain + LineFeed + line;
-    else
-        changed = plain.left(first + 1) + line + (second < 0 ? QByteArray() : plain.mid(second));
-    return writeBookmark(bookmark, changed);
+    return bookmark && writeBookmark(bookmark, withTitle(bookmark->plain, title));
 }
 
+// A value already gone from the hive counts as deleted: memory may follow.
 bool BookmarkStore::deleteValue(const QByteArray &name)
 {
-    return m_keyOpen && m_hive->deleteValue(KeyPath, name);
+    return m_keyOpen
+        && (m_hive->deleteValue(KeyPath, name) || !m_hive->queryValue(KeyPath, name).has_value());
+}
+
+void BookmarkStore::forgetBookmarks(const QSet<Bookmark *> &bookmarks)
+{
+    for (Bookmark *bookmark : bookmarks) {
+        unindexBookmark(bookmark);
+        m_oddNames.remove(bookmark);
+    }
+    std::erase_if(m_bookmarks, [&](const auto &b) { return bookmarks.contains(b.get()); });
 }
 
 bool BookmarkStore::removeBookmark(Bookmark *bookmark)
 {
-    if (!bookmark)
+    if (!bookmark || !deleteValue(valueName(bookmark)))
         return false;
-    const bool deleted = deleteValue(valueName(bookmark));
-    unindexBookmark(bookmark);
-    m_oddNames.remove(bookmark);
-    m_bookmarks.erase(m_bookmarks.begin() + positionOf(bookmark));
-    return deleted;
+    forgetBookmarks({bookmark});
+    return true;
 }
 
 bool BookmarkStore::deleteBookmarkById(int id)
@@ -579,6 +545,21 @@ bool BookmarkStore::deleteBookmarkById(int id)
 bool BookmarkStore::deleteBookmarkByTag(const QString &tag)
 {
     return removeBookmark(bookmarkWithTag(tag.toUtf8()));
+}
+
+// Renamed in place, a value keeps its place in the hive's order as in the list.
+// Where the hive cannot rename, the value is written anew under the new name,
+// but never over another value that already has it.
+bool BookmarkStore::renameValue(const QByteArray &from, const QByteArray &to,
+                                const QByteArray &plain)
+{
+    if (m_hive->renameValue(KeyPath, from, to))
+        return true;
+    if (m_hive->queryValue(KeyPath, to).has_value())
+        return false;
+    HiveTransaction transaction(m_hive);
+    return transaction.isOpen() && deleteValue(from)
+        && m_hive->setValue(KeyPath, to, bookmarkCipherEncipher(plain)) && transaction.commit();
 }
 
 bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
@@ -592,28 +573,24 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
         if (other->bookmark != bookmark && !other->bookmark->oddFolder
             && other->bookmark->folderId == target)
             return false; // the new value name is taken: writing it would lose that bookmark
+    if (!m_keyOpen)
+        return false;
     const QByteArray oldName = valueName(bookmark);
+    const bool oddName = m_oddNames.contains(bookmark);
+    const QByteArray idText =
+        oddName ? splitName(oldName)->id.toByteArray() : QByteArray::number(bookmark->id);
+    const QByteArray newName = bookmarkName(target, idText);
+    if (!renameValue(oldName, newName, bookmark->plain))
+        return false;
     unindexBookmark(bookmark);
     bookmark->folderId = target;
     bookmark->oddFolder = false;
-    if (m_oddNames.contains(bookmark)) {
-        const QByteArrayView idText = splitName(oldName)->id;
-        if (StoredText::isPlainNumber(idText))
-            m_oddNames.remove(bookmark);
-        else
-            m_oddNames[bookmark] = "ur" + QByteArray::number(target) + '-' + idText.toByteArray();
-    }
+    if (oddName && StoredText::isPlainNumber(idText))
+        m_oddNames.remove(bookmark);
+    else if (oddName)
+        m_oddNames[bookmark] = newName;
     indexBookmark(bookmark);
-    if (!m_keyOpen)
-        return false;
-    // Renamed in place, it keeps its place in the hive's order as in the list.
-    const QByteArray newName = valueName(bookmark);
-    if (m_hive->renameValue(KeyPath, oldName, newName))
-        return true;
-    HiveTransaction transaction(m_hive);
-    deleteValue(oldName);
-    m_hive->setValue(KeyPath, newName, bookmarkCipherEncipher(bookmark->plain));
-    return transaction.commit();
+    return true;
 }
 
 bool BookmarkStore::moveBookmarkById(int id, int folderId)
@@ -665,6 +642,14 @@ bool BookmarkStore::selectFolderAt(int index)
     return true;
 }
 
+std::optional<FolderRecord> BookmarkStore::folder(int id) const
+{
+    const Folder *found = folderWithId(id);
+    if (!found)
+        return std::nullopt;
+    return FolderRecord{found->id, found->name, found->parentId};
+}
+
 QList<FolderRecord> BookmarkStore::childFolders(int parentId) const
 {
     QList<FolderRecord> children;
@@ -678,8 +663,9 @@ int BookmarkStore::findFolder(const QString &name, int parentId) const
     const auto children = m_childFolders.constFind(std::max(parentId, 0));
     if (children == m_childFolders.cend())
         return -1;
+    const QString wanted = name.trimmed();
     for (const Folder *folder : *children)
-        if (folder->name.compare(name, Qt::CaseInsensitive) == 0)
+        if (folder->name.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
             return folder->id;
     return -1;
 }
@@ -687,32 +673,40 @@ int BookmarkStore::findFolder(const QString &name, int parentId) const
 bool BookmarkStore::isFolderNameTaken(const QString &name, const QString &parentId) const
 {
     return findFolder(name, StoredText::leadingInt(parentId.toUtf8())) != -1
-        || name.compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0;
+        || name.trimmed().compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0;
 }
 
-bool BookmarkStore::writeFolder(const Folder *folder)
+// Blanks around a folder name are no part of it: "News " is "News".
+static QString storedFolderName(const QString &name)
+{
+    return QString::fromUtf8(StoredText::line(name.trimmed()));
+}
+
+bool BookmarkStore::writeFolder(const QByteArray &valueName, const QString &name, int parentId)
 {
     return m_keyOpen
-        && m_hive->setValue(KeyPath, folder->valueName,
-                            bookmarkCipherEncipher(StoredText::line(folder->name) + LineFeed
-                                                   + QByteArray::number(folder->parentId)));
+        && m_hive->setValue(KeyPath, valueName, bookmarkCipherEncipher(folderPlain(name, parentId)));
 }
 
 int BookmarkStore::addFolder(const QString &name, int parentId)
 {
+    if (!m_keyOpen)
+        return WriteFailed;
     if (m_highestFolderId >= MaxId)
         return -1;
     auto folder = std::make_unique<Folder>();
-    folder->seq = m_nextSeq++;
-    folder->id = ++m_highestFolderId;
-    folder->valueName = "gr" + QByteArray::number(folder->id);
-    folder->name = QString::fromUtf8(StoredText::line(name));
+    folder->id = m_highestFolderId + 1;
+    folder->valueName = BookmarkValue::folderName(folder->id);
+    folder->name = storedFolderName(name);
     folder->parentId = std::max(parentId, 0);
+    if (!writeFolder(folder->valueName, folder->name, folder->parentId))
+        return WriteFailed;
+    m_highestFolderId = folder->id;
+    folder->seq = m_nextSeq++;
     Folder *added = folder.get();
     m_folders.push_back(std::move(folder));
     m_foldersById.insert(added->id, added);
     m_childFolders[added->parentId].push_back(added);
-    writeFolder(added);
     return added->id;
 }
 
@@ -721,8 +715,11 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
     Folder *folder = folderWithId(folderId);
     if (!folder)
         return false;
-    folder->name = QString::fromUtf8(StoredText::line(name));
-    return writeFolder(folder);
+    QString stored = storedFolderName(name);
+    if (!writeFolder(folder->valueName, stored, folder->parentId))
+        return false;
+    folder->name = std::move(stored);
+    return true;
 }
 
 bool BookmarkStore::isInSubtree(int folderId, int rootId) const
@@ -756,46 +753,70 @@ bool BookmarkStore::setFolderParent(int folderId, int parentId)
     Folder *folder = folderWithId(folderId);
     if (!folder || isInSubtree(parentId, folderId))
         return false; // a folder cannot go inside itself
+    if (parentId != 0 && !folderWithId(parentId))
+        return false; // nor under a folder that is not there: it would vanish from every tree
+    if (!writeFolder(folder->valueName, folder->name, parentId))
+        return false;
     unlinkChild(folder);
     folder->parentId = parentId;
     auto &siblings = m_childFolders[parentId];
     siblings.insert(seqPosition(siblings, folder), folder);
-    return writeFolder(folder);
+    return true;
 }
 
-void BookmarkStore::deleteFolderTree(Folder *folder, QSet<const Folder *> &done)
+// The folder and every folder below it, each once even in a damaged hive.
+std::vector<BookmarkStore::Folder *> BookmarkStore::subtree(Folder *root) const
 {
-    if (done.contains(folder))
-        return;
-    done.insert(folder);
-    for (Folder *child : m_childFolders.value(folder->id))
-        deleteFolderTree(child, done);
-    const BookmarkList *listed = bookmarksIn(QByteArrayView(folder->valueName).sliced(2));
-    const BookmarkList bookmarks = listed ? *listed : BookmarkList();
-    QSet<const Bookmark *> removed;
-    for (auto it = bookmarks.rbegin(); it != bookmarks.rend(); ++it) {
-        deleteValue(valueName(*it));
-        unindexBookmark(*it);
-        m_oddNames.remove(*it);
-        removed.insert(*it);
+    std::vector<Folder *> folders{root};
+    QSet<const Folder *> seen{root};
+    for (std::size_t next = 0; next < folders.size(); ++next) {
+        for (Folder *child : m_childFolders.value(folders[next]->id)) {
+            if (!seen.contains(child)) {
+                seen.insert(child);
+                folders.push_back(child);
+            }
+        }
     }
-    std::erase_if(m_bookmarks, [&](const auto &b) { return removed.contains(b.get()); });
-    deleteValue(folder->valueName);
+    return folders;
+}
+
+void BookmarkStore::forgetFolder(Folder *folder)
+{
     unlinkChild(folder);
     m_childFolders.remove(folder->id);
     m_foldersById.remove(folder->id, folder);
     m_folders.erase(m_folders.begin() + folderPosition(folder));
 }
 
+// The whole subtree leaves the hive in one transaction, and memory only after
+// it has committed.
 bool BookmarkStore::deleteFolder(const QString &folderId)
 {
-    Folder *folder = folderWithId(StoredText::leadingInt(folderId.toUtf8()));
-    if (!folder)
+    Folder *root = folderWithId(StoredText::leadingInt(folderId.toUtf8()));
+    if (!root || !m_keyOpen)
         return false;
-    HiveTransaction transaction(m_keyOpen ? m_hive : nullptr);
-    QSet<const Folder *> done;
-    deleteFolderTree(folder, done);
-    return m_keyOpen && transaction.commit();
+    const std::vector<Folder *> folders = subtree(root);
+    QSet<Bookmark *> bookmarks;
+    for (const Folder *folder : folders)
+        if (const BookmarkList *listed = bookmarksIn(QByteArrayView(folder->valueName).sliced(2)))
+            bookmarks.unite(QSet<Bookmark *>(listed->begin(), listed->end()));
+    {
+        HiveTransaction transaction(m_hive);
+        if (!transaction.isOpen())
+            return false;
+        for (const Bookmark *bookmark : std::as_const(bookmarks))
+            if (!deleteValue(valueName(bookmark)))
+                return false;
+        for (const Folder *folder : folders)
+            if (!deleteValue(folder->valueName))
+                return false;
+        if (!transaction.commit())
+            return false;
+    }
+    forgetBookmarks(bookmarks);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        forgetFolder(*it);
+    return true;
 }
 
 FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QString &address)
@@ -807,12 +828,18 @@ FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QStr
         if (part.isEmpty())
             continue;
         // Look up the name as it would be stored, so a second import finds it.
-        const QString name = StoredText::leftCharacters(part, 100);
+        const QString name = StoredText::leftCharacters(part.trimmed(), 100);
+        if (name.isEmpty())
+            continue;
         int id = findFolder(name, parentId);
         if (id == -1)
             id = addFolder(name, parentId);
-        if (id == -1)
-            break;
+        if (id < 0) {
+            FolderPathResult failed;
+            failed.folderId = QString::number(parentId);
+            failed.failed = true;
+            return failed;
+        }
         parentId = id;
     }
     FolderPathResult result;

@@ -11,23 +11,33 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Hive;
 
 // Every bookmark and folder, in memory and in the hive. Each folder and bookmark
 // is one enciphered value; every change is written through before the call
-// returns. Bookmarks keep the order of loading, then of adding; scans and
-// first-match lookups follow that order.
+// returns, and changes memory only when the hive took it: a call that fails
+// has changed neither. Bookmarks keep the order of loading, then of adding;
+// scans and first-match lookups follow that order.
 class BookmarkStore final
 {
 public:
     static const QString KeyPath;
+    // What addBookmark and addFolder return when the hive refused the write.
+    static constexpr int WriteFailed = -2;
 
     // Loads the store; on the very first run writes the default collection.
     explicit BookmarkStore(Hive *hive);
     ~BookmarkStore();
     Q_DISABLE_COPY_MOVE(BookmarkStore)
+
+    // Whether no store has ever been loaded from this hive. Only reads.
+    static bool isFirstRun(Hive *hive);
+    // Marks the first run as over, so that a store loaded from this hive starts
+    // with what it holds and no default collection (a stand-in for a damaged file).
+    static bool markFirstRunDone(Hive *hive);
 
     // Bookmark scans and selection; results land in currentBookmark().
     void beginBookmarkScan(const QString &folderId);
@@ -38,8 +48,8 @@ public:
     void setCurrentBookmarkTag(const QString &tag);
     const CurrentBookmark &currentBookmark() const { return m_current; }
 
-    // Bookmark changes. addBookmark returns the new list position, or -1 when
-    // no id is left.
+    // Bookmark changes. addBookmark returns the new list position, -1 when no
+    // id is left, or WriteFailed.
     int addBookmark(const BookmarkRecord &record);
     bool updateBookmarkById(const BookmarkRecord &record);
     bool updateBookmarkByTag(const BookmarkRecord &record);
@@ -59,7 +69,11 @@ public:
     // The direct subfolders of a folder, in list order.
     QList<FolderRecord> childFolders(int parentId) const;
 
-    // Folder lookups and changes. addFolder returns the new id, or -1.
+    // The folder with this id (the first in list order), if there is one.
+    std::optional<FolderRecord> folder(int id) const;
+
+    // Folder lookups and changes. addFolder returns the new id, -1 when no id
+    // is left, or WriteFailed.
     int findFolder(const QString &name, int parentId) const;
     bool isFolderNameTaken(const QString &name, const QString &parentId) const;
     int addFolder(const QString &name, int parentId);
@@ -67,6 +81,14 @@ public:
     bool setFolderParent(int folderId, int parentId);
     bool deleteFolder(const QString &folderId);
     FolderPathResult ensureFolderPath(const QString &path, const QString &address);
+
+    // Groups the changes that follow into one transaction until commitBatch, so
+    // that many bookmarks cost one disk sync. A crash keeps every committed
+    // batch whole and nothing of the open one.
+    bool beginBatch();
+    // False when the batch could not be written: the store then holds again
+    // exactly what the hive holds.
+    bool commitBatch();
 
     int bookmarkCount() const { return int(m_bookmarks.size()); }
     int folderCount() const { return int(m_folders.size()); }
@@ -82,8 +104,8 @@ private:
     using BookmarkList = std::vector<Bookmark *>; // in list order
     using IdIndex = std::vector<IdEntry>;
 
-    void writeDefaultSet();
     void load();
+    void reload();
     void loadFolder(QByteArrayView name, const QByteArray &plain);
     void loadBookmark(QByteArrayView name, QByteArray plain);
     void mendParentLoops();
@@ -107,7 +129,9 @@ private:
     qsizetype positionOf(const Bookmark *bookmark) const;
     void makeCurrent(const Bookmark *bookmark);
     bool deleteValue(const QByteArray &name);
-    bool writeBookmark(Bookmark *bookmark, const QByteArray &plain);
+    bool renameValue(const QByteArray &from, const QByteArray &to, const QByteArray &plain);
+    bool writeBookmark(Bookmark *bookmark, QByteArray plain);
+    void forgetBookmarks(const QSet<Bookmark *> &bookmarks);
     bool updateBookmark(Bookmark *bookmark, const BookmarkRecord &record);
     bool removeBookmark(Bookmark *bookmark);
     bool moveBookmark(Bookmark *bookmark, int folderId);
@@ -115,9 +139,10 @@ private:
     Folder *folderWithId(int id) const;
     qsizetype folderPosition(const Folder *folder) const;
     void makeFolderCurrent(const Folder *folder);
-    bool writeFolder(const Folder *folder);
+    bool writeFolder(const QByteArray &valueName, const QString &name, int parentId);
     bool isInSubtree(int folderId, int rootId) const;
-    void deleteFolderTree(Folder *folder, QSet<const Folder *> &done);
+    std::vector<Folder *> subtree(Folder *root) const;
+    void forgetFolder(Folder *folder);
     void unlinkChild(Folder *folder);
 
     Hive *m_hive;
@@ -139,8 +164,6 @@ private:
 
     CurrentBookmark m_current;
     FolderRecord m_currentFolder;
-    int m_defaultFolderCounter = 0;
-    int m_defaultBookmarkCounter = 0;
     int m_folderCursor = -1;
     int m_highestFolderId = 100;
     int m_highestBookmarkId = 1000;

@@ -16,4 +16,5 @@ struct FolderPathResult
     QString folderId;      // "0" for the top level
     bool duplicate = false; // the folder already holds this address
     QString duplicateId;   // that bookmark's id, when duplicate
+    bool failed = false;   // a missing folder could not be written: add nothing
 };

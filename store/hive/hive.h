@@ -39,8 +39,9 @@ public:
     virtual void close() = 0;
 
     // Changes between begin and commit land together or not at all. Nested calls
-    // join the outermost transaction.
-    virtual void beginTransaction() = 0;
+    // join the outermost transaction. A begin that fails (the file is locked or
+    // cannot be written) opens nothing: the caller must write nothing then.
+    virtual bool beginTransaction() = 0;
     virtual bool commitTransaction() = 0;
     virtual void rollbackTransaction() = 0;
 
@@ -49,19 +50,20 @@ protected:
 };
 
 // Groups several changes into one atomic write; rolls back unless committed.
+// Check isOpen() before writing: a transaction that could not begin holds
+// nothing, and its commit fails.
 class HiveTransaction final
 {
 public:
-    explicit HiveTransaction(Hive *hive) : m_hive(hive)
+    explicit HiveTransaction(Hive *hive) : m_hive(hive && hive->beginTransaction() ? hive : nullptr)
     {
-        if (m_hive)
-            m_hive->beginTransaction();
     }
     ~HiveTransaction()
     {
         if (m_hive)
             m_hive->rollbackTransaction();
     }
+    bool isOpen() const { return m_hive != nullptr; }
     bool commit()
     {
         Hive *hive = std::exchange(m_hive, nullptr);

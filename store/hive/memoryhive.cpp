@@ -74,24 +74,36 @@ void MemoryHive::visitValues(const QString &key, const ValueVisitor &visit)
             visit(value.name, value.data);
 }
 
-void MemoryHive::beginTransaction()
+bool MemoryHive::beginTransaction()
 {
     if (m_depth++ == 0)
         m_saved = m_keys;
+    return true;
 }
 
 bool MemoryHive::commitTransaction()
 {
-    if (m_depth > 0 && --m_depth == 0)
-        m_saved.clear();
-    return true;
+    if (m_depth == 0)
+        return false;
+    if (--m_depth > 0)
+        return !m_doomed;
+    const bool committed = !m_doomed;
+    if (!committed)
+        m_keys = std::move(m_saved);
+    m_saved.clear();
+    m_doomed = false;
+    return committed;
 }
 
+// As with the file: an inner rollback dooms the outermost transaction.
 void MemoryHive::rollbackTransaction()
 {
     if (m_depth == 0)
         return;
-    m_depth = 0;
+    m_doomed = true;
+    if (--m_depth > 0)
+        return;
     m_keys = std::move(m_saved);
     m_saved.clear();
+    m_doomed = false;
 }

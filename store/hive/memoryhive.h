@@ -21,7 +21,7 @@ public:
     void visitValues(const QString &key, const ValueVisitor &visit) override;
     void flush() override {}
     void close() override {}
-    void beginTransaction() override;
+    bool beginTransaction() override;
     bool commitTransaction() override;
     void rollbackTransaction() override;
 
@@ -39,4 +39,5 @@ private:
     Keys m_saved; // the state before the outermost open transaction
     qint64 m_nextSeq = 1;
     int m_depth = 0;
+    bool m_doomed = false; // an inner transaction rolled back
 };

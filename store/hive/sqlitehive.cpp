@@ -163,6 +163,12 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
     return OpenResult::Opened;
 }
 
+void SqliteHive::setBusyTimeout(int ms)
+{
+    if (m_db)
+        sqlite3_busy_timeout(m_db, ms);
+}
+
 sqlite3_stmt *SqliteHive::statement(StatementId id)
 {
     if (!m_db)
@@ -243,25 +249,39 @@ void SqliteHive::close()
         m_db = nullptr;
     }
     m_depth = 0;
+    m_doomed = false;
 }
 
-void SqliteHive::beginTransaction()
+bool SqliteHive::beginTransaction()
 {
-    if (m_depth++ == 0)
-        exec("BEGIN IMMEDIATE");
+    if (m_depth == 0 && !exec("BEGIN IMMEDIATE"))
+        return false;
+    ++m_depth;
+    return true;
 }
 
 bool SqliteHive::commitTransaction()
 {
-    if (m_depth == 0 || --m_depth > 0)
-        return true;
-    return exec("COMMIT");
+    if (m_depth == 0)
+        return false;
+    if (--m_depth > 0)
+        return !m_doomed;
+    const bool committed = !m_doomed && exec("COMMIT");
+    if (!committed)
+        exec("ROLLBACK"); // a failed commit must not leave the transaction open
+    m_doomed = false;
+    return committed;
 }
 
+// An inner rollback dooms the outermost transaction: what follows still goes
+// into it, and its commit rolls everything back, so nothing lands by halves.
 void SqliteHive::rollbackTransaction()
 {
     if (m_depth == 0)
         return;
-    m_depth = 0;
+    m_doomed = true;
+    if (--m_depth > 0)
+        return;
     exec("ROLLBACK");
+    m_doomed = false;
 }

@@ -24,6 +24,8 @@ public:
     // untouched: the result is Damaged and errorString() says why.
     OpenResult open(const QString &path, Check check = Check::Full);
     QString errorString() const { return m_error; }
+    // How long a write waits for another connection's lock before it fails.
+    void setBusyTimeout(int ms);
     bool isOpen() const { return m_db != nullptr; }
 
     bool createKey(const QString &key) override;
@@ -34,7 +36,7 @@ public:
     void visitValues(const QString &key, const ValueVisitor &visit) override;
     void flush() override;
     void close() override;
-    void beginTransaction() override;
+    bool beginTransaction() override;
     bool commitTransaction() override;
     void rollbackTransaction() override;
 
@@ -51,5 +53,6 @@ private:
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_statements[StatementCount] = {};
     int m_depth = 0;
+    bool m_doomed = false; // an inner transaction rolled back
     QString m_error;
 };

@@ -1,43 +1,67 @@
 #pragma once
 
-#include "store/hive/memoryhive.h"
+#include "store/hive/hive.h"
 
-// A hive in memory whose writes can be made to fail, as on a full or
-// read-only disk.
+// A hive that passes every call on to another, but fails the Nth set, delete,
+// rename, transaction begin or commit (counted from 1; 0 never fails), as a full disk
+// or a locked file would: the failed call changes nothing.
 class FailingHive final : public Hive
 {
 public:
-    bool failWrites = false;
-    QList<QByteArray> writtenNames;
+    explicit FailingHive(Hive &inner) : m_inner(inner) {}
 
-    bool createKey(const QString &key) override { return m_hive.createKey(key); }
+    int failSetAt = 0;
+    int failDeleteAt = 0;
+    int failRenameAt = 0;
+    int failBeginAt = 0;
+    int failCommitAt = 0;
+    // Counts calls from here on.
+    void restartCounting() { m_sets = m_deletes = m_renames = m_begins = m_commits = 0; }
+
+    bool createKey(const QString &key) override { return m_inner.createKey(key); }
     std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override
     {
-        return m_hive.queryValue(key, name);
+        return m_inner.queryValue(key, name);
     }
     bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override
     {
-        writtenNames.append(name);
-        return !failWrites && m_hive.setValue(key, name, data);
+        return !due(m_sets, failSetAt) && m_inner.setValue(key, name, data);
     }
     bool deleteValue(const QString &key, const QByteArray &name) override
     {
-        return !failWrites && m_hive.deleteValue(key, name);
+        return !due(m_deletes, failDeleteAt) && m_inner.deleteValue(key, name);
     }
     bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override
     {
-        return !failWrites && m_hive.renameValue(key, from, to);
+        return !due(m_renames, failRenameAt) && m_inner.renameValue(key, from, to);
     }
     void visitValues(const QString &key, const ValueVisitor &visit) override
     {
-        m_hive.visitValues(key, visit);
+        m_inner.visitValues(key, visit);
     }
-    void flush() override {}
-    void close() override {}
-    void beginTransaction() override { m_hive.beginTransaction(); }
-    bool commitTransaction() override { return !failWrites && m_hive.commitTransaction(); }
-    void rollbackTransaction() override { m_hive.rollbackTransaction(); }
+    void flush() override { m_inner.flush(); }
+    void close() override { m_inner.close(); }
+    bool beginTransaction() override
+    {
+        return !due(m_begins, failBeginAt) && m_inner.beginTransaction();
+    }
+    // A failed commit rolls back, as SQLite does when the disk is full.
+    bool commitTransaction() override
+    {
+        if (!due(m_commits, failCommitAt))
+            return m_inner.commitTransaction();
+        m_inner.rollbackTransaction();
+        return false;
+    }
+    void rollbackTransaction() override { m_inner.rollbackTransaction(); }
 
 private:
-    MemoryHive m_hive;
+    static bool due(int &count, int failAt) { return ++count == failAt; }
+
+    Hive &m_inner;
+    int m_sets = 0;
+    int m_deletes = 0;
+    int m_renames = 0;
+    int m_begins = 0;
+    int m_commits = 0;
 };

@@ -1,3 +1,4 @@
+#include "failinghive.h"
 #include "storesnapshot.h"
 
 #include "store/bookmarkstore.h"
@@ -7,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 class TestBookmarkStore final : public QObject
@@ -37,6 +39,12 @@ private slots:
     void oddValuesAreReadSafely();
     void storedLinesStaySeparate();
     void unusualValueNamesKeepTheirData();
+    void failedWritesChangeNothing_data();
+    void failedWritesChangeNothing();
+    void failedFirstRunWritesNothing();
+    void lockedFileFailsWholeTransactions();
+    void firstRunIsOnlyRead();
+    void folderLooksUpById();
 
 private:
     std::unique_ptr<SqliteHive> openHive();
@@ -480,6 +488,157 @@ void TestBookmarkStore::unusualValueNamesKeepTheirData()
     store.addBookmark({"http://n", "n", {}, {}, 0, "0"});
     QCOMPARE(store.currentBookmark().id, 1001);
     verifyFileMatches(store);
+}
+
+using StoreOperation = std::function<bool(BookmarkStore &)>;
+Q_DECLARE_METATYPE(StoreOperation)
+
+void TestBookmarkStore::failedWritesChangeNothing_data()
+{
+    QTest::addColumn<StoreOperation>("operation");
+    QTest::addColumn<int>("failSet");
+    QTest::addColumn<int>("failDelete");
+    QTest::addColumn<int>("failRename");
+    QTest::addColumn<int>("failBegin");
+
+    const BookmarkRecord changed{"http://changed", "Changed", "c", {}, 2, {}};
+    auto row = [](const char *name, StoreOperation op, int set, int del, int rename, int begin) {
+        QTest::newRow(name) << op << set << del << rename << begin;
+    };
+    row("addBookmark", [](BookmarkStore &s) {
+        return s.addBookmark({"http://n", "n", {}, {}, 1, "101"}) >= 0;
+    }, 1, 0, 0, 0);
+    row("updateBookmarkById", [changed](BookmarkStore &s) {
+        BookmarkRecord r = changed;
+        r.folderOrKey = "1001";
+        return s.updateBookmarkById(r);
+    }, 1, 0, 0, 0);
+    row("updateBookmarkByTag", [changed](BookmarkStore &s) {
+        BookmarkRecord r = changed;
+        r.folderOrKey = "4-0";
+        return s.updateBookmarkByTag(r);
+    }, 1, 0, 0, 0);
+    row("setBookmarkTitle", [](BookmarkStore &s) { return s.setBookmarkTitle(1001, "T"); },
+        1, 0, 0, 0);
+    row("deleteBookmarkById", [](BookmarkStore &s) { return s.deleteBookmarkById(1001); },
+        0, 1, 0, 0);
+    row("deleteBookmarkByTag", [](BookmarkStore &s) { return s.deleteBookmarkByTag("4-0"); },
+        0, 1, 0, 0);
+    row("move: rename, then begin", [](BookmarkStore &s) { return s.moveBookmarkById(1001, 0); },
+        0, 0, 1, 1);
+    row("move: rename, then delete", [](BookmarkStore &s) { return s.moveBookmarkById(1001, 0); },
+        0, 1, 1, 0);
+    row("move: rename, then write", [](BookmarkStore &s) { return s.moveBookmarkById(1001, 0); },
+        1, 0, 1, 0);
+    row("moveBookmarkByTag", [](BookmarkStore &s) { return s.moveBookmarkByTag("4-0", 101); },
+        1, 0, 1, 0);
+    row("addFolder", [](BookmarkStore &s) { return s.addFolder("New", 101) >= 0; }, 1, 0, 0, 0);
+    row("renameFolder", [](BookmarkStore &s) { return s.renameFolder(101, "Crate"); }, 1, 0, 0, 0);
+    row("setFolderParent", [](BookmarkStore &s) { return s.setFolderParent(102, 0); }, 1, 0, 0, 0);
+    row("deleteFolder: begin", [](BookmarkStore &s) { return s.deleteFolder("101"); }, 0, 0, 0, 1);
+    row("deleteFolder: first delete", [](BookmarkStore &s) { return s.deleteFolder("101"); },
+        0, 1, 0, 0);
+    row("deleteFolder: last delete", [](BookmarkStore &s) { return s.deleteFolder("101"); },
+        0, 4, 0, 0);
+    row("ensureFolderPath", [](BookmarkStore &s) {
+        return !s.ensureFolderPath("Favorites\\Box\\Deeper", "http://x").failed;
+    }, 1, 0, 0, 0);
+}
+
+// The call fails, memory is as before, and the file holds what memory holds.
+void TestBookmarkStore::failedWritesChangeNothing()
+{
+    QFETCH(StoreOperation, operation);
+    {
+        BookmarkStore setUp(m_hive.get());
+        setUp.addFolder("Box", 0);
+        setUp.addFolder("Inner", 101);
+        setUp.addBookmark({"http://a", "a", {}, {}, 1, "101"});
+        setUp.addBookmark({"http://b", "b", {}, {}, 1, "102"});
+    }
+    FailingHive failing(*m_hive);
+    BookmarkStore store(&failing);
+    store.beginBookmarkScan("4");
+    QVERIFY(store.nextBookmark());
+    store.setCurrentBookmarkTag("4-0");
+    const QStringList before = storeSnapshot(store);
+
+    QFETCH(int, failSet);
+    QFETCH(int, failDelete);
+    QFETCH(int, failRename);
+    QFETCH(int, failBegin);
+    failing.failSetAt = failSet;
+    failing.failDeleteAt = failDelete;
+    failing.failRenameAt = failRename;
+    failing.failBeginAt = failBegin;
+    failing.restartCounting();
+    QVERIFY(!operation(store));
+    QCOMPARE(storeSnapshot(store), before);
+    verifyFileMatches(store);
+}
+
+void TestBookmarkStore::failedFirstRunWritesNothing()
+{
+    {
+        FailingHive failing(*m_hive);
+        failing.failSetAt = 5;
+        BookmarkStore store(&failing);
+        QCOMPARE(store.bookmarkCount(), 0);
+        QCOMPARE(store.folderCount(), 0);
+    }
+    QVERIFY(BookmarkStore::isFirstRun(m_hive.get()));
+    QVERIFY(plainValues(*m_hive).isEmpty());
+    BookmarkStore again(m_hive.get()); // the next start tries again
+    QCOMPARE(again.bookmarkCount(), 6);
+}
+
+// While another connection holds the write lock, a transaction fails as a whole
+// and single writes fail, and neither changes memory.
+void TestBookmarkStore::lockedFileFailsWholeTransactions()
+{
+    {
+        BookmarkStore setUp(m_hive.get());
+    }
+    auto other = openHive();
+    other->setBusyTimeout(0);
+    BookmarkStore store(other.get());
+    const QStringList before = storeSnapshot(store);
+    QVERIFY(m_hive->beginTransaction());
+    QVERIFY(m_hive->setValue(BookmarkStore::KeyPath, "INI", "YES"));
+
+    QVERIFY(!store.deleteFolder("4"));
+    QVERIFY(store.addBookmark({"http://n", "n", {}, {}, 0, "0"}) < 0);
+    QVERIFY(!store.moveBookmarkById(5, 0));
+    QCOMPARE(storeSnapshot(store), before);
+
+    m_hive->rollbackTransaction();
+    verifyFileMatches(store);
+    QVERIFY(store.deleteFolder("4"));
+    verifyFileMatches(store);
+}
+
+// Asking creates nothing; a stand-in for a damaged file marked done starts empty.
+void TestBookmarkStore::firstRunIsOnlyRead()
+{
+    QVERIFY(BookmarkStore::isFirstRun(m_hive.get()));
+    QVERIFY(BookmarkStore::isFirstRun(nullptr));
+    QVERIFY(!m_hive->setValue(BookmarkStore::KeyPath, "probe", "x")); // no key was made
+    QVERIFY(BookmarkStore::markFirstRunDone(m_hive.get()));
+    QVERIFY(!BookmarkStore::isFirstRun(m_hive.get()));
+    BookmarkStore store(m_hive.get());
+    QCOMPARE(store.bookmarkCount(), 0);
+    QCOMPARE(store.folderCount(), 0);
+}
+
+void TestBookmarkStore::folderLooksUpById()
+{
+    BookmarkStore store(m_hive.get());
+    const int box = store.addFolder("Box", 3);
+    QCOMPARE(store.folder(box)->parentId, 3);
+    QCOMPARE(store.folder(4)->name, QStringLiteral("Software"));
+    QVERIFY(!store.folder(0));
+    QVERIFY(!store.folder(999));
+    QVERIFY(!store.setFolderParent(box, 999)); // it would vanish from every tree
 }
 
 QTEST_APPLESS_MAIN(TestBookmarkStore)

@@ -1,4 +1,5 @@
 #include "app/harbrowapp.h"
+#include "organiser/dragstate.h"
 #include "organiser/foldertree.h"
 
 #include <QMimeData>
@@ -148,8 +149,8 @@ private slots:
     void cleanup()
     {
         m_tree.reset();
-        HarbrowApp::setFolderDragging(false);
-        HarbrowApp::setBookmarkDragging(false);
+        DragState::setFolderDragging(false);
+        DragState::setBookmarkDragging(false);
     }
 
     void refusedDropsChangeNothing_data()
@@ -186,7 +187,7 @@ private slots:
         QCOMPARE(dropped.count(), 0);
         QCOMPARE(describe(tree), PageTree);
         QVERIFY(!tree.dropHighlightedItem());
-        QVERIFY(!HarbrowApp::folderDragging());
+        QVERIFY(!DragState::folderDragging());
     }
 
     void folderMovesWithItsWholeSubtree()
@@ -243,10 +244,10 @@ private slots:
         QTest::addColumn<bool>("folderFlag");
         QTest::addColumn<bool>("bookmarkFlag");
         QTest::addColumn<QString>("format");
-        QTest::newRow("our data, no flag") << false << false << FolderTree::FolderMimeType;
-        QTest::newRow("bookmarks, no flag") << false << false << FolderTree::BookmarkMimeType;
+        QTest::newRow("our data, no flag") << false << false << DragState::FolderMimeType;
+        QTest::newRow("bookmarks, no flag") << false << false << DragState::BookmarkMimeType;
         QTest::newRow("flag, foreign data") << true << false << QStringLiteral("text/uri-list");
-        QTest::newRow("flag for the other kind") << false << true << FolderTree::FolderMimeType;
+        QTest::newRow("flag for the other kind") << false << true << DragState::FolderMimeType;
     }
 
     void dragsFromOutsideAreRefused()
@@ -257,8 +258,8 @@ private slots:
         FolderTree &tree = shownTree();
         tree.setCurrentItem(find(tree, "A2"));
         QSignalSpy dropped(&tree, &FolderTree::itemDropped);
-        HarbrowApp::setFolderDragging(folderFlag);
-        HarbrowApp::setBookmarkDragging(bookmarkFlag);
+        DragState::setFolderDragging(folderFlag);
+        DragState::setBookmarkDragging(bookmarkFlag);
         QMimeData data;
         data.setData(format, "104");
 
@@ -274,8 +275,8 @@ private slots:
     {
         FolderTree &tree = shownTree();
         QSignalSpy dropped(&tree, &FolderTree::itemDropped);
-        HarbrowApp::setBookmarkDragging(true);
-        const std::unique_ptr<QMimeData> data = FolderTree::bookmarkDragData();
+        DragState::setBookmarkDragging(true);
+        const std::unique_ptr<QMimeData> data = DragState::bookmarkPayload();
 
         const DragOutcome outcome = deliver(tree, data.get(), pointOn(tree, tree.topLevelItem(0)));
         QVERIFY(outcome.dropped);
@@ -290,8 +291,8 @@ private slots:
     {
         FolderTree &tree = shownTree();
         QSignalSpy dropped(&tree, &FolderTree::itemDropped);
-        HarbrowApp::setBookmarkDragging(true);
-        const std::unique_ptr<QMimeData> data = FolderTree::bookmarkDragData();
+        DragState::setBookmarkDragging(true);
+        const std::unique_ptr<QMimeData> data = DragState::bookmarkPayload();
         const DragOutcome outcome =
             deliver(tree, data.get(), QPoint(20, tree.viewport()->height() - 30));
         QVERIFY(!outcome.moveAccepted);
@@ -348,7 +349,7 @@ private slots:
         FolderTree &tree = shownTree();
         QVERIFY(!tree.beginFolderDrag(tree.topLevelItem(0)));
         QVERIFY(!tree.beginFolderDrag(nullptr));
-        QVERIFY(!HarbrowApp::folderDragging());
+        QVERIFY(!DragState::folderDragging());
     }
 
     // The Organize page's tree has no root: its top level holds folders and bookmarks.

@@ -37,6 +37,7 @@ private:
     void typeLabel(const QString &text, int key = Qt::Key_Return);
 
     std::unique_ptr<TestHive> m_file;
+    std::unique_ptr<BookmarkStore> m_store;
     std::unique_ptr<BookmarksPage> m_bookmarks;
     std::unique_ptr<OrganizePage> m_page;
 };
@@ -44,8 +45,9 @@ private:
 void TestOrganizePage::init()
 {
     m_file = std::make_unique<TestHive>();
-    m_bookmarks = std::make_unique<BookmarksPage>(m_file->hive());
-    m_page = std::make_unique<OrganizePage>(*m_bookmarks);
+    m_store = std::make_unique<BookmarkStore>(m_file->hive());
+    m_bookmarks = std::make_unique<BookmarksPage>(*m_store);
+    m_page = std::make_unique<OrganizePage>(*m_store);
     connect(m_page.get(), &OrganizePage::bookmarksChanged, m_bookmarks.get(),
             &BookmarksPage::reloadFolders);
     m_page->resize(600, 400);
@@ -59,6 +61,7 @@ void TestOrganizePage::cleanup()
     QCOMPARE(Prompts::instance().pendingAnswers(), 0);
     m_page.reset();
     m_bookmarks.reset();
+    m_store.reset();
     m_file.reset();
 }
 
@@ -96,25 +99,28 @@ void TestOrganizePage::showsFoldersThenBookmarks()
 
 void TestOrganizePage::createsNumberedFolders_data()
 {
-    QTest::addColumn<bool>("expanded");
+    QTest::addColumn<bool>("collapse");
     QTest::addColumn<QString>("parent");
-    QTest::newRow("beside a collapsed folder") << false << QString();
-    QTest::newRow("inside an expanded folder") << true << QStringLiteral("Software");
+    QTest::newRow("beside a folder closed again") << true << QString();
+    QTest::newRow("inside the folder its selection opened") << false << QStringLiteral("Software");
 }
 
 void TestOrganizePage::createsNumberedFolders()
 {
-    QFETCH(bool, expanded);
+    QFETCH(bool, collapse);
     QFETCH(QString, parent);
     QTreeWidgetItem *software = item("Software");
-    software->setExpanded(expanded);
     const int parentId = parent.isEmpty() ? 0 : FolderTreeItem::id(software);
     for (const char *name : {"New Folder1", "New Folder2"})
-        m_bookmarks->store().addFolder(name, parentId);
+        m_store->addFolder(name, parentId);
     m_page->rebuild();
     software = item("Software");
-    software->setExpanded(expanded);
-    m_page->tree()->setCurrentItem(software);
+    QTest::mouseClick(m_page->tree()->viewport(), Qt::LeftButton, {},
+                      m_page->tree()->visualItemRect(software).center());
+    QCOMPARE(m_page->tree()->currentItem(), software);
+    QVERIFY(software->isExpanded());
+    if (collapse)
+        software->setExpanded(false);
 
     m_page->createFolder();
     QTreeWidgetItem *created = item("New Folder3");

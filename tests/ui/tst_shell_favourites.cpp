@@ -91,6 +91,7 @@ private slots:
     void organizeButtonsWorkOnTheOrganizePage();
     void eachPageRefreshesTheOther();
     void homeSelectsTheFavouritesPage();
+    void tabVisitsTreeListAndTabs();
     void ctrlDAddsOnceTheTabIsClicked();
     void altEnterAndAltEscapeAreSwallowed();
     void closingDestroysBothPages();
@@ -342,6 +343,29 @@ void TestShellFavourites::homeSelectsTheFavouritesPage()
     QVERIFY(window->isAncestorOf(QApplication::focusWidget()));
 }
 
+// Tab runs tree, list, main tabs, inner tabs and round; Shift+Tab the other way.
+void TestShellFavourites::tabVisitsTreeListAndTabs()
+{
+    MainWindow main(&m_hive);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.selectPage(MainWindow::FavouritesPage);
+    FavouritesWindow *window = main.favouritesWindow();
+    BookmarksPage *page = window->bookmarksPage();
+    QCOMPARE(QApplication::focusWidget(), page->bookmarkList());
+    const QList<QWidget *> forward{page->bookmarkList(), main.tabs()->tabBar(),
+                                   window->tabs()->tabBar(), page->folderTree(),
+                                   page->bookmarkList()};
+    for (qsizetype i = 1; i < forward.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), forward[i]);
+    }
+    for (qsizetype i = forward.size() - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), forward[i]);
+    }
+}
+
 // A click on the main window's "Favorites" tab leaves the keyboard in the
 // bookmarks page, so its keys work without a further click.
 void TestShellFavourites::ctrlDAddsOnceTheTabIsClicked()
@@ -365,7 +389,7 @@ void TestShellFavourites::altEnterAndAltEscapeAreSwallowed()
 {
     KeyRecorder outside;
     auto *layout = new QVBoxLayout(&outside);
-    auto *window = new FavouritesWindow(&m_hive, nullptr, &outside);
+    auto *window = new FavouritesWindow(&m_hive, &outside);
     layout->addWidget(window);
     outside.show();
     QVERIFY(QTest::qWaitForWindowActive(&outside));

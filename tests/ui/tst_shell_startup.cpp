@@ -1,6 +1,7 @@
 #include "app/harbrowapp.h"
 #include "app/mainwindow.h"
 #include "app/welcomedialog.h"
+#include "controls/prompts.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
 #include "store/hive/userhive.h"
@@ -30,6 +31,7 @@ private slots:
     void welcomeOnlyOnTheFirstStart_data();
     void welcomeOnlyOnTheFirstStart();
     void firstRunIsDecidedByTheStore();
+    void damagedHiveIsNoFirstRun();
 };
 
 void TestShellStartup::initTestCase()
@@ -102,13 +104,27 @@ void TestShellStartup::welcomeOnlyOnTheFirstStart()
 void TestShellStartup::firstRunIsDecidedByTheStore()
 {
     MemoryHive hive;
-    QVERIFY(HarbrowApp::isFirstRun(&hive));
+    QVERIFY(BookmarkStore::isFirstRun(&hive));
     {
         MainWindow window(&hive);
-        QVERIFY(!HarbrowApp::isFirstRun(&hive));
+        QVERIFY(!BookmarkStore::isFirstRun(&hive));
     }
-    QVERIFY(!HarbrowApp::isFirstRun(&hive));
-    QVERIFY(HarbrowApp::isFirstRun(nullptr));
+    QVERIFY(!BookmarkStore::isFirstRun(&hive));
+    QVERIFY(BookmarkStore::isFirstRun(nullptr));
+}
+
+// The warning says the collection starts empty: so it must, without a welcome.
+void TestShellStartup::damagedHiveIsNoFirstRun()
+{
+    QFile file(UserHive::defaultPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<html>not a hive</html>\n");
+    file.close();
+    Prompts::instance().queueAnswer(QMessageBox::Ok);
+    QCOMPARE(runStartUp(), QStringList({"main window"}));
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked.first().contains(QStringLiteral("empty collection")));
 }
 
 int main(int argc, char *argv[])
