@@ -164,11 +164,8 @@ void BrowserPage::createShortcuts()
 
 void BrowserPage::connectView()
 {
-    connect(m_view, &CWebCommercial::BeforeNavigate2, this, [this](const QVariant &url, bool *) {
-        const bool startUp = m_startingHome
-            && (HarbrowScheme::isStartAddress(url.toUrl()) || url.toUrl() == m_view->homeAddress());
-        m_startingHome = false;
-        if (m_owner && !startUp)
+    connect(m_view, &CWebCommercial::BeforeNavigate2, this, [this](const QVariant &, bool *) {
+        if (m_owner && !m_startingHome)
             m_owner->selectPage(1);
     });
     connect(m_view, &CWebCommercial::NewWindow2, this, &BrowserPage::takeNewWindow);
@@ -203,36 +200,45 @@ void BrowserPage::layOut()
 
 void BrowserPage::Navigate(const QString &url)
 {
-    m_homePending = false;
+    m_homePending = m_startingHome = false;
     m_view->Navigate(url);
 }
 
 void BrowserPage::Navigate2(const QVariant &url)
 {
-    m_homePending = false;
+    m_homePending = m_startingHome = false;
     m_view->Navigate2(url);
 }
 
 void BrowserPage::GoHome()
 {
-    m_homePending = false;
-    // The home page setting takes effect on the next GoHome.
+    m_homePending = m_startingHome = false;
+    goHomeAddress();
+}
+
+// The home page setting takes effect on the next GoHome.
+void BrowserPage::goHomeAddress()
+{
     const QUrl home = m_owner ? m_owner->homeAddress() : QUrl();
     m_view->setHomeAddress(home.isValid() ? home : HarbrowScheme::startAddress());
     m_view->GoHome();
 }
 
+// The engine asks about this navigation later, when the user may have chosen
+// another tab: until the document completes it leaves the tabs alone. Anything
+// asked for by the user ends this at once.
 void BrowserPage::loadHome()
 {
     if (!m_homePending)
         return;
+    m_homePending = false;
     m_startingHome = true;
-    GoHome();
+    goHomeAddress();
 }
 
 void BrowserPage::navigateToAddressBox()
 {
-    m_view->Navigate(m_addressBox->currentText());
+    Navigate(m_addressBox->currentText());
 }
 
 void BrowserPage::addFavourite()
@@ -312,6 +318,7 @@ void BrowserPage::rememberAddress(const QString &address)
 
 void BrowserPage::installHost()
 {
+    m_startingHome = false;
     if (m_view->Document())
         m_view->setHost(new BrowserHost(true, this));
 }

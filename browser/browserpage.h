@@ -49,6 +49,8 @@ public slots:
     void navigateToAddressBox();
     void addFavourite();
     void focusAddressBox();
+    // Box and permission back to the stored option, e.g. after the options changed.
+    void resetPopupPermission();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -56,11 +58,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void goHomeAddress();
     void createToolBar();
     void createShortcuts();
     void connectView();
     void layOut();
-    void resetPopupPermission();
     void setAllowPopups(bool on);
     void takeNewWindow(QWebEnginePage **window, bool *cancel);
     void followCommandState(int command, bool enable);

@@ -37,6 +37,7 @@ private:
 
     BrowserOwner *m_owner;
     bool m_firstPageLoaded = false;
+    bool m_openingStart = true; // the start address of start-up, not yet asked for again
     CWebCommercial *m_view;
     StartService *m_service;
     QWebEngineProfile *m_profile;

@@ -2,6 +2,9 @@
 
 #include "import/readers/importrow.h"
 
+#include <QHash>
+#include <QString>
+
 #include <functional>
 
 class BookmarkStore;
@@ -14,7 +17,7 @@ class BookmarkImporter final
 {
 public:
     static constexpr int TitleLimit = 100;
-    static constexpr int ChunkSize = 1000;
+    static constexpr int ChunkSize = 5000;
 
     // Asked when a row's folder already holds its address: overwrite it?
     using OverwriteQuestion = std::function<bool()>;
@@ -32,7 +35,20 @@ public:
     int imported() const { return m_imported; }
 
 private:
+    struct Target
+    {
+        QString folderId;
+        QString duplicateId; // empty when the folder does not hold the address yet
+    };
+    Target targetOf(const ImportRow &row, bool &failed);
+    QHash<QString, QString> &addressesIn(const QString &folderId);
+
     BookmarkStore &m_store;
+    // Nothing else changes the store while an import runs, so the folder of
+    // each path and the addresses of each folder are looked up once and then
+    // kept up to date here: an import into a big folder stays linear.
+    QHash<QString, QString> m_folderOfPath;
+    QHash<QString, QHash<QString, QString>> m_addressesInFolder; // address -> first bookmark id
     OverwriteQuestion m_overwrite;
     int m_imported = 0;
     int m_inChunk = 0;

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -237,7 +238,7 @@ bool ImportFavoritesDialog::saveRecentLocations()
 
 void ImportFavoritesDialog::readFavorites()
 {
-    ImportProgress progress(this, tr("Reading the favourites..."));
+    ImportProgress progress(this, tr("Reading the Favorites folder..."));
     bool cancelled = false;
     ImportRows rows = FavoritesReader::readFavoritesFolder(m_favoritesRoot, tr("IE Favorites"),
                                                            progress.callback(), &cancelled);
@@ -253,7 +254,8 @@ void ImportFavoritesDialog::parseBookmarkFile()
     }
     ImportProgress progress(this, tr("Reading %1...").arg(QFileInfo(path).fileName()));
     auto result = BookmarkFileReader::parseBookmarkFile(path, tr("NN Bookmarks"), progress.callback());
-    if (!result.error.isEmpty() && !result.cancelled && isVisible())
+    // A file that cannot be read just lists nothing; one refused for its size says why.
+    if (result.tooLarge)
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Import Favorites"), result.error);
     fillList(BookmarkFileTab, result.cancelled ? ImportRows() : std::move(result.rows));
 }
@@ -322,8 +324,22 @@ void ImportFavoritesDialog::chooseBookmarkFile(int)
 void ImportFavoritesDialog::setAllChecked(bool checked)
 {
     SortableList *target = list(m_currentTab);
-    for (int i = 0; i < target->topLevelItemCount(); ++i)
-        target->topLevelItem(i)->setCheckState(TitleColumn, checked ? Qt::Checked : Qt::Unchecked);
+    const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
+    // Checking a listed line makes the view look for its row; with many lines
+    // that search costs more than laying them out afresh. They come off the
+    // list, change, and go back in the same order, the view where it was.
+    const int scrolled = target->verticalScrollBar()->value();
+    QTreeWidgetItem *current = target->currentItem();
+    const QList<QTreeWidgetItem *> selected = target->selectedItems();
+    const QList<QTreeWidgetItem *> lines = target->invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem *line : lines)
+        line->setCheckState(TitleColumn, state);
+    target->addTopLevelItems(lines);
+    if (current)
+        target->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem *line : selected)
+        line->setSelected(true);
+    target->verticalScrollBar()->setValue(scrolled);
 }
 
 void ImportFavoritesDialog::rememberPressedCheck(const QPoint &pos)

@@ -1,4 +1,4 @@
-#include "core/recordinghive.h"
+#include "core/failinghive.h"
 #include "privacy/settings/internetsettings.h"
 #include "privacy/settings/privacyoptions.h"
 #include "store/hive/memoryhive.h"
@@ -109,7 +109,7 @@ void TestPrivacyOptions::writingStoresAllFourInLoadOrder()
 
 void TestPrivacyOptions::aFailedWriteIsReported()
 {
-    RecordingHive hive;
+    FailingHive hive;
     hive.failWrites = true;
     QVERIFY(!writeOptionValue(&hive, "1", PrivacyStore::DeleteCache));
     QVERIFY(!writePrivacyOptions(&hive, {1, 1, 1, 1}));

@@ -4,6 +4,8 @@
 #include "import/importfavoritesdialog.h"
 #include "import/importprogress.h"
 #include "organiser/bookmarkpageaccess.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/foldertree.h"
 #include "organiser/sortablelist.h"
 
 #include <QCheckBox>
@@ -117,6 +119,8 @@ private slots:
     void importKeepsNestingAndCutsTitles();
     void recentLocations();
     void browsedFileIsListedAtOnce();
+    void hugeFileIsRefusedWithAMessage();
+    void pageReloadsAfterImport();
     void clickRule();
     void selectAllButtons();
     void removeOnImport();
@@ -319,6 +323,44 @@ void TestImportDialog::browsedFileIsListedAtOnce()
     SortableList *nn = dialog.list(Tab::BookmarkFileTab);
     QCOMPARE(nn->topLevelItemCount(), 1);
     QCOMPARE(nn->topLevelItem(0)->text(0), QStringLiteral("Chosen"));
+}
+
+void TestImportDialog::hugeFileIsRefusedWithAMessage()
+{
+    QFile huge(m_dir->filePath(QStringLiteral("huge/bookmarks.html")));
+    QDir().mkpath(QFileInfo(huge).path());
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(qint64(256) * 1024 * 1024 + 1)); // sparse: costs no disk
+    huge.close();
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return huge.fileName(); });
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    answer({QMessageBox::Ok});
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(QLatin1String("256 MB")), qPrintable(asked.first()));
+    QCOMPARE(dialog.list(Tab::BookmarkFileTab)->topLevelItemCount(), 0);
+}
+
+void TestImportDialog::pageReloadsAfterImport()
+{
+    writeFile(favorites() + QStringLiteral("/Imported Here/New.url"), shortcut("http://new.example/"));
+    TestHive file;
+    BookmarkStore store(file.hive());
+    BookmarksPage page(store);
+    whenShown<ImportFavoritesDialog>([](ImportFavoritesDialog *dialog) {
+        QTest::mouseClick(dialog->selectAllButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
+    });
+    page.importBookmarks(file.hive());
+    const auto found = page.folderTree()->findItems(QStringLiteral("Imported Here"),
+                                                    Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(file.titlesOnFile(store.findFolder(QStringLiteral("Imported Here"), 0)),
+             QStringList{"New"});
 }
 
 void TestImportDialog::clickRule()

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "browser/browserprofile.h"
-#include "core/recordinghive.h"
+#include "core/failinghive.h"
 #include "pagetesting.h"
 #include "privacy/internetoptionsdialog.h"
 #include "privacy/optionsdialog.h"
@@ -140,7 +140,7 @@ void TestPrivacyOptionsDialog::okWritesAllFourAndCopiesThem()
     QFETCH(QByteArrayList, after);
 
     const QList<QByteArray> names{"flagReset", "flagCook", "flagHistory", "flagCache"};
-    RecordingHive hive;
+    FailingHive hive;
     QVERIFY(hive.createKey(PrivacyStore::KeyPath));
     for (int i = 0; i < before.size(); ++i)
         QVERIFY(hive.setValue(PrivacyStore::KeyPath, names[i], before[i]));
@@ -174,7 +174,7 @@ void TestPrivacyOptionsDialog::cancelWritesAndChangesNothing_data()
 void TestPrivacyOptionsDialog::cancelWritesAndChangesNothing()
 {
     QFETCH(bool, byEscape);
-    RecordingHive hive;
+    FailingHive hive;
     QVERIFY(hive.createKey(PrivacyStore::KeyPath));
     QVERIFY(hive.setValue(PrivacyStore::KeyPath, PrivacyStore::DeleteHistory, "1"));
 
@@ -199,7 +199,7 @@ void TestPrivacyOptionsDialog::cancelWritesAndChangesNothing()
 
 void TestPrivacyOptionsDialog::aFailedSaveIsToldAndTheOptionsStillApply()
 {
-    RecordingHive hive;
+    FailingHive hive;
     MainWindow window(&hive);
     hive.failWrites = true;
     answer({QMessageBox::Ok});
@@ -259,7 +259,7 @@ void TestPrivacyOptionsDialog::internetOptionsOpenAboveAndKeepTheirSettings()
 
 void TestPrivacyOptionsDialog::internetOptionsThatCannotBeSavedStayOpen()
 {
-    RecordingHive hive;
+    FailingHive hive;
     hive.failWrites = true;
     InternetOptionsDialog dialog(&hive);
     dialog.show();

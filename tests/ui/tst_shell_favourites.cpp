@@ -11,6 +11,8 @@
 #include "res/ids.h"
 #include "store/hive/memoryhive.h"
 
+#include "webtesting.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -39,6 +41,9 @@ protected:
 class TestShellFavourites : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { initWebEngineTests(); }
 
 private:
     MemoryHive m_hive;
