@@ -8,6 +8,7 @@
 #include "browser/browserprofile.h"
 #include "browser/harbrowscheme.h"
 #include "browser/startpage.h"
+#include "import/bookmarkexport.h"
 #include "organiser/bookmarkspage.h"
 #include "res/ids.h"
 
@@ -66,6 +67,9 @@ StartPage *MainWindow::startPage() const
 void MainWindow::createMenus()
 {
     QMenu *file = m_menuBar->addMenu(tr("&File"));
+    QAction *exportBookmarks =
+        file->addAction(tr("&Export Bookmarks..."), this, &MainWindow::exportBookmarks);
+    exportBookmarks->setData(Ids::ExportBookmarks);
     QAction *options = file->addAction(tr("&Options"), this, &MainWindow::showOptions);
     options->setData(Ids::Options);
     QAction *exit = file->addAction(tr("E&xit"), this, &QDialog::accept);
@@ -189,6 +193,12 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
 }
 
 void MainWindow::showOptions() {}
+
+void MainWindow::exportBookmarks()
+{
+    if (BookmarkStore *store = bookmarkStore())
+        BookmarkExport::run(this, *store);
+}
 
 void MainWindow::openHelpOnWeb()
 {

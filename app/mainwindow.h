@@ -61,6 +61,7 @@ protected:
 
 private slots:
     void showOptions();
+    void exportBookmarks();
     void openHelpOnWeb();
     void showAbout();
 
