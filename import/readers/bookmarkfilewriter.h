@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QCoreApplication>
 #include <QString>
 #include <QStringView>
@@ -24,8 +25,10 @@ public:
     // Replaces the file at path whole, so a failed write leaves what was there;
     // returns the error, or an empty text when the file was written.
     static QString exportBookmarks(BookmarkStore &store, const QString &path);
-    static QString writeFile(const QString &path, const QByteArray &text);
 
+    // tabAs stands for each TAB: the store keeps line breaks in comments as TABs.
+    static void appendEscaped(QByteArray &out, QByteArrayView utf8, char tabAs = '\t');
     static void appendEscaped(QByteArray &out, QStringView text);
+    static void appendEscapedAddress(QByteArray &out, QByteArrayView utf8);
     static void appendEscapedAddress(QByteArray &out, QStringView address);
 };
