@@ -59,7 +59,8 @@ test-asan: deps
 	    ctest --output-on-failure --parallel $(JOBS) --timeout 900 -E package_check
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@if [ "$$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi; \
+	for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
 # Each fuzzer runs FUZZ_SECONDS; new inputs it finds go to $(FUZZ_BUILD)/corpus, the
 # seeds in fuzz/corpus stay as they are, and a crash leaves its input in $(FUZZ_BUILD).

@@ -74,7 +74,7 @@ constexpr int ToolIconSize = 32;
 } // namespace
 
 FavouritesWindow::FavouritesWindow(Hive *hive, QWidget *parent)
-    : QWidget(parent), m_store(std::make_unique<BookmarkStore>(hive)),
+    : QWidget(parent), m_hive(hive), m_store(std::make_unique<BookmarkStore>(hive)),
       m_tabs(new VXMainTabCtrl(this)), m_toolBar(new QToolBar(this))
 {
     setMinimumSize(MinimumWidth, MinimumHeight);
@@ -171,7 +171,7 @@ void FavouritesWindow::connectPages()
     connect(action(Ids::DeleteBookmark), &QAction::triggered, bookmarks,
             &BookmarksPage::deleteSelection);
     connect(action(Ids::ImportBookmarks), &QAction::triggered, bookmarks,
-            &BookmarksPage::importBookmarks);
+            [this, bookmarks] { bookmarks->importBookmarks(m_hive); });
     connect(action(Ids::GoToBookmark), &QAction::triggered, bookmarks,
             &BookmarksPage::openSelection);
     connect(action(Ids::AddFolder), &QAction::triggered, organize, &OrganizePage::createFolder);

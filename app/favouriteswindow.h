@@ -67,6 +67,7 @@ private:
     void enableButtonSet(bool organize);
 
     // Declared first so that it goes last; the destructor ends the pages before it.
+    Hive *m_hive; // also holds the import's recent locations
     std::unique_ptr<BookmarkStore> m_store;
     QPointer<BookmarksPage> m_bookmarksPage;
     QPointer<OrganizePage> m_organizePage;

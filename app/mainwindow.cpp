@@ -8,8 +8,14 @@
 #include "browser/browserprofile.h"
 #include "browser/harbrowscheme.h"
 #include "browser/startpage.h"
+#include "controls/prompts.h"
 #include "import/bookmarkexport.h"
 #include "organiser/bookmarkspage.h"
+#include "privacy/enginesettings.h"
+#include "privacy/enginetraces.h"
+#include "privacy/optionsdialog.h"
+#include "privacy/traces/tracefolders.h"
+#include "privacy/traces/traceremoval.h"
 #include "res/ids.h"
 
 #include <QKeyEvent>
@@ -18,9 +24,22 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+namespace {
+
+// Read before anything else of the window is set up, the browser profile included.
+PrivacyOptions loadedOptions(Hive *hive)
+{
+    PrivacyOptions options;
+    loadPrivacyOptions(hive, options);
+    return options;
+}
+
+} // namespace
+
 MainWindow::MainWindow(Hive *hive, QWidget *parent)
-    : QDialog(parent), m_browserProfile(std::make_unique<BrowserProfile>()),
-      m_menuBar(new QMenuBar(this)), m_tabs(new VXMainTabCtrl(this))
+    : QDialog(parent), m_hive(hive), m_privacyOptions(loadedOptions(hive)),
+      m_browserProfile(std::make_unique<BrowserProfile>()), m_menuBar(new QMenuBar(this)),
+      m_tabs(new VXMainTabCtrl(this))
 {
     setWindowTitle(tr("Harbrow"));
     setWindowIcon(AppIcons::application());
@@ -32,6 +51,8 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
     layout->setMenuBar(m_menuBar);
     layout->addWidget(m_tabs);
 
+    // Owned by the profile; in force before the first page navigates.
+    new EngineSettings(hive, m_browserProfile->profile());
     createMenus();
     createPages(hive);
     createTabShortcuts();
@@ -46,7 +67,9 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
 MainWindow::~MainWindow()
 {
     destroyPages();
+    deleteUrlCacheEntries(m_browserProfile->profile(), m_privacyOptions);
     m_browserProfile.reset();
+    removeTracesOnExit();
 }
 
 FavouritesWindow *MainWindow::favouritesWindow() const
@@ -70,10 +93,13 @@ void MainWindow::createMenus()
     QAction *exportBookmarks =
         file->addAction(tr("&Export Bookmarks..."), this, &MainWindow::exportBookmarks);
     exportBookmarks->setData(Ids::ExportBookmarks);
-    QAction *options = file->addAction(tr("&Options"), this, &MainWindow::showOptions);
+    QAction *options = file->addAction(tr("&Options"), this, &MainWindow::onOptions);
     options->setData(Ids::Options);
     QAction *exit = file->addAction(tr("E&xit"), this, &QDialog::accept);
     exit->setData(Ids::Exit);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    exit->setShortcutContext(Qt::WindowShortcut);
+    exit->setShortcutVisibleInContextMenu(true);
 
     QMenu *help = m_menuBar->addMenu(tr("&Help"));
     QAction *helpOnWeb = help->addAction(tr("Help on &Web"), this, &MainWindow::openHelpOnWeb);
@@ -108,6 +134,7 @@ void MainWindow::createPages(Hive *hive)
     });
     m_startPage = new StartPage(this, profile);
     m_startPage->setObjectName(QStringLiteral("startPage"));
+    connect(m_startPage, &StartPage::firstDocumentLoaded, m_browserPage, &::BrowserPage::loadHome);
 
     m_tabs->addPage(m_startPage, tr("Home"), true);
     m_tabs->addPage(m_browserPage, tr("Browser"), false);
@@ -192,7 +219,20 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void MainWindow::showOptions() {}
+void MainWindow::onOptions()
+{
+    OptionsDialog dialog(m_hive, this);
+    dialog.setOptions(m_privacyOptions);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const PrivacyOptions chosen = dialog.options();
+    if (!writePrivacyOptions(m_hive, chosen)) {
+        Prompts::instance().inform(this, QMessageBox::Warning, tr("Options"),
+                                   tr("The options could not be saved. They apply until "
+                                      "Harbrow ends."));
+    }
+    m_privacyOptions = chosen;
+}
 
 void MainWindow::exportBookmarks()
 {
@@ -216,6 +256,18 @@ void MainWindow::repaintBookmarkListIfShown(int tab)
 {
     if (tab == FavouritesPage && m_favouritesWindow)
         m_favouritesWindow->repaintBookmarkList();
+}
+
+QUrl MainWindow::homeAddress() const
+{
+    const QString home = InternetSettings::load(m_hive).homePage;
+    return home.isEmpty() ? QUrl() : QUrl::fromUserInput(home);
+}
+
+void MainWindow::removeTracesOnExit()
+{
+    ::removeTracesOnExit(m_privacyOptions,
+                         TraceFolders(BrowserProfile::storagePath(), BrowserProfile::cachePath()));
 }
 
 void MainWindow::destroyPages()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/privacyoptions.h"
+#include "privacy/settings/privacyoptions.h"
 #include "browser/browserowner.h"
 #include "browser/browserpage.h"
 #include "browser/startpage.h"
@@ -27,7 +27,10 @@ class MainWindow final : public QDialog, public BrowserOwner
 public:
     enum Page { HomePage = 0, BrowserPage = 1, FavouritesPage = 2 };
 
+    // Loads the privacy options before anything else is set up.
     explicit MainWindow(Hive *hive, QWidget *parent = nullptr);
+    // Runs the trace removal that the privacy options switch on, once every
+    // page is gone.
     ~MainWindow() override;
     Q_DISABLE_COPY_MOVE(MainWindow)
 
@@ -48,6 +51,7 @@ public:
     void offerBookmark(const QString &title, const QString &address) override;
     QWebEnginePage *browserApplication() const override;
     BookmarkStore *bookmarkStore() const override;
+    QUrl homeAddress() const override;
 
 public slots:
     // Brings a page and its tab to the front; any index but 1 and 2 means "Home".
@@ -60,7 +64,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
-    void showOptions();
+    void onOptions();
     void exportBookmarks();
     void openHelpOnWeb();
     void showAbout();
@@ -71,7 +75,9 @@ private:
     void createPages(Hive *hive);
     void repaintBookmarkListIfShown(int tab);
     void destroyPages();
+    void removeTracesOnExit();
 
+    Hive *m_hive;
     PrivacyOptions m_privacyOptions;
     std::unique_ptr<BrowserProfile> m_browserProfile; // outlives every page
     QPointer<::BrowserPage> m_browserPage;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QUrl>
 
 class BookmarkStore;
 class QString;
@@ -26,6 +26,8 @@ public:
     virtual QWebEnginePage *browserApplication() const = 0;
     // The bookmarks as the bookmarks page holds them now, or null.
     virtual BookmarkStore *bookmarkStore() const = 0;
+    // Where GoHome goes, as the user set it; empty for the start page.
+    virtual QUrl homeAddress() const { return {}; }
 
 protected:
     BrowserOwner() = default;

@@ -58,13 +58,11 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
     : QWidget(parent), m_owner(owner),
       m_allowPopupsBox(new QCheckBox(tr("Allow PopUp windows"), this)),
       m_addressBox(new QComboBox(this)), m_addressLabel(new QLabel(tr("Address"), this)),
-      m_view(new CWebCommercial(profile, this)), m_catcher(new CWebCommercial(profile, this)),
+      m_view(new CWebCommercial(profile, this)), m_profile(profile),
       m_toolBar(new QToolBar(this)), m_downloads(new DownloadProgress(profile, this))
 {
     m_view->setObjectName(QStringLiteral("browserView"));
     m_view->setHomeAddress(HarbrowScheme::startAddress());
-    m_catcher->setObjectName(QStringLiteral("popupCatcher"));
-    m_catcher->hide();
 
     m_addressBox->setObjectName(QStringLiteral("addressBox"));
     m_addressBox->setEditable(true);
@@ -84,8 +82,9 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
             [this](bool checked) { m_allowPopups = checked ? 1 : 0; });
     resetPopupPermission();
 
-    m_startingHome = true;
-    GoHome();
+    // The home page loads once the start page stands, or when this page is
+    // first shown: two documents loading at once would slow the start down.
+    m_homePending = true;
     if (m_owner)
         m_owner->selectPage(0);
 }
@@ -95,7 +94,25 @@ BrowserPage::~BrowserPage() = default;
 
 QWebEnginePage *BrowserPage::popupTarget() const
 {
-    return m_catcher->Application();
+    return catcher()->Application();
+}
+
+// Made at the first pop-up let through: most runs never need it.
+CWebCommercial *BrowserPage::catcher() const
+{
+    if (!m_catcher) {
+        auto *self = const_cast<BrowserPage *>(this);
+        m_catcher = new CWebCommercial(m_profile, self);
+        m_catcher->setObjectName(QStringLiteral("popupCatcher"));
+        m_catcher->hide();
+        // The catcher never shows a page: a pop-up's address opens in the view.
+        connect(m_catcher, &CWebCommercial::BeforeNavigate2, self,
+                [self](const QVariant &url, bool *cancel) {
+                    *cancel = true;
+                    self->m_view->Navigate2(url);
+                });
+    }
+    return m_catcher;
 }
 
 void BrowserPage::createToolBar()
@@ -147,10 +164,8 @@ void BrowserPage::createShortcuts()
 
 void BrowserPage::connectView()
 {
-    connect(m_view, &CWebCommercial::BeforeNavigate2, this, [this](const QVariant &url, bool *) {
-        const bool startUp = m_startingHome && HarbrowScheme::isStartAddress(url.toUrl());
-        m_startingHome = false;
-        if (m_owner && !startUp)
+    connect(m_view, &CWebCommercial::BeforeNavigate2, this, [this](const QVariant &, bool *) {
+        if (m_owner && !m_startingHome)
             m_owner->selectPage(1);
     });
     connect(m_view, &CWebCommercial::NewWindow2, this, &BrowserPage::takeNewWindow);
@@ -159,12 +174,6 @@ void BrowserPage::connectView()
     connect(m_view, &CWebCommercial::DocumentComplete, this, &BrowserPage::installHost);
     connect(m_view, &CWebCommercial::WindowClosing, this,
             [](bool, bool *cancel) { *cancel = true; });
-    // The catcher never shows a page: a pop-up's address opens in the view.
-    connect(m_catcher, &CWebCommercial::BeforeNavigate2, this,
-            [this](const QVariant &url, bool *cancel) {
-                *cancel = true;
-                m_view->Navigate2(url);
-            });
 }
 
 void BrowserPage::layOut()
@@ -191,22 +200,45 @@ void BrowserPage::layOut()
 
 void BrowserPage::Navigate(const QString &url)
 {
+    m_homePending = m_startingHome = false;
     m_view->Navigate(url);
 }
 
 void BrowserPage::Navigate2(const QVariant &url)
 {
+    m_homePending = m_startingHome = false;
     m_view->Navigate2(url);
 }
 
 void BrowserPage::GoHome()
 {
+    m_homePending = m_startingHome = false;
+    goHomeAddress();
+}
+
+// The home page setting takes effect on the next GoHome.
+void BrowserPage::goHomeAddress()
+{
+    const QUrl home = m_owner ? m_owner->homeAddress() : QUrl();
+    m_view->setHomeAddress(home.isValid() ? home : HarbrowScheme::startAddress());
     m_view->GoHome();
+}
+
+// The engine asks about this navigation later, when the user may have chosen
+// another tab: until the document completes it leaves the tabs alone. Anything
+// asked for by the user ends this at once.
+void BrowserPage::loadHome()
+{
+    if (!m_homePending)
+        return;
+    m_homePending = false;
+    m_startingHome = true;
+    goHomeAddress();
 }
 
 void BrowserPage::navigateToAddressBox()
 {
-    m_view->Navigate(m_addressBox->currentText());
+    Navigate(m_addressBox->currentText());
 }
 
 void BrowserPage::addFavourite()
@@ -240,7 +272,7 @@ void BrowserPage::takeNewWindow(QWebEnginePage **window, bool *cancel)
         *cancel = true;
         return;
     }
-    *window = m_catcher->Application();
+    *window = catcher()->Application();
     resetPopupPermission();
 }
 
@@ -286,6 +318,7 @@ void BrowserPage::rememberAddress(const QString &address)
 
 void BrowserPage::installHost()
 {
+    m_startingHome = false;
     if (m_view->Document())
         m_view->setHost(new BrowserHost(true, this));
 }
@@ -314,6 +347,12 @@ bool BrowserPage::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void BrowserPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    loadHome();
 }
 
 // Enter and Escape never reach the dialog around the page.

@@ -29,7 +29,7 @@ public:
 
     CWebCommercial *view() const { return m_view; }
     // The hidden view that catches a permitted pop-up's first navigation.
-    CWebCommercial *catcher() const { return m_catcher; }
+    CWebCommercial *catcher() const;
     QComboBox *addressBox() const { return m_addressBox; }
     QCheckBox *allowPopupsBox() const { return m_allowPopupsBox; }
     QToolBar *toolBar() const { return m_toolBar; }
@@ -44,20 +44,25 @@ public slots:
     void Navigate(const QString &url);
     void Navigate2(const QVariant &url);
     void GoHome();
+    // The home page of start-up, unless something was opened already.
+    void loadHome();
     void navigateToAddressBox();
     void addFavourite();
     void focusAddressBox();
+    // Box and permission back to the stored option, e.g. after the options changed.
+    void resetPopupPermission();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void goHomeAddress();
     void createToolBar();
     void createShortcuts();
     void connectView();
     void layOut();
-    void resetPopupPermission();
     void setAllowPopups(bool on);
     void takeNewWindow(QWebEnginePage **window, bool *cancel);
     void followCommandState(int command, bool enable);
@@ -70,11 +75,13 @@ private:
     QComboBox *m_addressBox;
     QLabel *m_addressLabel;
     CWebCommercial *m_view;
-    CWebCommercial *m_catcher;
+    QWebEngineProfile *m_profile;
+    mutable CWebCommercial *m_catcher = nullptr;
     QToolBar *m_toolBar;
     DownloadProgress *m_downloads;
     QHash<int, QAction *> m_actions;
     bool m_addressHasFocus = false;
     int m_allowPopups = 0;
+    bool m_homePending = false;
     bool m_startingHome = false; // the home navigation of start-up keeps "Home" in front
 };

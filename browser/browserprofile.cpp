@@ -27,6 +27,8 @@ QString privateFolder(QStandardPaths::StandardLocation base)
 
 } // namespace
 
+// The engine writes its first preferences below the application's data folder,
+// which for Harbrow (organisation k-vane, application Harbrow) is storagePath() itself.
 BrowserProfile::BrowserProfile()
     : m_profile(std::make_unique<QWebEngineProfile>(QStringLiteral("Harbrow")))
 {

@@ -70,7 +70,7 @@ void CWebCommercial::Stop()
 
 void CWebCommercial::Navigate2(const QVariant &url)
 {
-    if (url.canConvert<QUrl>() && url.userType() == QMetaType::QUrl) {
+    if (url.userType() == QMetaType::QUrl) {
         const QUrl address = url.toUrl();
         if (address.isValid() && !address.isEmpty())
             load(address);

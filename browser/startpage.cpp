@@ -36,13 +36,17 @@ StartPage::~StartPage()
 
 void StartPage::navigateStart(const QString &url)
 {
+    m_openingStart = false;
     m_view->Navigate(url);
 }
 
+// The engine asks about the start-up navigation only after the window is up,
+// when the user may already have chosen another tab: that one leaves the tabs
+// alone. Later navigations before the first document keep "Home" in front.
 void StartPage::beforeNavigate(const QVariant &url, bool *cancel)
 {
     if (!m_firstPageLoaded) {
-        if (m_owner)
+        if (m_owner && !m_openingStart)
             m_owner->selectPage(0);
         return;
     }
@@ -60,5 +64,9 @@ void StartPage::takeNewWindow(QWebEnginePage **window, bool *cancel)
 void StartPage::completeDocument()
 {
     m_view->setHost(new BrowserHost(false, this));
+    if (m_firstPageLoaded)
+        return;
     m_firstPageLoaded = true;
+    m_openingStart = false;
+    emit firstDocumentLoaded();
 }

@@ -26,6 +26,10 @@ public:
 public slots:
     void navigateStart(const QString &url);
 
+signals:
+    // The first document has loaded: from now on navigations go to the browser page.
+    void firstDocumentLoaded();
+
 private:
     void beforeNavigate(const QVariant &url, bool *cancel);
     void takeNewWindow(QWebEnginePage **window, bool *cancel);
@@ -33,6 +37,7 @@ private:
 
     BrowserOwner *m_owner;
     bool m_firstPageLoaded = false;
+    bool m_openingStart = true; // the start address of start-up, not yet asked for again
     CWebCommercial *m_view;
     StartService *m_service;
     QWebEngineProfile *m_profile;

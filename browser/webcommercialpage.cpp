@@ -71,15 +71,16 @@ void WebCommercialPage::startLoading()
     emit commandStateChanged(DispatchId::UpdateCommands, true);
 }
 
+// A failed load completes too: the engine shows its error page as the document.
 void WebCommercialPage::finishLoading(bool ok)
 {
+    Q_UNUSED(ok)
     m_busy = false;
     emit commandStateChanged(DispatchId::UpdateCommands, true);
     // A document whose title equals the last one raises no titleChanged.
     if (!m_titleSeen)
         noteTitle(title());
     emit documentCompleted(url());
-    Q_UNUSED(ok)
 }
 
 void WebCommercialPage::noteTitle(const QString &title)

@@ -154,9 +154,10 @@ QPushButton *BookmarkDialog::okButton() const
     return m_buttons->button(QDialogButtonBox::Ok);
 }
 
+// Blanks around an address are no part of it; an address of blanks is empty.
 void BookmarkDialog::updateOkButton()
 {
-    const QString address = m_address->text();
+    const QString address = m_address->text().trimmed();
     okButton()->setEnabled(!address.isEmpty() && address != Scheme);
 }
 
@@ -207,8 +208,10 @@ QString BookmarkDialog::commentsForDisplay(const QString &stored)
 
 void BookmarkDialog::accept()
 {
+    if (!okButton()->isEnabled())
+        return; // Enter in a field must not get past the check
     BookmarkRecord fields;
-    fields.address = m_address->text();
+    fields.address = m_address->text().trimmed();
     fields.title = m_title->text();
     fields.comments = commentsForStore(m_comments->toPlainText());
     fields.rating = m_rating->rating();

@@ -2,12 +2,14 @@
 
 #include "controls/prompts.h"
 #include "controls/splitterbar.h"
+#include "import/importfavoritesdialog.h"
 #include "organiser/bookmarkdialog.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 #include "organiser/movetofolderdialog.h"
 #include "organiser/organiserpictures.h"
+#include "organiser/savefailure.h"
 #include "organiser/sortablelist.h"
 #include "organiser/starratingdelegate.h"
 #include "res/ids.h"
@@ -16,8 +18,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,6 +31,13 @@ constexpr int BarWidth = 5;
 constexpr int MinimumPaneWidth = 50;
 constexpr int OpenWithoutAsking = 3;
 const QString ProtectedLabel = QStringLiteral("Favorites");
+
+// A menu entry with the key that does the same in the view: shown, not bound,
+// since the views' own key handling does the work.
+QString withKey(const QString &text, int key)
+{
+    return text + QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+}
 
 bool hasKnownScheme(const QString &address)
 {
@@ -49,7 +61,6 @@ BookmarksPage::BookmarksPage(BookmarkStore &store, QWidget *parent)
     createActions();
     fillTree();
     fillList();
-    setFocusProxy(m_list); // a page given the focus starts in its list
     m_list->setFocus();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { noteFocus(now); });
@@ -76,6 +87,9 @@ void BookmarksPage::createViews()
     m_list->setItemDelegateForColumn(RatingColumn, new StarRatingDelegate(m_list));
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
+    // Rows go onto a folder of the tree by drag and drop; the list takes no drops.
+    m_list->setDragEnabled(true);
+    m_list->setDragDropMode(QAbstractItemView::DragOnly);
 
     m_splitter = new SplitterBar(this);
     m_splitter->setMinimumWidths(MinimumPaneWidth, MinimumPaneWidth);
@@ -111,13 +125,16 @@ void BookmarksPage::createActions()
     QAction *add = makeAction(Ids::ListAdd, tr("Add"), [this] { addBookmark(); });
     add->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     add->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    add->setShortcutVisibleInContextMenu(true);
     addAction(add);
 
     m_listMenu = new QMenu(this);
-    m_listMenu->addAction(makeAction(Ids::ListGo, tr("Go"), [this] { openSelection(); }));
+    m_listMenu->addAction(
+        makeAction(Ids::ListGo, withKey(tr("Go"), Qt::Key_Return), [this] { openSelection(); }));
     m_listMenu->addSeparator();
     m_listMenu->addAction(add);
-    m_listMenu->addAction(makeAction(Ids::ListDelete, tr("Delete"), [this] { deleteBookmarks(); }));
+    m_listMenu->addAction(makeAction(Ids::ListDelete, withKey(tr("Delete"), Qt::Key_Delete),
+                                     [this] { deleteBookmarks(); }));
     m_listMenu->addSeparator();
     m_listMenu->addAction(makeAction(Ids::ListMoveTo, tr("Move To"), [this] { moveToFolder(); }));
     m_listMenu->addSeparator();
@@ -128,11 +145,13 @@ void BookmarksPage::createActions()
         makeAction(Ids::ListProperties, tr("Properties"), [this] { editBookmark(); }));
 
     m_folderMenu = new QMenu(this);
-    m_folderMenu->addAction(makeAction(Ids::FolderAdd, tr("Add folder"), [this] { addFolder(); }));
-    m_folderMenu->addAction(
-        makeAction(Ids::FolderDelete, tr("Delete folder"), [this] { deleteFolder(); }));
-    m_folderMenu->addAction(
-        makeAction(Ids::FolderRename, tr("Rename folder"), [this] { renameFolder(); }));
+    m_folderMenu->addAction(makeAction(Ids::FolderAdd, withKey(tr("Add folder"), Qt::Key_Insert),
+                                       [this] { addFolder(); }));
+    m_folderMenu->addAction(makeAction(Ids::FolderDelete,
+                                       withKey(tr("Delete folder"), Qt::Key_Delete),
+                                       [this] { deleteFolder(); }));
+    m_folderMenu->addAction(makeAction(Ids::FolderRename, withKey(tr("Rename folder"), Qt::Key_F2),
+                                       [this] { renameFolder(); }));
 }
 
 // ---- what the dialogs reach
@@ -278,11 +297,15 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
     if (dialog.exec() == QDialog::Accepted) {
         BookmarkRecord record = m_edited;
         record.folderOrKey = QString::number(selectedFolderId());
-        if (m_store.addBookmark(record) < 0) {
+        const int added = m_store.addBookmark(record);
+        if (added == BookmarkStore::WriteFailed) {
+            SaveFailure::warn(this, tr("The bookmark could not be added."));
+            reload();
+        } else if (added < 0) {
             Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding bookmark"),
                                        tr("No more bookmarks can be added to this collection."));
         } else {
-            m_list->addTopLevelItem(makeRow(m_store.currentBookmark(), tagPrefix()));
+            showNewRow(makeRow(m_store.currentBookmark(), tagPrefix()));
         }
     }
     emit bookmarksChanged();
@@ -300,8 +323,12 @@ void BookmarksPage::editBookmark()
         if (dialog.exec() == QDialog::Accepted) {
             BookmarkRecord record = m_edited;
             record.folderOrKey = tag;
-            m_store.updateBookmarkByTag(record);
-            setRowTexts(row, m_store.currentBookmark());
+            if (m_store.updateBookmarkByTag(record)) {
+                setRowTexts(row, m_store.currentBookmark());
+            } else {
+                SaveFailure::warn(this, tr("The bookmark could not be changed."));
+                reload();
+            }
         }
     }
     emit bookmarksChanged();
@@ -328,7 +355,7 @@ void BookmarksPage::deleteBookmarks()
     const QString title = rows.size() < 2 ? tr("Deleting bookmark") : tr("Deleting bookmarks");
     if (Prompts::instance().ask(this, QMessageBox::Question, title, question,
                                 QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::No)
+        != QMessageBox::Yes)
         return;
     QList<QTreeWidgetItem *> deleted;
     for (QTreeWidgetItem *row : rows) {
@@ -336,7 +363,13 @@ void BookmarksPage::deleteBookmarks()
         if (row->text(AddressColumn).compare(QLatin1String(ProductSite::HomePage),
                                              Qt::CaseInsensitive) == 0)
             continue;
-        m_store.deleteBookmarkByTag(rowTag(row));
+        if (!m_store.deleteBookmarkByTag(rowTag(row))) {
+            SaveFailure::warn(this, tr("The bookmark '%1' could not be deleted.")
+                                        .arg(row->text(TitleColumn)));
+            reload();
+            emit bookmarksChanged();
+            return;
+        }
         deleted.append(row);
     }
     removeRows(deleted);
@@ -352,7 +385,7 @@ void BookmarksPage::openSelection()
                tr("Are you sure you wish to open so many Browser windows at once? This may slow "
                   "your PC down considerably"),
                QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::No)
+               != QMessageBox::Yes)
         return;
     for (const QTreeWidgetItem *row : rows) {
         const QString address = row->text(AddressColumn);
@@ -361,12 +394,22 @@ void BookmarksPage::openSelection()
     }
 }
 
-void BookmarksPage::moveSelectedRows(int folderId)
+// False, after one warning and a reload, when a row could not be moved.
+bool BookmarksPage::moveSelectedRows(int folderId)
 {
     const QList<QTreeWidgetItem *> rows = selectedRows();
-    for (const QTreeWidgetItem *row : rows)
-        m_store.moveBookmarkByTag(rowTag(row), folderId);
-    removeRows(rows);
+    QList<QTreeWidgetItem *> moved;
+    for (QTreeWidgetItem *row : rows) {
+        if (!m_store.moveBookmarkByTag(rowTag(row), folderId)) {
+            SaveFailure::warn(this, tr("The bookmark '%1' could not be moved.")
+                                        .arg(row->text(TitleColumn)));
+            reload();
+            return false;
+        }
+        moved.append(row);
+    }
+    removeRows(moved);
+    return true;
 }
 
 // One update of the buttons for the whole change, not one per row.
@@ -388,11 +431,37 @@ void BookmarksPage::moveToFolder()
     if (items == 1 || (items == 2 && selected && selected->parent()))
         return; // there is no other folder to move to
     MoveToFolderDialog dialog(*this, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        moveSelectedRows(m_moveTarget);
+    if (dialog.exec() == QDialog::Accepted && moveSelectedRows(m_moveTarget))
         fillList();
-    }
     emit bookmarksChanged();
+}
+
+// A new row is where the user can see it: selected alone, and scrolled to.
+void BookmarksPage::showNewRow(QTreeWidgetItem *row)
+{
+    m_list->addTopLevelItem(row);
+    m_list->clearSelection();
+    m_list->setCurrentItem(row);
+    row->setSelected(true);
+    m_list->scrollToItem(row);
+}
+
+// After a change the store refused: the views show again what the store holds,
+// in the folder that was shown.
+void BookmarksPage::reload()
+{
+    const int shown = selectedFolderId();
+    fillTree();
+    const QList<QTreeWidgetItem *> found = m_tree->findItems(
+        QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
+    for (QTreeWidgetItem *item : found) {
+        if (FolderTreeItem::id(item) == shown) {
+            const QSignalBlocker quiet(m_tree);
+            m_tree->setCurrentItem(item);
+            break;
+        }
+    }
+    fillList();
 }
 
 void BookmarksPage::selectAllRows()
@@ -411,10 +480,14 @@ void BookmarksPage::reloadFolders()
     updateButtons();
 }
 
-// The import dialog arrives with its own work; until then the command only reloads.
-void BookmarksPage::importBookmarks()
+// The view is reloaded whatever the dialog ended with: a cancelled import may
+// have added bookmarks before it stopped.
+void BookmarksPage::importBookmarks(Hive *recentLocations)
 {
+    ImportFavoritesDialog dialog(*this, recentLocations, this);
+    dialog.exec();
     reloadFolders();
+    emit bookmarksChanged();
 }
 
 // ---- folder commands
@@ -428,6 +501,11 @@ void BookmarksPage::addFolder()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const int id = m_store.addFolder(m_folderName, selectedFolderId());
+    if (id == BookmarkStore::WriteFailed) {
+        SaveFailure::warn(this, tr("The folder could not be added."));
+        reload();
+        return;
+    }
     if (id < 0) {
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding folder"),
                                    tr("No more folders can be added to this collection."));
@@ -448,7 +526,11 @@ void BookmarksPage::renameFolder()
     FolderNameDialog dialog(*this, FolderNameDialog::Mode::Edit, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_store.renameFolder(FolderTreeItem::id(item), m_folderName);
+    if (!m_store.renameFolder(FolderTreeItem::id(item), m_folderName)) {
+        SaveFailure::warn(this, tr("The folder could not be renamed."));
+        reload();
+        return;
+    }
     item->setText(0, m_folderName);
     fillList();
     emit bookmarksChanged();
@@ -462,9 +544,13 @@ void BookmarksPage::deleteFolder()
     if (Prompts::instance().ask(this, QMessageBox::Question, tr("Deleting folder"),
                                 tr("Do you want to delete folder '%1'?").arg(item->text(0)),
                                 QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::No)
+        != QMessageBox::Yes)
         return;
-    m_store.deleteFolder(QString::number(FolderTreeItem::id(item)));
+    if (!m_store.deleteFolder(QString::number(FolderTreeItem::id(item)))) {
+        SaveFailure::warn(this, tr("The folder '%1' could not be deleted.").arg(item->text(0)));
+        reload();
+        return;
+    }
     {
         const QSignalBlocker quiet(m_tree); // one fill below, for whichever folder is current now
         delete item;
@@ -497,12 +583,15 @@ void BookmarksPage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, 
 {
     const int targetId = target ? FolderTreeItem::id(target) : 0;
     if (folderDrop) {
-        if (!m_store.setFolderParent(FolderTreeItem::id(dragged), targetId))
-            QMetaObject::invokeMethod(this, &BookmarksPage::reloadFolders, Qt::QueuedConnection);
+        if (!m_store.setFolderParent(FolderTreeItem::id(dragged), targetId)) {
+            // The tree has moved its item already: the reload puts it back,
+            // once the tree is done with the drop.
+            SaveFailure::warn(this, tr("The folder could not be moved."));
+            QMetaObject::invokeMethod(this, &BookmarksPage::reload, Qt::QueuedConnection);
+        }
     } else {
         const int shownId = selectedFolderId();
-        moveSelectedRows(targetId);
-        if (shownId == 0 || targetId == shownId)
+        if (moveSelectedRows(targetId) && (shownId == 0 || targetId == shownId))
             fillList();
         updateButtons();
     }
@@ -560,11 +649,27 @@ bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+// Both panes stay inside the page at every size: when the page narrows, the
+// bar is pulled back so that the list keeps its minimum width and stays reachable.
 void BookmarksPage::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     const int h = height();
-    m_tree->setGeometry(0, 0, m_tree->width(), h);
-    m_splitter->setGeometry(m_splitter->x(), 0, m_splitter->width(), h);
-    m_list->setGeometry(m_list->x(), 0, qMax(0, width() - m_list->x()), h);
+    const int bar = m_splitter->width();
+    const int lowest = MinimumPaneWidth + 1;
+    const int highest = width() - bar - 2 - MinimumPaneWidth;
+    const int barX = highest >= lowest ? std::clamp(m_splitter->x(), lowest, highest)
+                                       : std::max(1, (width() - bar) / 2);
+    m_tree->setGeometry(0, 0, barX - 1, h);
+    m_splitter->setGeometry(barX, 0, bar, h);
+    const int listX = barX + bar + 1;
+    m_list->setGeometry(listX, 0, std::max(0, width() - listX), h);
+}
+
+// A page given the focus hands it on. Not a focus proxy: Tab from a proxy
+// leaves its whole parent, so the other controls of the page would be skipped.
+void BookmarksPage::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_list->setFocus(event->reason());
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 class FolderTree;
+class Hive;
 class QAction;
 class QMenu;
 class QTreeWidgetItem;
@@ -60,7 +61,8 @@ public slots:
     void moveToFolder();
     void selectAllRows();
     void reloadFolders();
-    void importBookmarks();
+    // Runs the import dialog; its recent locations live in recentLocations.
+    void importBookmarks(Hive *recentLocations);
     void addFolder();
     void renameFolder();
     void deleteFolder();
@@ -73,6 +75,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -92,7 +95,9 @@ private:
     void showListMenu(const QPoint &pos);
     void showFolderMenu(const QPoint &pos);
     void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
-    void moveSelectedRows(int folderId);
+    bool moveSelectedRows(int folderId);
+    void showNewRow(QTreeWidgetItem *row);
+    void reload();
     void removeRows(const QList<QTreeWidgetItem *> &rows);
     void noteFocus(QWidget *now);
 

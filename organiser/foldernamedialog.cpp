@@ -8,33 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSet>
 #include <QVBoxLayout>
 
 #include <optional>
 
-namespace {
-
-// The parent of a folder, found by walking down from the top level.
-std::optional<int> parentOf(const BookmarkStore &store, int folderId)
-{
-    QList<int> pending{0};
-    QSet<int> seen{0};
-    while (!pending.isEmpty()) {
-        const int parent = pending.takeLast();
-        for (const FolderRecord &child : store.childFolders(parent)) {
-            if (child.id == folderId)
-                return parent;
-            if (!seen.contains(child.id)) {
-                seen.insert(child.id);
-                pending.append(child.id);
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 FolderNameDialog::FolderNameDialog(BookmarkPageAccess &page, Mode mode, QWidget *parent)
     : QDialog(parent), m_page(page), m_mode(mode)
@@ -83,7 +60,8 @@ int FolderNameDialog::folderToCheck() const
     const int selected = m_page.selectedFolderId();
     if (m_mode == Mode::Add || selected == 0)
         return selected;
-    return parentOf(m_page.store(), selected).value_or(selected);
+    const std::optional<FolderRecord> folder = m_page.store().folder(selected);
+    return folder ? folder->parentId : selected;
 }
 
 bool FolderNameDialog::isTaken(const QString &name) const
@@ -98,9 +76,15 @@ bool FolderNameDialog::isTaken(const QString &name) const
     return !ownName;
 }
 
+// Blanks around a name are no part of it; a name of blanks is empty.
+QString FolderNameDialog::typedName() const
+{
+    return m_name->text().trimmed();
+}
+
 void FolderNameDialog::updateOkButton()
 {
-    const QString name = m_name->text();
+    const QString name = typedName();
     okButton()->setEnabled(!name.isEmpty() && !isTaken(name));
 }
 
@@ -108,6 +92,6 @@ void FolderNameDialog::accept()
 {
     if (!okButton()->isEnabled())
         return; // Enter in the edit must not get past the check
-    m_page.setFolderName(m_name->text());
+    m_page.setFolderName(typedName());
     QDialog::accept();
 }

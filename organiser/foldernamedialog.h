@@ -30,6 +30,7 @@ public:
 
 private:
     void updateOkButton();
+    QString typedName() const;
     bool isTaken(const QString &name) const;
     int folderToCheck() const;
 

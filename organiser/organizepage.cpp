@@ -5,21 +5,24 @@
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 #include "organiser/labeleditdelegate.h"
+#include "organiser/savefailure.h"
 #include "res/ids.h"
 #include "store/bookmarkstore.h"
 
 #include <QBoxLayout>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QTimer>
+#include <QTreeWidgetItemIterator>
 
 OrganizePage::OrganizePage(BookmarkStore &store, QWidget *parent)
     : QWidget(parent), m_store(store)
 {
     createControls();
     createMenu();
-    setFocusProxy(m_tree); // a page given the focus starts in its tree
     rebuild();
     if (QTreeWidgetItem *first = m_tree->topLevelItem(0)) {
         m_tree->setCurrentItem(first);
@@ -36,6 +39,12 @@ void OrganizePage::createControls()
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->installEventFilter(this);
+    // One folder open at a time, rows lit under the mouse, the whole row selected.
+    m_tree->setMouseTracking(true);
+    m_tree->viewport()->setAttribute(Qt::WA_Hover);
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tree->setAllColumnsShowFocus(true);
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, &OrganizePage::openOnly);
     auto *labels = new LabelEditDelegate(m_tree);
     m_tree->setItemDelegate(labels);
     connect(labels, &LabelEditDelegate::labelEdited, this, &OrganizePage::finishLabelEdit);
@@ -90,6 +99,15 @@ QString OrganizePage::selectedFolderName() const
     return folder ? folder->name : tr("Favorites");
 }
 
+// Taken by a sibling, or "Favorites"; the folder's own name in other letters is free.
+bool OrganizePage::isFolderNameTaken(const QString &name, const QTreeWidgetItem *item) const
+{
+    if (name.compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0)
+        return true;
+    const int found = m_store.findFolder(name, parentIdOf(item));
+    return found != -1 && found != FolderTreeItem::id(item);
+}
+
 bool OrganizePage::isBookmark(const QTreeWidgetItem *item)
 {
     return item && !FolderTreeItem::isFolder(item);
@@ -123,8 +141,36 @@ void OrganizePage::fill(int parentId, QTreeWidgetItem *parentItem)
         fill(folder.id, insert(folder.name, FolderImage, parentItem, folder.id));
     store.beginBookmarkScan(parentId == 0 ? QStringLiteral("-1") : QString::number(parentId));
     while (store.nextBookmark())
-        insert(store.currentBookmark().title, BookmarkImage, parentItem,
+        insert(label(store.currentBookmark()), BookmarkImage, parentItem,
                store.currentBookmark().id);
+}
+
+// A bookmark without a title is shown by its address; what is stored stays.
+QString OrganizePage::label(const CurrentBookmark &bookmark)
+{
+    return bookmark.title.isEmpty() ? bookmark.address : bookmark.title;
+}
+
+// A selected folder opens, and every folder that is not on its way up closes.
+void OrganizePage::openOnly(QTreeWidgetItem *current)
+{
+    if (!current)
+        return;
+    QSet<const QTreeWidgetItem *> keep;
+    for (const QTreeWidgetItem *up = current; up; up = up->parent())
+        keep.insert(up);
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+        if ((*it)->isExpanded() && !keep.contains(*it))
+            (*it)->setExpanded(false);
+    if (!isBookmark(current))
+        current->setExpanded(true);
+}
+
+void OrganizePage::reload()
+{
+    rebuild();
+    if (QTreeWidgetItem *first = m_tree->topLevelItem(0))
+        m_tree->setCurrentItem(first);
 }
 
 // ---- commands
@@ -139,20 +185,25 @@ QString OrganizePage::freeFolderName(int parentId) const
     }
 }
 
+// Inside the selected folder when it is open, else beside the selected item;
+// at the top level when nothing is selected (an empty collection).
 void OrganizePage::createFolder()
 {
-    if (QTreeWidgetItem *selected = m_tree->currentItem()) {
-        QTreeWidgetItem *parent = !isBookmark(selected) && selected->isExpanded()
-                                    ? selected : selected->parent();
-        const int parentId = parent ? FolderTreeItem::id(parent) : 0;
-        const QString name = freeFolderName(parentId);
-        const int id = m_store.addFolder(name, parentId);
-        if (id >= 0) {
-            QTreeWidgetItem *item = insert(name, FolderImage, parent, id);
-            m_tree->setFocus();
-            m_tree->setCurrentItem(item);
-            startLabelEdit(item);
-        }
+    QTreeWidgetItem *selected = m_tree->currentItem();
+    QTreeWidgetItem *parent = nullptr;
+    if (selected)
+        parent = !isBookmark(selected) && selected->isExpanded() ? selected : selected->parent();
+    const int parentId = parent ? FolderTreeItem::id(parent) : 0;
+    const QString name = freeFolderName(parentId);
+    const int id = m_store.addFolder(name, parentId);
+    if (id == BookmarkStore::WriteFailed) {
+        SaveFailure::warn(this, tr("The folder could not be created."));
+        reload();
+    } else if (id >= 0) {
+        QTreeWidgetItem *item = insert(name, FolderImage, parent, id);
+        m_tree->setFocus();
+        m_tree->setCurrentItem(item);
+        startLabelEdit(item);
     }
     emit bookmarksChanged();
 }
@@ -171,17 +222,18 @@ void OrganizePage::startLabelEdit(QTreeWidgetItem *item)
     m_tree->editItem(item);
 }
 
-void OrganizePage::finishLabelEdit(const QModelIndex &index, const QString &text)
+void OrganizePage::finishLabelEdit(const QModelIndex &index, const QString &typed)
 {
     QTreeWidgetItem *item = m_tree->itemFromIndex(index);
     if (!item)
         return;
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    // Blanks around a folder name are no part of it.
+    const QString text = isBookmark(item) ? typed : typed.trimmed();
     if (!text.isEmpty() && text != item->text(0)) {
         const int id = FolderTreeItem::id(item);
         // Folder names must differ from their siblings'; bookmark titles need not.
-        if (!isBookmark(item)
-            && m_store.isFolderNameTaken(text, QString::number(parentIdOf(item)))) {
+        if (!isBookmark(item) && isFolderNameTaken(text, item)) {
             Prompts::instance().inform(
                 this, QMessageBox::NoIcon, tr("Cannot rename New Folder"),
                 tr("A folder with the same name already exists.\nPlease specify a different name."));
@@ -191,11 +243,16 @@ void OrganizePage::finishLabelEdit(const QModelIndex &index, const QString &text
             });
             return;
         }
+        const bool written = isBookmark(item) ? m_store.setBookmarkTitle(id, text)
+                                              : m_store.renameFolder(id, text);
+        if (!written) {
+            SaveFailure::warn(this, isBookmark(item) ? tr("The bookmark could not be renamed.")
+                                                     : tr("The folder could not be renamed."));
+            reload();
+            emit bookmarksChanged();
+            return;
+        }
         item->setText(0, text);
-        if (isBookmark(item))
-            m_store.setBookmarkTitle(id, text);
-        else
-            m_store.renameFolder(id, text);
     }
     emit bookmarksChanged();
 }
@@ -211,14 +268,18 @@ void OrganizePage::deleteItem()
             bookmark ? tr("Do you want to delete selected bookmark?")
                      : tr("Do you want to delete current folder?"),
             QMessageBox::Yes | QMessageBox::No);
-        if (answer == QMessageBox::No)
+        if (answer != QMessageBox::Yes)
             return;
         const int id = FolderTreeItem::id(item);
-        if (bookmark)
-            m_store.deleteBookmarkById(id);
-        else
-            m_store.deleteFolder(QString::number(id));
-        delete item;
+        const bool deleted = bookmark ? m_store.deleteBookmarkById(id)
+                                      : m_store.deleteFolder(QString::number(id));
+        if (deleted) {
+            delete item;
+        } else {
+            SaveFailure::warn(this, bookmark ? tr("The bookmark could not be deleted.")
+                                             : tr("The folder could not be deleted."));
+            reload();
+        }
         m_tree->setFocus();
     }
     emit bookmarksChanged();
@@ -236,8 +297,12 @@ void OrganizePage::editBookmark()
         if (dialog.exec() == QDialog::Accepted) {
             BookmarkRecord record = m_edited;
             record.folderOrKey = QString::number(id);
-            store.updateBookmarkById(record);
-            item->setText(0, store.currentBookmark().title);
+            if (store.updateBookmarkById(record)) {
+                item->setText(0, label(store.currentBookmark()));
+            } else {
+                SaveFailure::warn(this, tr("The bookmark could not be changed."));
+                reload();
+            }
         }
     }
     emit bookmarksChanged();
@@ -264,8 +329,13 @@ void OrganizePage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, b
     const int id = FolderTreeItem::id(dragged);
     const bool moved = isBookmark(dragged) ? m_store.moveBookmarkById(id, targetId)
                                            : m_store.setFolderParent(id, targetId);
-    if (!moved)
-        QMetaObject::invokeMethod(this, &OrganizePage::rebuild, Qt::QueuedConnection);
+    if (!moved) {
+        // The tree has moved its item already: the reload puts it back, once
+        // the tree is done with the drop.
+        SaveFailure::warn(this, isBookmark(dragged) ? tr("The bookmark could not be moved.")
+                                                    : tr("The folder could not be moved."));
+        QMetaObject::invokeMethod(this, &OrganizePage::reload, Qt::QueuedConnection);
+    }
     emit bookmarksChanged();
 }
 
@@ -285,4 +355,12 @@ bool OrganizePage::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// A page given the focus hands it on. Not a focus proxy: Tab from a proxy
+// leaves its whole parent, so the other controls of the page would be skipped.
+void OrganizePage::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_tree->setFocus(event->reason());
 }

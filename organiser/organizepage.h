@@ -59,6 +59,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void createControls();
@@ -66,7 +67,11 @@ private:
     void fill(int parentId, QTreeWidgetItem *parentItem);
     QTreeWidgetItem *insert(const QString &label, int image, QTreeWidgetItem *parent, int id);
     void startLabelEdit(QTreeWidgetItem *item);
-    void finishLabelEdit(const QModelIndex &index, const QString &text);
+    void finishLabelEdit(const QModelIndex &index, const QString &typed);
+    bool isFolderNameTaken(const QString &name, const QTreeWidgetItem *item) const;
+    void openOnly(QTreeWidgetItem *current);
+    void reload();
+    static QString label(const CurrentBookmark &bookmark);
     void showMenu(const QPoint &pos);
     void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
     static bool isBookmark(const QTreeWidgetItem *item);

@@ -6,12 +6,15 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QCollator>
 #include <QItemSelection>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSet>
 #include <QToolTip>
+
+#include <optional>
 
 namespace {
 
@@ -24,7 +27,18 @@ struct SortableList::SortRow
 {
     QString text;
     QTreeWidgetItem *item;
+    std::optional<QCollatorSortKey> key; // titles only
 };
+
+// Titles compare as the user's language orders words, without regard to case.
+// The C locale knows no such order: the common root order stands in for it.
+static QCollator titleCollator()
+{
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    return collator;
+}
 
 SortableList::SortableList(QWidget *parent) : QTreeWidget(parent)
 {
@@ -41,6 +55,8 @@ SortableList::SortableList(QWidget *parent) : QTreeWidget(parent)
     connect(header(), &QHeaderView::sectionClicked, this, &SortableList::sortByHeader);
 }
 
+SortableList::~SortableList() = default;
+
 void SortableList::sortByHeader(int column)
 {
     m_ascending = column != m_lastSortColumn || !m_ascending;
@@ -54,12 +70,27 @@ void SortableList::sortByHeader(int column)
 bool SortableList::sortByText(std::vector<SortRow> &rows, bool ascending)
 {
     auto compare = [](const SortRow &a, const SortRow &b) {
+        if (a.key && b.key)
+            return a.key->compare(*b.key);
         return QString::compare(a.text, b.text, Qt::CaseInsensitive);
     };
     RowQuicksort<SortRow, decltype(compare)> quicksort(rows, compare, ascending);
     quicksort.sort(0, qsizetype(rows.size()) - 1);
     m_comparisons = quicksort.comparisons();
     return quicksort.moved();
+}
+
+// A title row carries its collation key, made once, so that each comparison
+// is cheap.
+SortableList::SortRow SortableList::sortRow(QTreeWidgetItem *item, int column)
+{
+    SortRow row{item->text(column), item, std::nullopt};
+    if (column == TitleColumn) {
+        if (!m_collator)
+            m_collator = std::make_unique<QCollator>(titleCollator());
+        row.key = m_collator->sortKey(row.text);
+    }
+    return row;
 }
 
 bool SortableList::sortRows(int column, bool ascending, int low, int high)
@@ -77,8 +108,7 @@ bool SortableList::sortRows(int column, bool ascending, int low, int high)
     std::vector<SortRow> sorted;
     sorted.reserve(std::size_t(high - low + 1));
     for (int row = low; row <= high; ++row) {
-        QTreeWidgetItem *item = topLevelItem(row);
-        sorted.push_back({item->text(column), item});
+        sorted.push_back(sortRow(topLevelItem(row), column));
     }
     if (!sortByText(sorted, ascending))
         return true;
@@ -97,12 +127,14 @@ bool SortableList::sortRows(int column, bool ascending, int low, int high)
 
 void SortableList::setSortedRows(const QList<QTreeWidgetItem *> &rows, int column, bool ascending)
 {
+    forgetHeaderSort();
+    m_comparisons = 0;
+    const bool sortable = column >= 0 && column < header()->count() && rows.size() > 1;
     std::vector<SortRow> sorted;
     sorted.reserve(std::size_t(rows.size()));
     for (QTreeWidgetItem *item : rows)
-        sorted.push_back({item->text(column), item});
-    m_comparisons = 0;
-    if (column >= 0 && column < header()->count() && sorted.size() > 1)
+        sorted.push_back(sortable ? sortRow(item, column) : SortRow{{}, item, std::nullopt});
+    if (sortable)
         sortByText(sorted, ascending);
     QList<QTreeWidgetItem *> order;
     order.reserve(rows.size());
@@ -110,6 +142,15 @@ void SortableList::setSortedRows(const QList<QTreeWidgetItem *> &rows, int colum
         order.append(row.item);
     clear();
     addTopLevelItems(order);
+}
+
+// A list filled anew is in its fill order, whatever the header showed before:
+// the next click on any column starts ascending again.
+void SortableList::forgetHeaderSort()
+{
+    m_lastSortColumn = -1;
+    m_ascending = true;
+    header()->setSortIndicatorShown(false);
 }
 
 void SortableList::removeRows(const QList<QTreeWidgetItem *> &rows)

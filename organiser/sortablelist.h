@@ -2,6 +2,8 @@
 
 #include <QTreeWidget>
 
+class QCollator;
+
 #include <memory>
 #include <vector>
 
@@ -16,9 +18,11 @@ class SortableList final : public QTreeWidget
     Q_OBJECT
 
 public:
+    static constexpr int TitleColumn = 0;   // compared as the user's language orders words
     static constexpr int AddressColumn = 1;
 
     explicit SortableList(QWidget *parent = nullptr);
+    ~SortableList() override;
     Q_DISABLE_COPY_MOVE(SortableList)
 
     // Sorts rows low..high (high -1: the last row) by the text of a column,
@@ -31,7 +35,8 @@ public:
     bool lastSortAscending() const { return m_ascending; }
 
     // Replaces every row with rows, in the order sortRows(column, ascending)
-    // would leave them, without first listing them unsorted.
+    // would leave them, without first listing them unsorted. The header's sort
+    // arrow goes: the next click on a column sorts it ascending.
     void setSortedRows(const QList<QTreeWidgetItem *> &rows, int column, bool ascending);
 
     // Deletes these rows; the others keep their order, selection and focus.
@@ -55,6 +60,8 @@ protected:
 private:
     struct SortRow;
     bool sortByText(std::vector<SortRow> &rows, bool ascending);
+    SortRow sortRow(QTreeWidgetItem *item, int column);
+    void forgetHeaderSort();
     void sortByHeader(int column);
     void showAddressTip(QHelpEvent *event);
     void reorderRows(const std::vector<QTreeWidgetItem *> &order);
@@ -62,4 +69,5 @@ private:
     int m_lastSortColumn = -1;
     bool m_ascending = true;
     qint64 m_comparisons = 0;
+    std::unique_ptr<QCollator> m_collator; // made on the first title sort
 };

@@ -37,6 +37,13 @@ inline constexpr int OrganizeDelete = 32799;
 inline constexpr int OrganizeRename = 32800;
 inline constexpr int OrganizeEdit = 32802;
 
+// Options dialog (template 478).
+inline constexpr int OptionsInternet = 1000;
+inline constexpr int OptionsPopupFlag = 1079;
+inline constexpr int OptionsDeleteCookies = 1080;
+inline constexpr int OptionsDeleteHistory = 1081;
+inline constexpr int OptionsDeleteCache = 1082;
+
 // Browser page: toolbar commands and controls. "Add Favourites" is AddBookmark.
 inline constexpr int BrowserBack = 1000;
 inline constexpr int BrowserForward = 1354;

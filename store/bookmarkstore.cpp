@@ -96,6 +96,45 @@ void BookmarkStore::load()
         m_childFolders[folder->parentId].push_back(folder.get());
 }
 
+// Forgets everything in memory and loads it again from the hive.
+void BookmarkStore::reload()
+{
+    m_bookmarks.clear();
+    m_bookmarksInFolder.clear();
+    m_bookmarksInOddFolder.clear();
+    m_idIndex.clear();
+    m_idIndexSorted = true;
+    m_bookmarksByTag.clear();
+    m_oddNames.clear();
+    m_nextSeq = 0;
+    m_folders.clear();
+    m_foldersById.clear();
+    m_childFolders.clear();
+    m_current = {};
+    m_currentFolder = {};
+    m_folderCursor = -1;
+    m_highestFolderId = 100;
+    m_highestBookmarkId = 1000;
+    m_cursor = -1;
+    m_filter.clear();
+    m_filtered = false;
+    load();
+}
+
+bool BookmarkStore::beginBatch()
+{
+    return m_keyOpen && m_hive->beginTransaction();
+}
+
+bool BookmarkStore::commitBatch()
+{
+    if (m_hive->commitTransaction())
+        return true;
+    // The hive dropped the batch, so memory drops it too.
+    reload();
+    return false;
+}
+
 void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain)
 {
     const int id = StoredText::leadingInt(name.sliced(std::min<qsizetype>(2, name.size())));
@@ -633,8 +672,9 @@ int BookmarkStore::findFolder(const QString &name, int parentId) const
     const auto children = m_childFolders.constFind(std::max(parentId, 0));
     if (children == m_childFolders.cend())
         return -1;
+    const QString wanted = name.trimmed();
     for (const Folder *folder : *children)
-        if (folder->name.compare(name, Qt::CaseInsensitive) == 0)
+        if (folder->name.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
             return folder->id;
     return -1;
 }
@@ -642,7 +682,13 @@ int BookmarkStore::findFolder(const QString &name, int parentId) const
 bool BookmarkStore::isFolderNameTaken(const QString &name, const QString &parentId) const
 {
     return findFolder(name, StoredText::leadingInt(parentId.toUtf8())) != -1
-        || name.compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0;
+        || name.trimmed().compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0;
+}
+
+// Blanks around a folder name are no part of it: "News " is "News".
+static QString storedFolderName(const QString &name)
+{
+    return QString::fromUtf8(StoredText::line(name.trimmed()));
 }
 
 bool BookmarkStore::writeFolder(const QByteArray &valueName, const QString &name, int parentId)
@@ -660,7 +706,7 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
     auto folder = std::make_unique<Folder>();
     folder->id = m_highestFolderId + 1;
     folder->valueName = BookmarkValue::folderName(folder->id);
-    folder->name = QString::fromUtf8(StoredText::line(name));
+    folder->name = storedFolderName(name);
     folder->parentId = std::max(parentId, 0);
     if (!writeFolder(folder->valueName, folder->name, folder->parentId))
         return WriteFailed;
@@ -678,7 +724,7 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
     Folder *folder = folderWithId(folderId);
     if (!folder)
         return false;
-    QString stored = QString::fromUtf8(StoredText::line(name));
+    QString stored = storedFolderName(name);
     if (!writeFolder(folder->valueName, stored, folder->parentId))
         return false;
     folder->name = std::move(stored);
@@ -791,7 +837,9 @@ FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QStr
         if (part.isEmpty())
             continue;
         // Look up the name as it would be stored, so a second import finds it.
-        const QString name = StoredText::leftCharacters(part, 100);
+        const QString name = StoredText::leftCharacters(part.trimmed(), 100);
+        if (name.isEmpty())
+            continue;
         int id = findFolder(name, parentId);
         if (id == -1)
             id = addFolder(name, parentId);

@@ -83,6 +83,14 @@ public:
     bool deleteFolder(const QString &folderId);
     FolderPathResult ensureFolderPath(const QString &path, const QString &address);
 
+    // Groups the changes that follow into one transaction until commitBatch, so
+    // that many bookmarks cost one disk sync. A crash keeps every committed
+    // batch whole and nothing of the open one.
+    bool beginBatch();
+    // False when the batch could not be written: the store then holds again
+    // exactly what the hive holds.
+    bool commitBatch();
+
     int bookmarkCount() const { return int(m_bookmarks.size()); }
 
     // One bookmark as it is held: UTF-8, line breaks in the comments as TABs.
@@ -112,6 +120,7 @@ private:
     using IdIndex = std::vector<IdEntry>;
 
     void load();
+    void reload();
     void loadFolder(QByteArrayView name, const QByteArray &plain);
     void loadBookmark(QByteArrayView name, QByteArray plain);
     void mendParentLoops();

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <string_view>
 
 namespace {
@@ -27,18 +26,24 @@ constexpr std::string_view Quote = "\"";
 
 qsizetype findIn(QByteArrayView text, std::string_view needle, qsizetype from)
 {
-    if (from < 0 || from > text.size())
+    if (from < 0 || from > text.size() || needle.empty())
         return -1;
-#ifdef __GLIBC__
-    const void *hit = memmem(text.data() + from, size_t(text.size() - from), needle.data(),
-                             needle.size());
-    return hit ? static_cast<const char *>(hit) - text.data() : -1;
-#else
-    const auto begin = text.begin() + from;
-    const auto hit = std::search(begin, text.end(),
-                                 std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
-    return hit == text.end() ? -1 : hit - text.begin();
-#endif
+    // The markers are short and their first bytes rare enough: look for the
+    // first byte and compare the rest, which beats a general search's set-up
+    // when the next match is a line away.
+    const char *const begin = text.data();
+    const char *at = begin + from;
+    const char *const last = begin + text.size() - qsizetype(needle.size());
+    const size_t rest = needle.size() - 1;
+    while (at <= last) {
+        at = static_cast<const char *>(std::memchr(at, needle.front(), size_t(last - at + 1)));
+        if (!at)
+            return -1;
+        if (rest == 0 || (at[1] == needle[1] && std::memcmp(at + 2, needle.data() + 2, rest - 1) == 0))
+            return at - begin;
+        ++at;
+    }
+    return -1;
 }
 
 // The next occurrence of one marker at or after a position. It remembers the
@@ -223,6 +228,7 @@ BookmarkFileReader::ReadResult BookmarkFileReader::parseBookmarkFile(const QStri
     }
     const qint64 size = file.size();
     if (size > FileLimits::MaxReadSize) {
+        result.tooLarge = true;
         result.error = tooLargeMessage(path);
         return result;
     }

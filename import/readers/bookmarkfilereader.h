@@ -19,6 +19,7 @@ public:
     {
         ImportRows rows;
         QString error; // set when the file was refused or could not be read
+        bool tooLarge = false;
         bool cancelled = false;
     };
 

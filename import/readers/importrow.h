@@ -15,6 +15,8 @@ struct ImportRow
     QString sourcePath; // the shortcut file a favourite came from; empty otherwise
 };
 
+Q_DECLARE_TYPEINFO(ImportRow, Q_RELOCATABLE_TYPE);
+
 using ImportRows = QList<ImportRow>;
 
 // Told how far a long read has got; returning false cancels the read.

@@ -1,21 +1,31 @@
 #pragma once
 
 #include "store/hive/hive.h"
+#include "store/hive/memoryhive.h"
 
-// A hive that passes every call on to another, but fails the Nth set, delete,
-// rename or transaction begin (counted from 1; 0 never fails), as a full disk
-// or a locked file would: the failed call changes nothing.
+#include <QList>
+
+#include <memory>
+
+// A hive that passes every call on to another (or to its own memory hive), but
+// fails the Nth set, delete, rename, transaction begin or commit (counted from 1;
+// 0 never fails), or every write while failWrites is set, as a full disk or a
+// locked file would: the failed call changes nothing.
 class FailingHive final : public Hive
 {
 public:
+    FailingHive() : m_own(std::make_unique<MemoryHive>()), m_inner(*m_own) {}
     explicit FailingHive(Hive &inner) : m_inner(inner) {}
 
     int failSetAt = 0;
     int failDeleteAt = 0;
     int failRenameAt = 0;
     int failBeginAt = 0;
+    int failCommitAt = 0;
+    bool failWrites = false;
+    QList<QByteArray> writtenNames; // every value name a set was asked for
     // Counts calls from here on.
-    void restartCounting() { m_sets = m_deletes = m_renames = m_begins = 0; }
+    void restartCounting() { m_sets = m_deletes = m_renames = m_begins = m_commits = 0; }
 
     bool createKey(const QString &key) override { return m_inner.createKey(key); }
     std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override
@@ -24,15 +34,16 @@ public:
     }
     bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override
     {
-        return !due(m_sets, failSetAt) && m_inner.setValue(key, name, data);
+        writtenNames.append(name);
+        return !fails(m_sets, failSetAt) && m_inner.setValue(key, name, data);
     }
     bool deleteValue(const QString &key, const QByteArray &name) override
     {
-        return !due(m_deletes, failDeleteAt) && m_inner.deleteValue(key, name);
+        return !fails(m_deletes, failDeleteAt) && m_inner.deleteValue(key, name);
     }
     bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override
     {
-        return !due(m_renames, failRenameAt) && m_inner.renameValue(key, from, to);
+        return !fails(m_renames, failRenameAt) && m_inner.renameValue(key, from, to);
     }
     void visitValues(const QString &key, const ValueVisitor &visit) override
     {
@@ -44,15 +55,25 @@ public:
     {
         return !due(m_begins, failBeginAt) && m_inner.beginTransaction();
     }
-    bool commitTransaction() override { return m_inner.commitTransaction(); }
+    // A failed commit rolls back, as SQLite does when the disk is full.
+    bool commitTransaction() override
+    {
+        if (!fails(m_commits, failCommitAt))
+            return m_inner.commitTransaction();
+        m_inner.rollbackTransaction();
+        return false;
+    }
     void rollbackTransaction() override { m_inner.rollbackTransaction(); }
 
 private:
     static bool due(int &count, int failAt) { return ++count == failAt; }
+    bool fails(int &count, int failAt) { return due(count, failAt) || failWrites; }
 
+    std::unique_ptr<MemoryHive> m_own;
     Hive &m_inner;
     int m_sets = 0;
     int m_deletes = 0;
     int m_renames = 0;
     int m_begins = 0;
+    int m_commits = 0;
 };

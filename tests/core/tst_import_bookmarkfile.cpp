@@ -201,6 +201,7 @@ void TestImportBookmarkFile::refusesHugeFiles()
     file.close();
     const auto result = BookmarkFileReader::parseBookmarkFile(file.fileName(), Top);
     QVERIFY(result.rows.isEmpty());
+    QVERIFY(result.tooLarge);
     QCOMPARE(result.error, BookmarkFileReader::tooLargeMessage(file.fileName()));
     QCOMPARE(BookmarkFileReader::removeImportedBookmarks(file.fileName(), {"x"}),
              BookmarkFileReader::tooLargeMessage(file.fileName()));

@@ -5,6 +5,7 @@
 #include "store/hive/sqlitehive.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -51,14 +52,34 @@ private:
     SqliteHive m_hive;
 };
 
+// Closes every modal window still shown, so that a check that failed inside a
+// dialog ends the test instead of leaving its exec() waiting for the timeout.
+inline void closeModalsAfterFailure()
+{
+    if (!QTest::currentTestFailed())
+        return;
+    for (int guard = 0; guard < 10; ++guard) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+}
+
 // Runs work on the modal dialog of type Dialog as soon as it is shown.
 template<typename Dialog>
 void whenShown(std::function<void(Dialog *)> work)
 {
     QTimer::singleShot(0, [work] {
         auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-        QVERIFY2(dialog, "the expected dialog did not open");
-        work(dialog);
+        [&] {
+            QVERIFY2(dialog, "the expected dialog did not open");
+            work(dialog);
+        }();
+        closeModalsAfterFailure();
     });
 }
 

@@ -3,8 +3,11 @@
 #include "app/vxmaintabctrl.h"
 #include "browser/browserpage.h"
 #include "browser/browserprofile.h"
+#include "browser/downloadprogress.h"
 #include "browser/startservice.h"
+#include "controls/prompts.h"
 #include "localhttpserver.h"
+#include "testcertificate.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/sortablelist.h"
 #include "res/ids.h"
@@ -16,6 +19,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QSslKey>
+#include <QTemporaryDir>
+#include <QWebEngineDownloadRequest>
 #include <QToolBar>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -27,9 +33,10 @@
 // One browser page in a dialog of its own, over a fresh profile.
 struct Fixture
 {
-    explicit Fixture(int popupFlag = 0) : service(&owner)
+    explicit Fixture(int popupFlag = 0, bool serveHome = true) : service(&owner)
     {
-        profile.profile()->installUrlSchemeHandler(HarbrowScheme::Name, &service);
+        if (serveHome)
+            profile.profile()->installUrlSchemeHandler(HarbrowScheme::Name, &service);
         owner.flag = popupFlag;
         auto *layout = new QVBoxLayout(&window);
         page = new BrowserPage(&owner, profile.profile(), &window);
@@ -67,6 +74,7 @@ private slots:
     void initTestCase();
     void toolbarAsBuilt_data();
     void toolbarAsBuilt();
+    void startsHomeWithoutBringingItsTabForward_data();
     void startsHomeWithoutBringingItsTabForward();
     void backAndForwardFollowTheHistory();
     void addressHistoryKeepsEachAddressOnce();
@@ -82,6 +90,11 @@ private slots:
     void keysOfAnyBrowser();
     void permissionRequestsAreRefused();
     void failedLoadShowsAnErrorPage();
+    void downloadsAskWhereToSave_data();
+    void downloadsAskWhereToSave();
+    void downloadInFlightIsCancelledWithThePage();
+    void certificateErrorsAskTheUser_data();
+    void certificateErrorsAskTheUser();
     void bookmarkOpensInTheBrowserTab();
 
 private:
@@ -147,13 +160,31 @@ void TestBrowserPage::toolbarAsBuilt()
     QCOMPARE(fixture.page->allowPopupsBox()->text(), QStringLiteral("Allow PopUp windows"));
 }
 
-// The home navigation of start-up must not pull the "Browser" tab in front.
+// The home navigation of start-up must not pull the "Browser" tab in front, not
+// even when it ends on the engine's error page; it waits for the first showing
+// when nothing else calls for it.
+void TestBrowserPage::startsHomeWithoutBringingItsTabForward_data()
+{
+    QTest::addColumn<bool>("served");
+    QTest::newRow("home served") << true;
+    QTest::newRow("home failing") << false;
+}
+
 void TestBrowserPage::startsHomeWithoutBringingItsTabForward()
 {
-    Fixture fixture;
-    QSignalSpy finished(fixture.page->view()->page(), &QWebEnginePage::loadFinished);
+    QFETCH(bool, served);
+
+    Fixture fixture(0, served);
+    CWebCommercial *view = fixture.page->view();
+    QSignalSpy finished(view->page(), &QWebEnginePage::loadFinished);
+    QVERIFY(!finished.wait(300));
+    QVERIFY(fixture.show());
     QVERIFY(finished.wait(15000));
-    QVERIFY(HarbrowScheme::isStartAddress(fixture.page->view()->url()));
+    QCOMPARE(finished.first().first().toBool(), served);
+    QTRY_VERIFY(view->Document() && !view->Busy());
+    if (served)
+        QVERIFY(HarbrowScheme::isStartAddress(view->url()));
+    QTest::qWait(200); // whatever the engine still does for that document
     QCOMPARE(fixture.owner.selected, QList<int>{0});
 
     QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
@@ -232,6 +263,10 @@ void TestBrowserPage::popups()
     if (tick) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
         QVERIFY(fixture.page->allowPopups());
+        // A resize must not make the box show something other than the permission.
+        fixture.window.resize(640, 420);
+        QTRY_COMPARE(fixture.page->size().width() < 700, true);
+        QVERIFY(box->isChecked());
     }
 
     for (const QString &expected : expectedPaths) {
@@ -293,7 +328,8 @@ void TestBrowserPage::enterNavigatesOnlyFromTheAddressBox()
     QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
     QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
     QLineEdit *edit = fixture.page->addressBox()->lineEdit();
-    edit->setText(m_server.url(QStringLiteral("/b")).toString());
+    // Typed as people type it: without "http://".
+    edit->setText(m_server.url(QStringLiteral("/b")).toString().mid(7));
 
     QWidget *target = focus == QLatin1String("address") ? static_cast<QWidget *>(edit)
                       : focus == QLatin1String("button")
@@ -410,7 +446,118 @@ void TestBrowserPage::failedLoadShowsAnErrorPage()
     QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
 }
 
+void TestBrowserPage::downloadsAskWhereToSave_data()
+{
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("saved") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void TestBrowserPage::downloadsAskWhereToSave()
+{
+    QFETCH(bool, chosen);
+
+    const QByteArray content(300 * 1024, 'x');
+    m_server.setResponse(QStringLiteral("/report"),
+                         {200,
+                          {{"Content-Type", "application/octet-stream"},
+                           {"Content-Disposition", "attachment; filename=\"report.bin\""}},
+                          content});
+    QTemporaryDir target;
+    const QString saveAs = target.filePath(QStringLiteral("saved.bin"));
+    QStringList proposed;
+    DownloadProgress::setSaveLocationChooser([&](QWidget *, const QString &file) {
+        proposed << file;
+        return chosen ? saveAs : QString();
+    });
+
+    Fixture fixture;
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    fixture.page->Navigate(m_server.url(QStringLiteral("/report")).toString());
+    QTRY_COMPARE_WITH_TIMEOUT(proposed.size(), 1, 10000);
+    QVERIFY2(proposed.first().endsWith(QStringLiteral("/report.bin")), qPrintable(proposed.first()));
+    if (chosen) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(saveAs).size() == content.size()
+                                     && fixture.page->findChild<DownloadProgress *>()->runningCount() == 0,
+                                 10000);
+    } else {
+        QTest::qWait(300);
+        QVERIFY(QDir(target.path()).isEmpty());
+    }
+    QCOMPARE(fixture.page->view()->url().path(), QStringLiteral("/a")); // the page stays
+    DownloadProgress::setSaveLocationChooser({});
+}
+
+void TestBrowserPage::downloadInFlightIsCancelledWithThePage()
+{
+    LocalHttpServer::Response endless{200,
+                                      {{"Content-Type", "application/octet-stream"},
+                                       {"Content-Disposition", "attachment; filename=\"big.bin\""}},
+                                      QByteArray(64 * 1024, 'y')};
+    endless.withheld = 1 << 30;
+    m_server.setResponse(QStringLiteral("/endless"), endless);
+    QTemporaryDir target;
+    const QString saveAs = target.filePath(QStringLiteral("big.bin"));
+    DownloadProgress::setSaveLocationChooser([&](QWidget *, const QString &) { return saveAs; });
+
+    auto fixture = std::make_unique<Fixture>();
+    QPointer<QWebEngineDownloadRequest> request;
+    connect(fixture->profile.profile(), &QWebEngineProfile::downloadRequested, this,
+            [&](QWebEngineDownloadRequest *asked) { request = asked; });
+    fixture->page->Navigate(m_server.url(QStringLiteral("/endless")).toString());
+    auto *progress = fixture->page->findChild<DownloadProgress *>();
+    QTRY_VERIFY_WITH_TIMEOUT(request && request->receivedBytes() > 0, 10000);
+    QCOMPARE(progress->runningCount(), 1);
+    QTRY_VERIFY(progress->isVisible() || !fixture->window.isVisible());
+
+    delete fixture->page;
+    fixture->page = nullptr;
+    QTRY_VERIFY(!request || request->state() == QWebEngineDownloadRequest::DownloadCancelled);
+    QTRY_VERIFY(!QFileInfo::exists(saveAs));
+    DownloadProgress::setSaveLocationChooser({});
+}
+
+void TestBrowserPage::certificateErrorsAskTheUser_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("proceeds");
+
+    // No first: an accepted certificate is remembered for the rest of the run.
+    QTest::newRow("No") << int(QMessageBox::No) << false;
+    QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
+}
+
+void TestBrowserPage::certificateErrorsAskTheUser()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, proceeds);
+
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(TestCertificate::certificate));
+    tls.setPrivateKey(QSslKey(TestCertificate::key, QSsl::Rsa));
+    LocalHttpServer secure(&tls);
+    QVERIFY(secure.isListening());
+    secure.setPage(QStringLiteral("/s"), QStringLiteral("Secure page"));
+
+    Fixture fixture;
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    Prompts::instance().takeAsked();
+    Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
+    QSignalSpy finished(fixture.page->view()->page(), &QWebEnginePage::loadFinished);
+    fixture.page->Navigate(secure.url(QStringLiteral("/s")).toString());
+    QVERIFY(finished.wait(15000));
+    QCOMPARE(Prompts::instance().pendingAnswers(), 0);
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(QStringLiteral("127.0.0.1")), qPrintable(asked.first()));
+    QCOMPARE(finished.first().first().toBool(), proceeds);
+    QCOMPARE(secure.requestCount(QStringLiteral("/s")), proceeds ? 1 : 0);
+    if (proceeds)
+        QCOMPARE(fixture.page->view()->title(), QStringLiteral("Secure page"));
+}
+
 // The road of one request: a bookmark opened with Enter shows in the "Browser" tab.
+// The favourites window's "Home" ends there too.
 void TestBrowserPage::bookmarkOpensInTheBrowserTab()
 {
     MemoryHive hive;
@@ -438,6 +585,14 @@ void TestBrowserPage::bookmarkOpensInTheBrowserTab()
     QCOMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
     QVERIFY(window.browserPage()->isVisible());
     QTRY_COMPARE(window.windowTitle(), QStringLiteral("Browser - Page B"));
+
+    // The favourites window's "Home" opens the home page, and the browser comes forward again.
+    window.selectPage(MainWindow::FavouritesPage);
+    QToolBar *favouritesBar = window.favouritesWindow()->toolBar();
+    QWidget *home = favouritesBar->widgetForAction(window.favouritesWindow()->action(Ids::GoHome));
+    QVERIFY(loadAndWait(view, [&] { QTest::mouseClick(home, Qt::LeftButton); }));
+    QVERIFY(HarbrowScheme::isStartAddress(view->url()));
+    QTRY_COMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
 }
 
 QTEST_MAIN(TestBrowserPage)

@@ -1,15 +1,21 @@
+#include "core/failinghive.h"
 #include "pagetesting.h"
 
 #include "organiser/bookmarkdialog.h"
 #include "organiser/bookmarkspage.h"
+#include "organiser/dragstate.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 #include "organiser/movetofolderdialog.h"
 #include "organiser/sortablelist.h"
+#include "controls/splitterbar.h"
 #include "res/ids.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -37,12 +43,16 @@ private slots:
     void managesFolders();
     void deleteKeyFollowsTheFocus();
     void rowsNeverShareATag();
+    void panesStayInsideWhenShrunk();
+    void failedWritesWarnAndReload_data();
+    void failedWritesWarnAndReload();
 
 private:
     QTreeWidgetItem *folderItem(const QString &name) const;
     QStringList listedTitles() const;
     void selectRows(std::initializer_list<int> rows);
     void showFolder(const QString &name);
+    bool dragSelectedRowsTo(QTreeWidgetItem *folder);
     int idOf(const QString &folder) const { return FolderTreeItem::id(folderItem(folder)); }
 
     std::unique_ptr<TestHive> m_file;
@@ -97,6 +107,29 @@ void TestBookmarksPage::showFolder(const QString &name)
     m_page->folderTree()->setCurrentItem(folderItem(name));
 }
 
+// Delivers the drag that the list itself starts with its selected rows to the
+// tree: enter, move and drop over the folder. True when the tree took it.
+bool TestBookmarksPage::dragSelectedRowsTo(QTreeWidgetItem *folder)
+{
+    SortableList *list = m_page->bookmarkList();
+    if (!list->dragEnabled())
+        return false;
+    const std::unique_ptr<QMimeData> data = list->beginBookmarkDrag();
+    if (!data)
+        return false;
+    QWidget *target = m_page->folderTree()->viewport();
+    const QPoint at = m_page->folderTree()->visualItemRect(folder).center();
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    list->endBookmarkDrag();
+    return enter.isAccepted() && move.isAccepted() && drop.isAccepted();
+}
+
 void TestBookmarksPage::showsTheCollection()
 {
     FolderTree *tree = m_page->folderTree();
@@ -144,6 +177,12 @@ void TestBookmarksPage::addsBookmarks()
     m_page->addBookmark(prefillTitle, QStringLiteral("http://offered.example/"));
     const QString title = prefillTitle.isEmpty() ? QStringLiteral("Typed page") : prefillTitle;
     QCOMPARE(listedTitles().contains(title), ok);
+    if (ok) { // selected alone, where it can be seen
+        const QList<QTreeWidgetItem *> selected = m_page->bookmarkList()->selectedItems();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first()->text(0), title);
+        QCOMPARE(m_page->bookmarkList()->currentItem(), selected.first());
+    }
     QCOMPARE(m_file->titlesOnFile(idOf("News")).contains(title), ok);
     QCOMPARE(changed.count(), 1);
 }
@@ -175,6 +214,8 @@ void TestBookmarksPage::deletesAfterAsking_data()
     QTest::newRow("row 0, no") << QList<int>{0} << int(QMessageBox::No) << QString() << 3;
     QTest::newRow("two, yes") << QList<int>{0, 2} << int(QMessageBox::Yes) << many << 1;
     QTest::newRow("all, no") << QList<int>{0, 1, 2} << int(QMessageBox::No) << many << 3;
+    QTest::newRow("row 0, box closed") << QList<int>{0} << int(QMessageBox::NoButton) << QString()
+                                       << 3;
 }
 
 void TestBookmarksPage::deletesAfterAsking()
@@ -279,9 +320,11 @@ void TestBookmarksPage::movesRowsByMenuAndByDrag()
     QCOMPARE(listedTitles(), QStringList{kept});
     QCOMPARE(m_file->titlesOnFile(idOf("News")).size(), 3);
 
-    // A drag of the one left onto "Programmers".
+    // A drag of the one left onto "Programmers", as the list starts it.
     selectRows({0});
-    emit m_page->folderTree()->itemDropped(nullptr, folderItem("Programmers"), false);
+    QVERIFY(dragSelectedRowsTo(folderItem("Programmers")));
+    QVERIFY(!DragState::bookmarkDragging());
+    QVERIFY(!m_page->folderTree()->dropHighlightedItem());
     QVERIFY(listedTitles().isEmpty());
     QCOMPARE(m_file->titlesOnFile(idOf("Programmers")).size(), 2);
     QVERIFY(m_file->titlesOnFile(idOf("Software")).isEmpty());
@@ -369,6 +412,112 @@ void TestBookmarksPage::rowsNeverShareATag()
         dialog->reject();
     });
     m_page->editBookmark();
+}
+
+// The bar dragged far right in a wide page, then the page shrunk: the list
+// keeps its minimum width inside the page and the bar stays within reach.
+void TestBookmarksPage::panesStayInsideWhenShrunk()
+{
+    m_page->resize(1200, 500);
+    auto *bar = m_page->findChild<SplitterBar *>();
+    QVERIFY(bar);
+    const int middle = bar->height() / 2;
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, middle));
+    QTest::mouseMove(bar, QPoint(1180 - bar->x(), middle));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(2, middle));
+    QVERIFY(bar->x() > 1000);
+    for (int width : {635, 300, 120}) {
+        m_page->resize(width, 400);
+        SortableList *list = m_page->bookmarkList();
+        QVERIFY2(bar->geometry().right() < width, qPrintable(QString::number(width)));
+        QVERIFY(m_page->folderTree()->geometry().right() < bar->x());
+        QVERIFY(list->x() > bar->geometry().right());
+        QCOMPARE(list->geometry().right(), width - 1);
+        if (width >= 300)
+            QVERIFY(list->width() >= 50);
+    }
+}
+
+void TestBookmarksPage::failedWritesWarnAndReload_data()
+{
+    QTest::addColumn<QString>("kind"); // which hive call fails first
+    QTest::addColumn<QString>("warning");
+
+    QTest::newRow("add bookmark") << "set" << "The bookmark could not be added.";
+    QTest::newRow("edit bookmark") << "set" << "The bookmark could not be changed.";
+    QTest::newRow("delete bookmark") << "delete" << "could not be deleted";
+    QTest::newRow("drag bookmark") << "rename+set" << "could not be moved";
+    QTest::newRow("add folder") << "set" << "The folder could not be added.";
+    QTest::newRow("rename folder") << "set" << "The folder could not be renamed.";
+    QTest::newRow("delete folder") << "begin" << "could not be deleted";
+}
+
+// One warning, and the page shows what the file holds, in the folder it showed.
+void TestBookmarksPage::failedWritesWarnAndReload()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, warning);
+    const QString row = QString::fromLatin1(QTest::currentDataTag());
+    m_page.reset();
+    m_store.reset();
+    FailingHive failing(*m_file->hive());
+    m_store = std::make_unique<BookmarkStore>(&failing);
+    m_page = std::make_unique<BookmarksPage>(*m_store);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    showFolder("Software");
+    const QStringList before = m_file->titlesOnFile(4);
+    failing.failSetAt = kind.contains("set") ? 1 : 0;
+    failing.failDeleteAt = kind.contains("delete") ? 1 : 0;
+    failing.failRenameAt = kind.contains("rename") ? 1 : 0;
+    failing.failBeginAt = kind.contains("begin") ? 1 : 0;
+    failing.restartCounting();
+    Prompts::instance().setAnswerAll(true, QMessageBox::Yes);
+    auto fillDialog = [](QDialog *dialog) {
+        if (auto *bookmark = qobject_cast<BookmarkDialog *>(dialog)) {
+            bookmark->addressEdit()->setText(QStringLiteral("http://changed.example"));
+            bookmark->titleEdit()->setText(QStringLiteral("Changed"));
+            QTest::mouseClick(bookmark->okButton(), Qt::LeftButton);
+        } else if (auto *name = qobject_cast<FolderNameDialog *>(dialog)) {
+            name->nameEdit()->setText(QStringLiteral("Renamed"));
+            QTest::mouseClick(name->okButton(), Qt::LeftButton);
+        }
+    };
+    if (!row.startsWith("delete") && row != "drag bookmark")
+        whenShown<QDialog>(fillDialog);
+    if (row == "add bookmark") {
+        m_page->addBookmark();
+    } else if (row == "edit bookmark") {
+        m_page->editBookmark();
+    } else if (row == "delete bookmark") {
+        m_page->deleteSelection();
+    } else if (row == "drag bookmark") {
+        QVERIFY(dragSelectedRowsTo(folderItem("News")));
+    } else {
+        m_page->folderTree()->setFocus();
+        if (row == "add folder")
+            m_page->addFolder();
+        else if (row == "rename folder")
+            m_page->renameFolder();
+        else
+            m_page->deleteFolder();
+    }
+    Prompts::instance().setAnswerAll(false);
+    QCoreApplication::processEvents();
+    const QStringList asked = Prompts::instance().takeAsked();
+    QVERIFY2(!asked.isEmpty() && asked.last().contains(warning), qPrintable(asked.join('|')));
+    QVERIFY(asked.last().contains(QStringLiteral("it was not made")));
+    QCOMPARE(m_page->folderTree()->currentItem(), folderItem("Software"));
+    QCOMPARE(m_file->titlesOnFile(4), before);
+    QStringList listed = listedTitles();
+    listed.sort();
+    QStringList onFile = before;
+    onFile.sort();
+    QCOMPARE(listed, onFile);
+    QCOMPARE(m_file->folderNamesOnFile(0), (QStringList{"News", "Programmers", "Software"}));
+    QVERIFY(!folderItem("Renamed"));
+    QVERIFY(!folderItem("New Folder"));
+    m_page.reset();
 }
 
 QTEST_MAIN(TestBookmarksPage)

@@ -99,25 +99,28 @@ void TestOrganizePage::showsFoldersThenBookmarks()
 
 void TestOrganizePage::createsNumberedFolders_data()
 {
-    QTest::addColumn<bool>("expanded");
+    QTest::addColumn<bool>("collapse");
     QTest::addColumn<QString>("parent");
-    QTest::newRow("beside a collapsed folder") << false << QString();
-    QTest::newRow("inside an expanded folder") << true << QStringLiteral("Software");
+    QTest::newRow("beside a folder closed again") << true << QString();
+    QTest::newRow("inside the folder its selection opened") << false << QStringLiteral("Software");
 }
 
 void TestOrganizePage::createsNumberedFolders()
 {
-    QFETCH(bool, expanded);
+    QFETCH(bool, collapse);
     QFETCH(QString, parent);
     QTreeWidgetItem *software = item("Software");
-    software->setExpanded(expanded);
     const int parentId = parent.isEmpty() ? 0 : FolderTreeItem::id(software);
     for (const char *name : {"New Folder1", "New Folder2"})
-        m_bookmarks->store().addFolder(name, parentId);
+        m_store->addFolder(name, parentId);
     m_page->rebuild();
     software = item("Software");
-    software->setExpanded(expanded);
-    m_page->tree()->setCurrentItem(software);
+    QTest::mouseClick(m_page->tree()->viewport(), Qt::LeftButton, {},
+                      m_page->tree()->visualItemRect(software).center());
+    QCOMPARE(m_page->tree()->currentItem(), software);
+    QVERIFY(software->isExpanded());
+    if (collapse)
+        software->setExpanded(false);
 
     m_page->createFolder();
     QTreeWidgetItem *created = item("New Folder3");

@@ -11,6 +11,8 @@
 #include "res/ids.h"
 #include "store/hive/memoryhive.h"
 
+#include "webtesting.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -39,6 +41,9 @@ protected:
 class TestShellFavourites : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { initWebEngineTests(); }
 
 private:
     MemoryHive m_hive;
@@ -91,6 +96,7 @@ private slots:
     void organizeButtonsWorkOnTheOrganizePage();
     void eachPageRefreshesTheOther();
     void homeSelectsTheFavouritesPage();
+    void tabVisitsTreeListAndTabs();
     void ctrlDAddsOnceTheTabIsClicked();
     void altEnterAndAltEscapeAreSwallowed();
     void closingDestroysBothPages();
@@ -340,6 +346,29 @@ void TestShellFavourites::homeSelectsTheFavouritesPage()
     QCOMPARE(home.count(), 1);
     QCOMPARE(main.tabs()->currentIndex(), 2);
     QVERIFY(window->isAncestorOf(QApplication::focusWidget()));
+}
+
+// Tab runs tree, list, main tabs, inner tabs and round; Shift+Tab the other way.
+void TestShellFavourites::tabVisitsTreeListAndTabs()
+{
+    MainWindow main(&m_hive);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.selectPage(MainWindow::FavouritesPage);
+    FavouritesWindow *window = main.favouritesWindow();
+    BookmarksPage *page = window->bookmarksPage();
+    QCOMPARE(QApplication::focusWidget(), page->bookmarkList());
+    const QList<QWidget *> forward{page->bookmarkList(), main.tabs()->tabBar(),
+                                   window->tabs()->tabBar(), page->folderTree(),
+                                   page->bookmarkList()};
+    for (qsizetype i = 1; i < forward.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), forward[i]);
+    }
+    for (qsizetype i = forward.size() - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), forward[i]);
+    }
 }
 
 // A click on the main window's "Favorites" tab leaves the keyboard in the

@@ -7,6 +7,8 @@
 #include "res/ids.h"
 #include "store/hive/memoryhive.h"
 
+#include "webtesting.h"
+
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabBar>
@@ -31,6 +33,9 @@ protected:
 class TestShellMainWindow : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { initWebEngineTests(); }
 
 private:
     static void showAndActivate(MainWindow &window)
@@ -124,6 +129,8 @@ void TestShellMainWindow::menusCarryTheirCommands()
     QCOMPARE(items.size(), menu == 0 ? 3 : 2);
     QCOMPARE(items.at(position)->text().remove(QLatin1Char('&')), text);
     QCOMPARE(items.at(position)->data().toInt(), commandId);
+    if (commandId == Ids::Exit) // shown beside the entry, and working
+        QCOMPARE(items.at(position)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void TestShellMainWindow::menusOpenFromTheMenuBar()
@@ -227,6 +234,7 @@ void TestShellMainWindow::shutdownDestroysPagesFirst_data()
 
     QTest::newRow("closing the window") << "close" << int(QDialog::Rejected);
     QTest::newRow("File > Exit") << "exit" << int(QDialog::Accepted);
+    QTest::newRow("Ctrl+Q") << "ctrl+q" << int(QDialog::Accepted);
 }
 
 void TestShellMainWindow::shutdownDestroysPagesFirst()
@@ -248,13 +256,22 @@ void TestShellMainWindow::shutdownDestroysPagesFirst()
     QAction *exit = menuAction(*window, Ids::Exit);
     QVERIFY(exit);
 
+    bool shortcutMissed = false;
     QTimer::singleShot(0, window.get(), [&] {
         if (how == QLatin1String("close"))
             window->close();
-        else
+        else if (how == QLatin1String("ctrl+q")) {
+            shortcutMissed = !QTest::qWaitForWindowActive(window.get());
+            QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+            if (window->isVisible()) { // never hang: fail below instead
+                shortcutMissed = true;
+                window->close();
+            }
+        } else
             exit->trigger();
     });
     const int result = window->exec();
+    QVERIFY(!shortcutMissed);
 
     QCOMPARE(result, expectedResult);
     // Every page is gone while the window still exists; the favourites window

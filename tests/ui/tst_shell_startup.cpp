@@ -6,6 +6,8 @@
 #include "store/hive/memoryhive.h"
 #include "store/hive/userhive.h"
 
+#include "webtesting.h"
+
 #include <QPushButton>
 #include <QtTest>
 
@@ -15,7 +17,6 @@ class TestShellStartup : public QObject
 {
     Q_OBJECT
 
-private:
     enum class WelcomeEnd { Ok, Escape, Close };
 
     QStringList m_shown;
@@ -127,8 +128,10 @@ void TestShellStartup::damagedHiveIsNoFirstRun()
     QVERIFY(asked.first().contains(QStringLiteral("empty collection")));
 }
 
+// The real application object, so the test has its own main.
 int main(int argc, char *argv[])
 {
+    initWebEngineTests();
     HarbrowApp app(argc, argv);
     TestShellStartup test;
     return QTest::qExec(&test, argc, argv);

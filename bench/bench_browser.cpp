@@ -1,0 +1,147 @@
+// The embedded browser: start-up to a painted main window with the start page
+// loaded, against a bare web view showing the same HTML from memory; and serving
+// the start page for a big store, against one plain scan of that store.
+#include "app/mainwindow.h"
+#include "browser/cwebcommercial.h"
+#include "browser/harbrowscheme.h"
+#include "browser/startpage.h"
+#include "browser/startpagehtml.h"
+#include "ratioreporter.h"
+#include "store/bookmarkstore.h"
+#include "store/hive/memoryhive.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QWindow>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+constexpr int BigStore = 100000;
+
+BookmarkStore &bigStore()
+{
+    static MemoryHive hive;
+    static BookmarkStore *store = [] {
+        hive.createKey(BookmarkStore::KeyPath);
+        hive.setValue(BookmarkStore::KeyPath, "INI", "YES");
+        auto *made = new BookmarkStore(&hive);
+        QRandomGenerator random(126);
+        for (int i = 0; i < BigStore; ++i) {
+            made->addBookmark({QStringLiteral("http://site%1.example.org/page").arg(i),
+                               QStringLiteral("Bookmark number %1 <with> & text").arg(i),
+                               QStringLiteral("comments"), {}, int(random.bounded(6)),
+                               QString::number(0)});
+        }
+        return made;
+    }();
+    return *store;
+}
+
+void BM_Floor_PlainScanOfAllBookmarks(benchmark::State &state)
+{
+    BookmarkStore &store = bigStore();
+    for (auto _ : state) {
+        int seen = 0;
+        store.endBookmarkScan();
+        while (store.nextBookmark())
+            seen += store.currentBookmark().rating;
+        benchmark::DoNotOptimize(seen);
+    }
+}
+BENCHMARK(BM_Floor_PlainScanOfAllBookmarks)->Unit(benchmark::kMillisecond);
+
+void BM_ServeStartPageFor100000(benchmark::State &state)
+{
+    BookmarkStore &store = bigStore();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(StartPageHtml::page(&store));
+}
+BENCHMARK(BM_ServeStartPageFor100000)->Unit(benchmark::kMillisecond);
+
+bool waitFor(const std::function<bool()> &done, int timeout = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.hasExpired(timeout))
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+// Shown, exposed, painted once, and the page's document loaded.
+bool waitShownAndLoaded(QWidget *window, QWebEnginePage *page, const std::function<bool()> &loaded)
+{
+    bool finished = false;
+    QObject::connect(page, &QWebEnginePage::loadFinished, window, [&finished] { finished = true; });
+    window->show();
+    if (!waitFor([window] { return window->windowHandle() && window->windowHandle()->isExposed(); }))
+        return false;
+    window->repaint();
+    return waitFor([&] { return finished || loaded(); });
+}
+
+void BM_Floor_BareViewWithStartHtml(benchmark::State &state)
+{
+    MemoryHive hive;
+    const QByteArray html = [&] {
+        BookmarkStore store(&hive); // the first-run bookmarks, as the main window shows them
+        return StartPageHtml::page(&store);
+    }();
+    for (auto _ : state) {
+        QWebEngineView view;
+        view.resize(700, 510);
+        view.setHtml(QString::fromUtf8(html), HarbrowScheme::startAddress());
+        if (!waitShownAndLoaded(&view, view.page(), [] { return false; }))
+            state.SkipWithError("the bare view did not load");
+        state.PauseTiming();
+        view.close();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Floor_BareViewWithStartHtml)->Unit(benchmark::kMillisecond)->Iterations(8)->UseRealTime();
+
+void BM_StartUpToLoadedStartPage(benchmark::State &state)
+{
+    MemoryHive hive;
+    for (auto _ : state) {
+        auto window = std::make_unique<MainWindow>(&hive);
+        StartPage *start = window->startPage();
+        if (!waitShownAndLoaded(window.get(), start->view()->page(),
+                                [start] { return start->firstPageLoaded(); }))
+            state.SkipWithError("the start page did not load");
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToLoadedStartPage)->Unit(benchmark::kMillisecond)->Iterations(8)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    HarbrowScheme::registerScheme();
+    QApplication app(argc, argv);
+    // The engine's one-time start belongs to neither side: pay it before measuring.
+    {
+        QWebEngineView warmUp;
+        warmUp.setHtml(QStringLiteral("<p>warm</p>"));
+        waitShownAndLoaded(&warmUp, warmUp.page(), [] { return false; });
+    }
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter({
+        {"BM_StartUpToLoadedStartPage/iterations:8/real_time",
+         "BM_Floor_BareViewWithStartHtml/iterations:8/real_time", 1.5},
+        {"BM_ServeStartPageFor100000", "BM_Floor_PlainScanOfAllBookmarks", 2.0},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return 0;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "import/readers/importrow.h"
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+
+class BookmarkStore;
+
+// Puts imported rows into the store: each into the folder its path names
+// (created when missing), its title cut to the stored length, its address
+// whole. The rows are written in chunks, each one transaction, so a crash
+// keeps every chunk committed before it and nothing of a half-written one.
+class BookmarkImporter final
+{
+public:
+    static constexpr int TitleLimit = 100;
+    static constexpr int ChunkSize = 5000;
+
+    // Asked when a row's folder already holds its address: overwrite it?
+    using OverwriteQuestion = std::function<bool()>;
+
+    BookmarkImporter(BookmarkStore &store, OverwriteQuestion overwrite);
+    ~BookmarkImporter();
+    Q_DISABLE_COPY_MOVE(BookmarkImporter)
+
+    // False when the store could not write; stop then.
+    bool importRow(const ImportRow &row);
+    // Commits the open chunk; false when it could not be written.
+    bool finish();
+
+    // Bookmarks added or overwritten so far, committed or not.
+    int imported() const { return m_imported; }
+
+private:
+    struct Target
+    {
+        QString folderId;
+        QString duplicateId; // empty when the folder does not hold the address yet
+    };
+    Target targetOf(const ImportRow &row, bool &failed);
+    QHash<QString, QString> &addressesIn(const QString &folderId);
+
+    BookmarkStore &m_store;
+    // Nothing else changes the store while an import runs, so the folder of
+    // each path and the addresses of each folder are looked up once and then
+    // kept up to date here: an import into a big folder stays linear.
+    QHash<QString, QString> m_folderOfPath;
+    QHash<QString, QHash<QString, QString>> m_addressesInFolder; // address -> first bookmark id
+    OverwriteQuestion m_overwrite;
+    int m_imported = 0;
+    int m_inChunk = 0;
+    bool m_open = false;
+};

@@ -1,0 +1,454 @@
+#include "import/importfavoritesdialog.h"
+
+#include "controls/headerwatcher.h"
+#include "controls/hoverbutton.h"
+#include "controls/prompts.h"
+#include "import/bookmarkimporter.h"
+#include "import/importprogress.h"
+#include "import/readers/bookmarkfilereader.h"
+#include "import/readers/favoritesreader.h"
+#include "organiser/bookmarkpageaccess.h"
+#include "organiser/sortablelist.h"
+#include "store/bookmarkstore.h"
+#include "store/hive/hive.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+const QString ImportFavoritesDialog::RecentKey = QStringLiteral("Software\\QuietLinksStore");
+
+namespace {
+
+// Lines made per progress step while a list fills.
+constexpr int FillStep = 2000;
+constexpr int RecentValueLimit = 1023;
+
+QString recentPrefix(ImportFavoritesDialog::Tab tab)
+{
+    return tab == ImportFavoritesDialog::FavoritesTab ? QStringLiteral("RecentIE")
+                                                      : QStringLiteral("RecentNN");
+}
+
+QString choosePath(QWidget *parent, ImportFavoritesDialog::Tab tab)
+{
+    if (tab == ImportFavoritesDialog::FavoritesTab)
+        return QFileDialog::getExistingDirectory(parent, ImportFavoritesDialog::tr(
+                                                             "Select IE Favorites folder"));
+    return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("bookmark*.htm*"),
+                                        ImportFavoritesDialog::tr("Bookmark files (bookmark*.htm*)"));
+}
+
+ImportFavoritesDialog::PathChooser &pathChooser()
+{
+    static ImportFavoritesDialog::PathChooser chooser = choosePath;
+    return chooser;
+}
+
+// The combo box's own search: the first item that begins with the text,
+// without regard to case.
+int findPrefix(const QComboBox *box, const QString &text)
+{
+    for (int i = 0; i < box->count(); ++i) {
+        if (box->itemText(i).startsWith(text, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
+SortableList *makeList(const QString &titleHeader, QWidget *parent)
+{
+    auto *list = new SortableList(parent);
+    list->setHeaderLabels({titleHeader, ImportFavoritesDialog::tr("URL"),
+                           ImportFavoritesDialog::tr("Folder")});
+    list->header()->setStretchLastSection(false);
+    list->setColumnWidth(ImportFavoritesDialog::TitleColumn, 200);
+    list->setColumnWidth(ImportFavoritesDialog::AddressColumn, 170);
+    list->setColumnWidth(ImportFavoritesDialog::FolderColumn, 100);
+    new HeaderWatcher(list->header());
+    return list;
+}
+
+} // namespace
+
+ImportFavoritesDialog::ImportFavoritesDialog(BookmarkPageAccess &page, Hive *hive, QWidget *parent)
+    : QDialog(parent), m_page(page), m_hive(hive)
+{
+    buildControls();
+    readRecentLocations();
+    showTab(FavoritesTab);
+
+    m_favoritesRoot = FavoritesReader::defaultFavoritesFolder();
+    readFavorites();
+    const QStringList candidates =
+        BookmarkFileReader::collectBookmarkFileCandidates(m_favoritesRoot);
+    m_bookmarkLocations->addItems(candidates);
+    if (!candidates.isEmpty())
+        m_bookmarkLocations->setCurrentIndex(0);
+    parseBookmarkFile();
+}
+
+ImportFavoritesDialog::~ImportFavoritesDialog() = default;
+
+void ImportFavoritesDialog::setPathChooser(PathChooser chooser)
+{
+    pathChooser() = chooser ? std::move(chooser) : PathChooser(choosePath);
+}
+
+QComboBox *ImportFavoritesDialog::locations(Tab tab) const
+{
+    return tab == FavoritesTab ? m_favoritesLocations : m_bookmarkLocations;
+}
+
+QCheckBox *ImportFavoritesDialog::removeOnImport(Tab tab) const
+{
+    return tab == FavoritesTab ? m_removeFavorites : m_removeBookmarks;
+}
+
+void ImportFavoritesDialog::buildControls()
+{
+    setWindowTitle(tr("Import Favorites"));
+    m_tabs = new QTabBar(this);
+    m_tabs->addTab(tr("IE Favorites"));
+    m_tabs->addTab(tr("NN Bookmarks"));
+    m_locationLabel = new QLabel(this);
+    m_favoritesLocations = new QComboBox(this);
+    m_bookmarkLocations = new QComboBox(this);
+    for (QComboBox *box : {m_favoritesLocations, m_bookmarkLocations}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+    m_browse = new QPushButton(tr("Browse"), this);
+    m_favorites = makeList(tr("Favorite"), this);
+    m_bookmarks = makeList(tr("Bookmark"), this);
+    m_selectAll = new HoverButton(tr("Select All"), this);
+    m_deselectAll = new HoverButton(tr("Deselect All"), this);
+    m_removeFavorites = new QCheckBox(tr("Remove on import"), this);
+    m_removeBookmarks = new QCheckBox(tr("Remove on import"), this);
+    auto *buttons = new QDialogButtonBox(this);
+    m_import = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
+    m_import->setDefault(true);
+    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+
+    auto *location = new QHBoxLayout;
+    location->addWidget(m_locationLabel);
+    location->addWidget(m_favoritesLocations, 1);
+    location->addWidget(m_bookmarkLocations, 1);
+    location->addWidget(m_browse);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_selectAll);
+    bottom->addWidget(m_deselectAll);
+    bottom->addSpacing(12);
+    bottom->addWidget(m_removeFavorites);
+    bottom->addWidget(m_removeBookmarks);
+    bottom->addStretch();
+    bottom->addWidget(buttons);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addLayout(location);
+    layout->addWidget(m_favorites, 1);
+    layout->addWidget(m_bookmarks, 1);
+    layout->addLayout(bottom);
+    resize(700, 420);
+
+    connect(m_tabs, &QTabBar::currentChanged, this, &ImportFavoritesDialog::showTab);
+    connect(m_selectAll, &QPushButton::clicked, this, [this] { setAllChecked(true); });
+    connect(m_deselectAll, &QPushButton::clicked, this, [this] { setAllChecked(false); });
+    connect(m_browse, &QPushButton::clicked, this, &ImportFavoritesDialog::browse);
+    connect(m_favoritesLocations, &QComboBox::activated, this,
+            &ImportFavoritesDialog::chooseFavoritesFolder);
+    connect(m_bookmarkLocations, &QComboBox::activated, this,
+            &ImportFavoritesDialog::chooseBookmarkFile);
+    connect(m_import, &QPushButton::clicked, this, &ImportFavoritesDialog::importChecked);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    for (SortableList *list : {m_favorites, m_bookmarks}) {
+        list->viewport()->installEventFilter(this);
+        connect(list, &QTreeWidget::itemClicked, this, &ImportFavoritesDialog::toggleClickedRow);
+    }
+}
+
+bool ImportFavoritesDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress
+        && (watched == m_favorites->viewport() || watched == m_bookmarks->viewport()))
+        rememberPressedCheck(static_cast<QMouseEvent *>(event)->position().toPoint());
+    return QDialog::eventFilter(watched, event);
+}
+
+void ImportFavoritesDialog::showTab(int tab)
+{
+    m_currentTab = tab == BookmarkFileTab ? BookmarkFileTab : FavoritesTab;
+    const bool bookmarks = m_currentTab == BookmarkFileTab;
+    m_locationLabel->setText(bookmarks ? tr("Bookmarks.html location:")
+                                       : tr("Favorites folder location:"));
+    m_bookmarkLocations->setVisible(bookmarks);
+    m_bookmarks->setVisible(bookmarks);
+    m_removeBookmarks->setVisible(bookmarks);
+    m_favoritesLocations->setVisible(!bookmarks);
+    m_favorites->setVisible(!bookmarks);
+    m_removeFavorites->setVisible(!bookmarks);
+}
+
+// ---- recent locations
+
+void ImportFavoritesDialog::readRecentLocations()
+{
+    if (!m_hive || !m_hive->createKey(RecentKey))
+        return;
+    for (int i = 0; i < RecentLimit; ++i) {
+        for (Tab tab : {FavoritesTab, BookmarkFileTab}) {
+            const auto value = m_hive->queryValue(RecentKey, (recentPrefix(tab) + QString::number(i)).toUtf8());
+            if (!value || value->size() > RecentValueLimit)
+                continue;
+            const QString path = QString::fromUtf8(*value);
+            if (findPrefix(locations(tab), path) < 0)
+                locations(tab)->addItem(path);
+        }
+    }
+    // Nothing is chosen until the user or the search chooses.
+    m_favoritesLocations->setCurrentIndex(-1);
+    m_bookmarkLocations->setCurrentIndex(-1);
+}
+
+bool ImportFavoritesDialog::saveRecentLocations()
+{
+    if (!m_hive || !m_hive->createKey(RecentKey))
+        return false;
+    bool saved = true;
+    for (Tab tab : {FavoritesTab, BookmarkFileTab}) {
+        const QComboBox *box = locations(tab);
+        for (int i = 0; i < RecentLimit && i < box->count(); ++i)
+            saved &= m_hive->setValue(RecentKey, (recentPrefix(tab) + QString::number(i)).toUtf8(),
+                                      box->itemText(i).toUtf8());
+    }
+    return saved;
+}
+
+// ---- filling the lists
+
+void ImportFavoritesDialog::readFavorites()
+{
+    ImportProgress progress(this, tr("Reading the Favorites folder..."));
+    bool cancelled = false;
+    ImportRows rows = FavoritesReader::readFavoritesFolder(m_favoritesRoot, tr("IE Favorites"),
+                                                           progress.callback(), &cancelled);
+    fillList(FavoritesTab, cancelled ? ImportRows() : std::move(rows));
+}
+
+void ImportFavoritesDialog::parseBookmarkFile()
+{
+    const QString path = m_bookmarkLocations->currentText();
+    if (path.isEmpty()) {
+        fillList(BookmarkFileTab, {});
+        return;
+    }
+    ImportProgress progress(this, tr("Reading %1...").arg(QFileInfo(path).fileName()));
+    auto result = BookmarkFileReader::parseBookmarkFile(path, tr("NN Bookmarks"), progress.callback());
+    // A file that cannot be read just lists nothing; one refused for its size says why.
+    if (result.tooLarge)
+        Prompts::instance().inform(this, QMessageBox::Warning, tr("Import Favorites"), result.error);
+    fillList(BookmarkFileTab, result.cancelled ? ImportRows() : std::move(result.rows));
+}
+
+void ImportFavoritesDialog::fillList(Tab tab, ImportRows rows)
+{
+    SortableList *target = list(tab);
+    target->clear();
+    ImportRows &kept = tab == FavoritesTab ? m_favoriteRows : m_bookmarkRows;
+    kept.clear();
+    ImportProgress progress(this, tr("Listing the bookmarks..."));
+    QList<QTreeWidgetItem *> items;
+    items.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (i % FillStep == 0 && !progress.step(i, rows.size())) {
+            qDeleteAll(items);
+            return;
+        }
+        const ImportRow &row = rows.at(i);
+        auto *item = new QTreeWidgetItem({row.title, row.address, row.label});
+        item->setData(TitleColumn, RowRole, int(i));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(TitleColumn, Qt::Unchecked);
+        items.append(item);
+    }
+    kept = std::move(rows);
+    target->setSortedRows(items, FolderColumn, true);
+}
+
+// ---- choosing a source
+
+void ImportFavoritesDialog::browse()
+{
+    const QString path = pathChooser()(this, m_currentTab);
+    if (path.isEmpty())
+        return;
+    QComboBox *box = locations(m_currentTab);
+    // The very path chosen, never another one that merely begins like it.
+    int index = box->findText(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        box->insertItem(0, path);
+        index = 0;
+    }
+    box->setCurrentIndex(index);
+    if (m_currentTab == FavoritesTab) {
+        m_favoritesRoot = path;
+        readFavorites();
+    } else {
+        parseBookmarkFile();
+    }
+}
+
+void ImportFavoritesDialog::chooseFavoritesFolder(int index)
+{
+    m_favoritesRoot = m_favoritesLocations->itemText(index);
+    readFavorites();
+}
+
+void ImportFavoritesDialog::chooseBookmarkFile(int)
+{
+    parseBookmarkFile();
+}
+
+// ---- checking lines
+
+void ImportFavoritesDialog::setAllChecked(bool checked)
+{
+    SortableList *target = list(m_currentTab);
+    const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
+    // Checking a listed line makes the view look for its row; with many lines
+    // that search costs more than laying them out afresh. They come off the
+    // list, change, and go back in the same order, the view where it was.
+    const int scrolled = target->verticalScrollBar()->value();
+    QTreeWidgetItem *current = target->currentItem();
+    const QList<QTreeWidgetItem *> selected = target->selectedItems();
+    const QList<QTreeWidgetItem *> lines = target->invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem *line : lines)
+        line->setCheckState(TitleColumn, state);
+    target->addTopLevelItems(lines);
+    if (current)
+        target->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem *line : selected)
+        line->setSelected(true);
+    target->verticalScrollBar()->setValue(scrolled);
+}
+
+void ImportFavoritesDialog::rememberPressedCheck(const QPoint &pos)
+{
+    const SortableList *target = list(m_currentTab);
+    m_pressedItem = target->itemAt(pos);
+    if (m_pressedItem)
+        m_pressedState = m_pressedItem->checkState(TitleColumn);
+}
+
+// A click on a line's text toggles it; a click on its check box has toggled
+// it already.
+void ImportFavoritesDialog::toggleClickedRow(QTreeWidgetItem *item)
+{
+    if (item != m_pressedItem || item->checkState(TitleColumn) != m_pressedState)
+        return;
+    item->setCheckState(TitleColumn,
+                        m_pressedState == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+// ---- the import
+
+ImportRows ImportFavoritesDialog::checkedRows(Tab tab) const
+{
+    const SortableList *source = list(tab);
+    const ImportRows &rows = tab == FavoritesTab ? m_favoriteRows : m_bookmarkRows;
+    ImportRows checked;
+    for (int i = 0; i < source->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = source->topLevelItem(i);
+        if (item->checkState(TitleColumn) == Qt::Checked)
+            checked.append(rows.at(item->data(TitleColumn, RowRole).toInt()));
+    }
+    return checked;
+}
+
+void ImportFavoritesDialog::importChecked()
+{
+    const ImportRows favorites = checkedRows(FavoritesTab);
+    const ImportRows bookmarks = checkedRows(BookmarkFileTab);
+    const qsizetype total = favorites.size() + bookmarks.size();
+    m_noneChecked = total == 0;
+    m_imported = 0;
+    bool finished = true;
+    bool written = true;
+    if (total > 0) {
+        ImportProgress progress(this, tr("Importing the bookmarks..."));
+        BookmarkImporter importer(m_page.store(), [this] { return overwriteExisting(); });
+        qsizetype done = 0;
+        for (const ImportRows *rows : {&favorites, &bookmarks}) {
+            for (qsizetype i = 0; i < rows->size() && finished && written; ++i) {
+                finished = progress.step(done++, total);
+                written = !finished || importer.importRow(rows->at(i));
+            }
+        }
+        written &= importer.finish();
+        m_imported = importer.imported();
+    }
+    if (!written) {
+        Prompts::instance().inform(
+            this, QMessageBox::Critical, tr("Import Favorites"),
+            tr("The bookmarks could not all be saved. %n bookmark(s) were imported before the "
+               "failure.", nullptr, m_imported));
+        return;
+    }
+    if (!finished) {
+        // The sources stay whole: most of what they hold was not imported.
+        Prompts::instance().inform(this, QMessageBox::Information, tr("Import Favorites"),
+                                   tr("The import was cancelled. %n bookmark(s) were imported.",
+                                      nullptr, m_imported));
+        accept();
+        return;
+    }
+    removeImported(favorites, bookmarks);
+    if (m_noneChecked) {
+        Prompts::instance().inform(this, QMessageBox::Warning, tr("Warning"),
+                                   tr("You must select at least one Bookmark to import."));
+        return;
+    }
+    saveRecentLocations();
+    accept();
+}
+
+void ImportFavoritesDialog::removeImported(const ImportRows &favorites, const ImportRows &bookmarks)
+{
+    if (m_removeFavorites->isChecked())
+        FavoritesReader::removeImportedFavorites(favorites);
+    if (!m_removeBookmarks->isChecked() || bookmarks.isEmpty())
+        return;
+    QStringList addresses;
+    for (const ImportRow &row : bookmarks)
+        addresses << row.address;
+    const QString file = m_bookmarkLocations->currentText();
+    const QString error = BookmarkFileReader::removeImportedBookmarks(file, addresses);
+    if (!error.isEmpty())
+        Prompts::instance().inform(
+            this, QMessageBox::Warning, tr("Import Favorites"),
+            tr("The imported bookmarks could not be removed from %1: %2").arg(file, error));
+}
+
+// Asked once per dialog; the answer holds for every later duplicate of both lists.
+bool ImportFavoritesDialog::overwriteExisting()
+{
+    if (m_overwriteAnswer == 0) {
+        const auto answer = Prompts::instance().ask(
+            this, QMessageBox::Question, tr("Favorites Already Exist"),
+            tr("You have selected some Favorites that are already on your list. Do you wish to "
+               "overwrite these Favorites? "),
+            QMessageBox::Yes | QMessageBox::No);
+        m_overwriteAnswer = answer == QMessageBox::Yes ? 1 : 2;
+    }
+    return m_overwriteAnswer == 1;
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "import/readers/importrow.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class BookmarkPageAccess;
+class Hive;
+class HoverButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTabBar;
+class QTreeWidgetItem;
+class SortableList;
+
+// "Import Favorites": the favourites of a Favorites folder on one tab, the
+// bookmarks of a Netscape or Mozilla bookmark file on the other. The checked
+// lines of both go into the store with their folder nesting, and may be
+// removed from where they came from.
+class ImportFavoritesDialog final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Tab { FavoritesTab, BookmarkFileTab };
+    enum Column { TitleColumn, AddressColumn, FolderColumn };
+    static constexpr int RowRole = Qt::UserRole; // index into the tab's rows
+    static constexpr int RecentLimit = 10;
+    static const QString RecentKey;
+
+    // Picks a folder (Favorites tab) or a file (bookmark tab); empty when none.
+    using PathChooser = std::function<QString(QWidget *parent, Tab tab)>;
+
+    ImportFavoritesDialog(BookmarkPageAccess &page, Hive *hive, QWidget *parent = nullptr);
+    ~ImportFavoritesDialog() override;
+    Q_DISABLE_COPY_MOVE(ImportFavoritesDialog)
+
+    // Tests answer the folder and file dialogs here.
+    static void setPathChooser(PathChooser chooser);
+
+    QTabBar *tabBar() const { return m_tabs; }
+    SortableList *list(Tab tab) const { return tab == FavoritesTab ? m_favorites : m_bookmarks; }
+    QComboBox *locations(Tab tab) const;
+    QCheckBox *removeOnImport(Tab tab) const;
+    QPushButton *browseButton() const { return m_browse; }
+    HoverButton *selectAllButton() const { return m_selectAll; }
+    HoverButton *deselectAllButton() const { return m_deselectAll; }
+    QPushButton *importButton() const { return m_import; }
+    QString favoritesRoot() const { return m_favoritesRoot; }
+    // Replaces a tab's lines with rows, sorted by folder.
+    void fillList(Tab tab, ImportRows rows);
+
+    // How many bookmarks the last Import added or overwrote.
+    int importedCount() const { return m_imported; }
+
+public slots:
+    // Imports the checked lines of both tabs (the Import button).
+    void importChecked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void showTab(int tab);
+    void readRecentLocations();
+    bool saveRecentLocations();
+    void readFavorites();
+    void parseBookmarkFile();
+    void browse();
+    void chooseFavoritesFolder(int index);
+    void chooseBookmarkFile(int index);
+    void setAllChecked(bool checked);
+    void rememberPressedCheck(const QPoint &pos);
+    void toggleClickedRow(QTreeWidgetItem *item);
+    bool overwriteExisting();
+    void removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
+    ImportRows checkedRows(Tab tab) const;
+
+    BookmarkPageAccess &m_page;
+    Hive *m_hive;
+    QTabBar *m_tabs = nullptr;
+    QLabel *m_locationLabel = nullptr;
+    QComboBox *m_favoritesLocations = nullptr;
+    QComboBox *m_bookmarkLocations = nullptr;
+    QPushButton *m_browse = nullptr;
+    SortableList *m_favorites = nullptr;
+    SortableList *m_bookmarks = nullptr;
+    HoverButton *m_selectAll = nullptr;
+    HoverButton *m_deselectAll = nullptr;
+    QCheckBox *m_removeFavorites = nullptr;
+    QCheckBox *m_removeBookmarks = nullptr;
+    QPushButton *m_import = nullptr;
+
+    Tab m_currentTab = FavoritesTab;
+    QString m_favoritesRoot;
+    ImportRows m_favoriteRows; // by a line's RowRole
+    ImportRows m_bookmarkRows;
+    QTreeWidgetItem *m_pressedItem = nullptr;
+    Qt::CheckState m_pressedState = Qt::Unchecked;
+    bool m_noneChecked = true;
+    int m_overwriteAnswer = 0; // 0 not asked, 1 overwrite, 2 keep; asked once per dialog
+    int m_imported = 0;
+};

@@ -1,0 +1,75 @@
+#include "privacy/optionsdialog.h"
+
+#include "privacy/internetoptionsdialog.h"
+#include "res/ids.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+OptionsDialog::OptionsDialog(Hive *hive, QWidget *parent)
+    : QDialog(parent), m_hive(hive), m_internetOptions(new QPushButton(tr("Internet Options"), this))
+{
+    setWindowTitle(tr("Options"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(addCheckBox(Ids::OptionsDeleteCookies,
+                                  tr("Auto delete cookies on program exit"),
+                                  &PrivacyOptions::deleteCookiesOnExit));
+    layout->addWidget(addCheckBox(Ids::OptionsDeleteCache, tr("Auto delete cache on program exit"),
+                                  &PrivacyOptions::deleteCacheOnExit));
+    layout->addWidget(addCheckBox(Ids::OptionsDeleteHistory,
+                                  tr("Auto delete history on program exit"),
+                                  &PrivacyOptions::deleteHistoryOnExit));
+    layout->addWidget(addCheckBox(Ids::OptionsPopupFlag,
+                                  tr("Set popup flag when new page downloaded"),
+                                  &PrivacyOptions::popupFlag));
+    layout->addSpacing(8);
+
+    m_internetOptions->setAutoDefault(false);
+    m_internetOptions->setProperty("controlId", Ids::OptionsInternet);
+    connect(m_internetOptions, &QPushButton::clicked, this, &OptionsDialog::openInternetOptions);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    buttons->addButton(m_internetOptions, QDialogButtonBox::ResetRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+OptionsDialog::~OptionsDialog() = default;
+
+QCheckBox *OptionsDialog::addCheckBox(int id, const QString &text, int PrivacyOptions::*field)
+{
+    auto *box = new QCheckBox(text, this);
+    box->setProperty("controlId", id);
+    connect(box, &QCheckBox::clicked, this,
+            [this, field](bool checked) { m_options.*field = checked ? 1 : 0; });
+    m_boxes.append({box, field});
+    return box;
+}
+
+void OptionsDialog::setOptions(const PrivacyOptions &options)
+{
+    m_options = options;
+    for (const auto &[box, field] : std::as_const(m_boxes))
+        box->setChecked(m_options.*field != 0);
+}
+
+QCheckBox *OptionsDialog::checkBox(int id) const
+{
+    for (const auto &[box, field] : m_boxes) {
+        if (box->property("controlId").toInt() == id)
+            return box;
+    }
+    return nullptr;
+}
+
+void OptionsDialog::openInternetOptions()
+{
+    InternetOptionsDialog dialog(m_hive, this);
+    dialog.exec();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+
+// The files this process holds open, as far as the system tells.
+class OpenFiles final
+{
+public:
+    // Paths of open files below any of the folders, leaving out those below an
+    // entry named in `ignoring` directly inside one of them.
+    static QStringList below(const QStringList &folders, const QStringList &ignoring = {});
+
+    // Waits until nothing is open below the folders (as `below`), at most
+    // timeoutMs; true when that moment came. Where the system cannot tell, true.
+    static bool waitUntilClosed(const QStringList &folders, const QStringList &ignoring,
+                                int timeoutMs);
+};

@@ -1,0 +1,210 @@
+#include "privacy/traces/tracewalk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QDirIterator>
+#include <QFileInfo>
+#endif
+
+struct TraceWalk::Selection
+{
+    TraceFolder::Select select;
+    QSet<QByteArray> names;
+
+    bool takes(const QByteArray &name) const
+    {
+        switch (select) {
+        case TraceFolder::Select::Only:
+            return names.contains(name);
+        case TraceFolder::Select::AllBut:
+            return !names.contains(name);
+        case TraceFolder::Select::All:
+            break;
+        }
+        return true;
+    }
+};
+
+namespace {
+
+bool endsWithSeparator(const QByteArray &path)
+{
+#ifdef Q_OS_WIN
+    return path.endsWith('\\') || path.endsWith('/');
+#else
+    return path.endsWith('/');
+#endif
+}
+
+} // namespace
+
+QByteArray TraceWalk::pathBytes(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    return QFile::encodeName(path);
+#else
+    return path.toUtf8();
+#endif
+}
+
+QString TraceWalk::pathText(const QByteArray &path)
+{
+#ifdef Q_OS_UNIX
+    return QFile::decodeName(path);
+#else
+    return QString::fromUtf8(path);
+#endif
+}
+
+void TraceWalk::collectFolderContents(const TraceFolder &folder)
+{
+    QByteArray path = pathBytes(folder.path);
+    if (endsWithSeparator(path))
+        path.chop(1);
+    // An empty path (or the file system's root, once its separator is gone) is no folder.
+    if (path.isEmpty())
+        return;
+
+    Selection top{folder.select, {}};
+    for (const QString &name : folder.names)
+        top.names.insert(pathBytes(name));
+
+#ifdef Q_OS_UNIX
+    // The folder itself is opened as named, even through a link the user set up;
+    // below it no link is ever followed.
+    const int handle = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle >= 0)
+        walk(handle, path, &top);
+#else
+    if (QFileInfo(pathText(path)).isDir())
+        walk(pathText(path), &top);
+#endif
+}
+
+#ifdef Q_OS_UNIX
+
+namespace {
+
+unsigned char entryType(int folderHandle, const dirent *entry)
+{
+    if (entry->d_type != DT_UNKNOWN)
+        return entry->d_type;
+    struct stat status;
+    if (::fstatat(folderHandle, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return DT_UNKNOWN;
+    return S_ISDIR(status.st_mode) ? DT_DIR : DT_REG;
+}
+
+// Opens the folder that holds a path too long for one system call, one piece at
+// a time; below the first piece no link is followed. -1 when it cannot.
+int openLongPathFolder(const QByteArray &folder)
+{
+    qsizetype split = folder.lastIndexOf('/', PATH_MAX - 2);
+    if (split <= 0)
+        return -1;
+    int handle = ::open(folder.first(split).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QByteArray &part : folder.mid(split + 1).split('/')) {
+        if (handle < 0 || part.isEmpty())
+            continue;
+        const int next = ::openat(handle, part.constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(handle);
+        handle = next;
+    }
+    return handle;
+}
+
+void removePath(const QByteArray &path, int flags)
+{
+    if (::unlinkat(AT_FDCWD, path.constData(), flags) == 0 || errno != ENAMETOOLONG)
+        return;
+    const qsizetype slash = path.lastIndexOf('/');
+    const int folder = openLongPathFolder(path.first(slash));
+    if (folder < 0)
+        return;
+    ::unlinkat(folder, path.constData() + slash + 1, flags);
+    ::close(folder);
+}
+
+} // namespace
+
+void TraceWalk::walk(int folderHandle, const QByteArray &path, const Selection *top)
+{
+    DIR *folder = ::fdopendir(folderHandle);
+    if (!folder) {
+        ::close(folderHandle);
+        return;
+    }
+    while (const dirent *entry = ::readdir(folder)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        const QByteArray name = QByteArray::fromRawData(entry->d_name, qstrlen(entry->d_name));
+        if (top && !top->takes(name))
+            continue;
+        QByteArray entryPath = path + '/' + name;
+        if (entryType(::dirfd(folder), entry) == DT_DIR) {
+            // O_NOFOLLOW: a folder swapped for a link since it was listed is not entered.
+            const int child = ::openat(::dirfd(folder), entry->d_name,
+                                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0)
+                walk(child, entryPath, nullptr);
+            m_directories.append(std::move(entryPath));
+        } else {
+            m_files.append(std::move(entryPath));
+        }
+    }
+    ::closedir(folder);
+}
+
+void TraceWalk::removeCollected()
+{
+    for (const QByteArray &path : std::as_const(m_files))
+        removePath(path, 0);
+    for (const QByteArray &path : std::as_const(m_directories))
+        removePath(endsWithSeparator(path) ? path.chopped(1) : path, AT_REMOVEDIR);
+}
+
+#else
+
+void TraceWalk::walk(const QString &path, const Selection *top)
+{
+    QDirIterator entries(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QFileInfo info = entries.fileInfo();
+        if (info.fileName().startsWith(u'.'))
+            continue;
+        if (top && !top->takes(pathBytes(info.fileName())))
+            continue;
+        const QByteArray entryPath = pathBytes(info.filePath());
+        if (info.isSymLink() || info.isJunction()) {
+            // Removed as itself, never entered.
+            (info.isDir() ? m_directories : m_files).append(entryPath);
+        } else if (info.isDir()) {
+            walk(info.filePath(), nullptr);
+            m_directories.append(entryPath);
+        } else {
+            m_files.append(entryPath);
+        }
+    }
+}
+
+void TraceWalk::removeCollected()
+{
+    for (const QByteArray &path : std::as_const(m_files))
+        QFile::remove(pathText(path));
+    for (const QByteArray &path : std::as_const(m_directories))
+        QDir().rmdir(pathText(endsWithSeparator(path) ? path.chopped(1) : path));
+}
+
+#endif

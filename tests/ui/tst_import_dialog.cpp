@@ -1,0 +1,479 @@
+#include "pagetesting.h"
+
+#include "controls/hoverbutton.h"
+#include "import/importfavoritesdialog.h"
+#include "import/importprogress.h"
+#include "organiser/bookmarkpageaccess.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/foldertree.h"
+#include "organiser/sortablelist.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTabBar>
+
+namespace {
+
+using Tab = ImportFavoritesDialog::Tab;
+
+const QString Question = QStringLiteral(
+    "You have selected some Favorites that are already on your list. Do you wish to overwrite "
+    "these Favorites? ");
+
+// The bookmarks page as the dialog sees it: a store on a real hive file.
+class ImportPage final : public BookmarkPageAccess
+{
+public:
+    ImportPage()
+    {
+        m_hive.hive()->createKey(BookmarkStore::KeyPath);
+        m_hive.hive()->setValue(BookmarkStore::KeyPath, "INI", "YES");
+        m_store = std::make_unique<BookmarkStore>(m_hive.hive());
+    }
+    BookmarkStore &store() override { return *m_store; }
+    int selectedFolderId() const override { return 0; }
+    QString selectedFolderName() const override { return {}; }
+    void setEditedBookmark(const BookmarkRecord &) override {}
+    QString folderName() const override { return {}; }
+    void setFolderName(const QString &) override {}
+    void setMoveTarget(int) override {}
+
+    Hive *hive() { return m_hive.hive(); }
+    TestHive &file() { return m_hive; }
+
+private:
+    TestHive m_hive;
+    std::unique_ptr<BookmarkStore> m_store;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray shortcut(const QString &address)
+{
+    return "[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n";
+}
+
+QByteArray bookmarkLine(const QString &address, const QString &title)
+{
+    return "<DT><A HREF=\"" + address.toUtf8() + "\">" + title.toUtf8() + "</A>\n";
+}
+
+QByteArray bookmarkFile(const QByteArray &top, const QString &folder, const QByteArray &inside)
+{
+    return "<DL><p>\n" + top + "<DT><H3>" + folder.toUtf8() + "</H3>\n<DL><p>\n" + inside
+           + "</DL><p>\n</DL><p>\n";
+}
+
+QTreeWidgetItem *rowWithTitle(SortableList *list, const QString &title)
+{
+    const auto found = list->findItems(title, Qt::MatchExactly, ImportFavoritesDialog::TitleColumn);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void check(SortableList *list, const QString &title)
+{
+    QTreeWidgetItem *item = rowWithTitle(list, title);
+    QVERIFY2(item, qPrintable(title));
+    item->setCheckState(ImportFavoritesDialog::TitleColumn, Qt::Checked);
+}
+
+QPoint checkBoxCentre(SortableList *list, QTreeWidgetItem *item)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.rect = list->visualItemRect(item);
+    option.rect.setWidth(list->columnWidth(0));
+    option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = item->text(0);
+    return list->style()
+        ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list)
+        .center();
+}
+
+} // namespace
+
+class TestImportDialog final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensOnThePersonsData();
+    void overwriteQuestion_data();
+    void overwriteQuestion();
+    void warningKeepsDialogOpen();
+    void importKeepsNestingAndCutsTitles();
+    void recentLocations();
+    void browsedFileIsListedAtOnce();
+    void hugeFileIsRefusedWithAMessage();
+    void pageReloadsAfterImport();
+    void clickRule();
+    void selectAllButtons();
+    void removeOnImport();
+    void cancelledImportKeepsCommittedBookmarks();
+
+private:
+    QString favorites() const { return m_dir->filePath(QStringLiteral("profile/Favorites")); }
+    QString mozillaFile() const
+    {
+        return QDir::homePath() + QStringLiteral("/.mozilla/firefox/abc.default/bookmarks.html");
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestImportDialog::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("USERPROFILE", m_dir->filePath(QStringLiteral("profile")).toUtf8());
+    QDir(QDir::homePath() + QStringLiteral("/.mozilla")).removeRecursively();
+    Prompts::instance().takeAsked();
+    ImportFavoritesDialog::setPathChooser({});
+}
+
+void TestImportDialog::cleanup()
+{
+    QCOMPARE(Prompts::instance().pendingAnswers(), 0);
+    m_dir.reset();
+}
+
+void TestImportDialog::opensOnThePersonsData()
+{
+    writeFile(favorites() + QStringLiteral("/Top.url"), shortcut("http://top.example/"));
+    writeFile(favorites() + QStringLiteral("/Links/Sub/Deep.url"), shortcut("http://deep.example/"));
+    writeFile(mozillaFile(), bookmarkFile(bookmarkLine("http://a.example/", "Zed"), "Alpha",
+                                          bookmarkLine("http://b.example/", "Bee")));
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    QCOMPARE(dialog.favoritesRoot(), favorites());
+    SortableList *ie = dialog.list(Tab::FavoritesTab);
+    QCOMPARE(ie->topLevelItemCount(), 2);
+    QCOMPARE(ie->headerItem()->text(0), QStringLiteral("Favorite"));
+    QCOMPARE(ie->columnWidth(1), 170);
+    // Sorted by folder: "IE Favorites" before "Sub".
+    QCOMPARE(ie->topLevelItem(0)->text(2), QStringLiteral("IE Favorites"));
+    QCOMPARE(ie->topLevelItem(1)->text(2), QStringLiteral("Sub"));
+    QCOMPARE(dialog.locations(Tab::BookmarkFileTab)->currentText(), mozillaFile());
+    SortableList *nn = dialog.list(Tab::BookmarkFileTab);
+    QCOMPARE(nn->topLevelItemCount(), 2);
+    QCOMPARE(nn->topLevelItem(0)->text(2), QStringLiteral("Alpha"));
+    QCOMPARE(nn->topLevelItem(1)->text(2), QStringLiteral("NN Bookmarks"));
+
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(ie->isVisible() && !nn->isVisible());
+    QVERIFY(dialog.removeOnImport(Tab::FavoritesTab)->isVisible());
+    QVERIFY(!dialog.removeOnImport(Tab::BookmarkFileTab)->isVisible());
+    QTabBar *tabs = dialog.tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QVERIFY(nn->isVisible() && !ie->isVisible());
+    QVERIFY(dialog.locations(Tab::BookmarkFileTab)->isVisible());
+    QVERIFY(!dialog.locations(Tab::FavoritesTab)->isVisible());
+    QVERIFY(dialog.removeOnImport(Tab::BookmarkFileTab)->isVisible());
+}
+
+void TestImportDialog::overwriteQuestion_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("reply");
+    QTest::addColumn<QStringList>("linksTitles");
+    QTest::newRow("no keeps the old one") << QMessageBox::No
+                                          << QStringList{"New IE", "New NN", "Old"};
+    QTest::newRow("yes overwrites both") << QMessageBox::Yes
+                                         << QStringList{"From NN", "New IE", "New NN"};
+}
+
+void TestImportDialog::overwriteQuestion()
+{
+    QFETCH(QMessageBox::StandardButton, reply);
+    QFETCH(QStringList, linksTitles);
+    writeFile(favorites() + QStringLiteral("/Links/From IE.url"), shortcut("http://dup.example/"));
+    writeFile(favorites() + QStringLiteral("/Links/New IE.url"), shortcut("http://ie.example/"));
+    const QString file = m_dir->filePath(QStringLiteral("bookmarks.html"));
+    writeFile(file, bookmarkFile({}, "Links",
+                                 bookmarkLine("http://dup.example/", "From NN")
+                                     + bookmarkLine("http://nn.example/", "New NN")));
+    ImportPage page;
+    const int links = page.store().addFolder(QStringLiteral("Links"), 0);
+    page.store().addBookmark({"http://dup.example/", "Old", "kept comment", {}, 3,
+                              QString::number(links)});
+
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return file; });
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    check(dialog.list(Tab::FavoritesTab), QStringLiteral("From IE"));
+    check(dialog.list(Tab::FavoritesTab), QStringLiteral("New IE"));
+    answer({reply});
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+
+    QCOMPARE(Prompts::instance().takeAsked(), QStringList{Question});
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QStringList titles = page.file().titlesOnFile(links);
+    titles.sort();
+    QCOMPARE(titles, linksTitles);
+    QCOMPARE(page.file().folderNamesOnFile(0), QStringList{"Links"});
+}
+
+void TestImportDialog::warningKeepsDialogOpen()
+{
+    writeFile(favorites() + QStringLiteral("/Top.url"), shortcut("http://top.example/"));
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    answer({QMessageBox::Ok});
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    QCOMPARE(Prompts::instance().takeAsked(),
+             QStringList{"You must select at least one Bookmark to import."});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!page.hive()->queryValue(ImportFavoritesDialog::RecentKey, "RecentIE0"));
+}
+
+void TestImportDialog::importKeepsNestingAndCutsTitles()
+{
+    const QString longTitle = QString(150, QLatin1Char('t'));
+    const QString longAddress = "http://long.example/" + QString(300, QLatin1Char('a'));
+    writeFile(favorites() + QStringLiteral("/Links/") + longTitle + QStringLiteral(".url"),
+              shortcut(longAddress));
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    QCOMPARE(dialog.importedCount(), 1);
+    QCOMPARE(page.file().folderNamesOnFile(0), QStringList{"Links"});
+    BookmarkStore &store = page.store();
+    store.beginBookmarkScan(QString::number(store.findFolder(QStringLiteral("Links"), 0)));
+    QVERIFY(store.nextBookmark());
+    QCOMPARE(store.currentBookmark().title, longTitle.left(100));
+    QCOMPARE(store.currentBookmark().address, longAddress);
+    QCOMPARE(store.currentBookmark().rating, 0);
+    QVERIFY(store.currentBookmark().comments.isEmpty());
+}
+
+void TestImportDialog::recentLocations()
+{
+    ImportPage page;
+    Hive *hive = page.hive();
+    const QString key = ImportFavoritesDialog::RecentKey;
+    hive->createKey(key);
+    hive->setValue(key, "RecentIE0", "/a/bc");
+    hive->setValue(key, "RecentIE1", "/A/B"); // found by the prefix search: not listed again
+    hive->setValue(key, "RecentNN11", "/left/alone");
+    writeFile(favorites() + QStringLiteral("/Top.url"), shortcut("http://top.example/"));
+
+    QStringList files;
+    for (int i = 0; i < 12; ++i) {
+        files << m_dir->filePath(QStringLiteral("f%1/bookmarks.html").arg(i, 2, 10, QChar('0')));
+        writeFile(files.last(), bookmarkLine("http://x.example/", "X"));
+    }
+    int next = 0;
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return files.at(next++); });
+    ImportFavoritesDialog dialog(page, hive);
+    QCOMPARE(dialog.locations(Tab::FavoritesTab)->count(), 1);
+    dialog.show();
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    for (int i = 0; i < 12; ++i)
+        QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    QCOMPARE(dialog.locations(Tab::BookmarkFileTab)->count(), 12);
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(hive->queryValue(key, "RecentNN" + QByteArray::number(i)).value_or("-"),
+                 files.at(11 - i).toUtf8());
+    QVERIFY(!hive->queryValue(key, "RecentNN10"));
+    QCOMPARE(hive->queryValue(key, "RecentNN11").value_or("-"), QByteArray("/left/alone"));
+    QCOMPARE(hive->queryValue(key, "RecentIE0").value_or("-"), QByteArray("/a/bc"));
+    QCOMPARE(hive->queryValue(key, "RecentIE1").value_or("-"), QByteArray("/A/B"));
+}
+
+void TestImportDialog::browsedFileIsListedAtOnce()
+{
+    const QString chosen = m_dir->filePath(QStringLiteral("bookmarks.html"));
+    writeFile(chosen, bookmarkLine("http://chosen.example/", "Chosen"));
+    writeFile(chosen + QStringLiteral(".old"), bookmarkLine("http://old.example/", "Old"));
+    ImportPage page;
+    page.hive()->createKey(ImportFavoritesDialog::RecentKey);
+    page.hive()->setValue(ImportFavoritesDialog::RecentKey, "RecentNN0", (chosen + ".old").toUtf8());
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return chosen; });
+    ImportFavoritesDialog dialog(page, page.hive());
+    QCOMPARE(dialog.list(Tab::BookmarkFileTab)->topLevelItemCount(), 0);
+    dialog.show();
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    // The file chosen is read, not the recent one whose name merely begins like it.
+    QCOMPARE(dialog.locations(Tab::BookmarkFileTab)->currentText(), chosen);
+    SortableList *nn = dialog.list(Tab::BookmarkFileTab);
+    QCOMPARE(nn->topLevelItemCount(), 1);
+    QCOMPARE(nn->topLevelItem(0)->text(0), QStringLiteral("Chosen"));
+}
+
+void TestImportDialog::hugeFileIsRefusedWithAMessage()
+{
+    QFile huge(m_dir->filePath(QStringLiteral("huge/bookmarks.html")));
+    QDir().mkpath(QFileInfo(huge).path());
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(qint64(256) * 1024 * 1024 + 1)); // sparse: costs no disk
+    huge.close();
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return huge.fileName(); });
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    answer({QMessageBox::Ok});
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(QLatin1String("256 MB")), qPrintable(asked.first()));
+    QCOMPARE(dialog.list(Tab::BookmarkFileTab)->topLevelItemCount(), 0);
+}
+
+void TestImportDialog::pageReloadsAfterImport()
+{
+    writeFile(favorites() + QStringLiteral("/Imported Here/New.url"), shortcut("http://new.example/"));
+    TestHive file;
+    BookmarkStore store(file.hive());
+    BookmarksPage page(store);
+    whenShown<ImportFavoritesDialog>([](ImportFavoritesDialog *dialog) {
+        QTest::mouseClick(dialog->selectAllButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
+    });
+    page.importBookmarks(file.hive());
+    const auto found = page.folderTree()->findItems(QStringLiteral("Imported Here"),
+                                                    Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(file.titlesOnFile(store.findFolder(QStringLiteral("Imported Here"), 0)),
+             QStringList{"New"});
+}
+
+void TestImportDialog::clickRule()
+{
+    writeFile(favorites() + QStringLiteral("/One.url"), shortcut("http://one.example/"));
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    SortableList *list = dialog.list(Tab::FavoritesTab);
+    QTreeWidgetItem *item = list->topLevelItem(0);
+    const QRect address = list->visualRect(list->indexFromItem(item, 1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, address.center());
+    QCOMPARE(item->checkState(0), Qt::Checked);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, item));
+    QCOMPARE(item->checkState(0), Qt::Unchecked);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, item));
+    QCOMPARE(item->checkState(0), Qt::Checked);
+}
+
+void TestImportDialog::selectAllButtons()
+{
+    writeFile(favorites() + QStringLiteral("/One.url"), shortcut("http://one.example/"));
+    writeFile(favorites() + QStringLiteral("/Two.url"), shortcut("http://two.example/"));
+    const QString file = m_dir->filePath(QStringLiteral("bookmarks.html"));
+    writeFile(file, bookmarkLine("http://x.example/", "X"));
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return file; });
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    auto checkedCount = [&](Tab tab) {
+        int count = 0;
+        for (int i = 0; i < dialog.list(tab)->topLevelItemCount(); ++i)
+            count += dialog.list(tab)->topLevelItem(i)->checkState(0) == Qt::Checked;
+        return count;
+    };
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(0).center());
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    QCOMPARE(checkedCount(Tab::FavoritesTab), 2);
+    QCOMPARE(checkedCount(Tab::BookmarkFileTab), 0); // only the list in front
+    QTest::mouseClick(dialog.deselectAllButton(), Qt::LeftButton);
+    QCOMPARE(checkedCount(Tab::FavoritesTab), 0);
+}
+
+void TestImportDialog::removeOnImport()
+{
+    writeFile(favorites() + QStringLiteral("/Dup.url"), shortcut("http://dup.example/"));
+    writeFile(favorites() + QStringLiteral("/Stays.url"), shortcut("http://stays.example/"));
+    const QString file = m_dir->filePath(QStringLiteral("bookmarks.html"));
+    const QByteArray page1 = bookmarkLine("http://a.example/page", "Longer");
+    writeFile(file, page1 + bookmarkLine("http://a.example/", "Short"));
+    ImportPage page;
+    page.store().addBookmark({"http://dup.example/", "Old", {}, {}, 0, "0"});
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return file; });
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    check(dialog.list(Tab::FavoritesTab), QStringLiteral("Dup"));
+    QTest::mouseClick(dialog.removeOnImport(Tab::FavoritesTab), Qt::LeftButton);
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    check(dialog.list(Tab::BookmarkFileTab), QStringLiteral("Short"));
+    QTest::mouseClick(dialog.removeOnImport(Tab::BookmarkFileTab), Qt::LeftButton);
+    answer({QMessageBox::No});
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+
+    QCOMPARE(Prompts::instance().takeAsked(), QStringList{Question});
+    // The duplicate answered No still leaves its source.
+    QVERIFY(!QFile::exists(favorites() + QStringLiteral("/Dup.url")));
+    QVERIFY(QFile::exists(favorites() + QStringLiteral("/Stays.url")));
+    QFile rewritten(file);
+    QVERIFY(rewritten.open(QIODevice::ReadOnly));
+    QCOMPARE(rewritten.readAll(), page1);
+}
+
+void TestImportDialog::cancelledImportKeepsCommittedBookmarks()
+{
+    QByteArray lines;
+    for (int i = 0; i < 3000; ++i)
+        lines += bookmarkLine(QStringLiteral("http://%1.example/").arg(i), QString::number(i));
+    const QString file = m_dir->filePath(QStringLiteral("bookmarks.html"));
+    writeFile(file, lines);
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return file; });
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+
+    ImportProgress::setShowDelay(0);
+    // Cancel as soon as the import's progress dialog is up and past its first chunk.
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, &dialog, [&] {
+        auto *progress = dialog.findChild<QProgressDialog *>();
+        if (progress && progress->isVisible() && progress->value() > 400)
+            progress->cancel();
+    });
+    canceller.start(0);
+    answer({QMessageBox::Ok});
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    canceller.stop();
+    ImportProgress::setShowDelay(400);
+
+    const int imported = dialog.importedCount();
+    QVERIFY2(imported > 1000 && imported < 3000, qPrintable(QString::number(imported)));
+    QCOMPARE(Prompts::instance().takeAsked(),
+             QStringList{QStringLiteral("The import was cancelled. %1 bookmark(s) were imported.")
+                             .arg(imported)});
+    QCOMPARE(page.file().titlesOnFile(0).size(), imported);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+QTEST_MAIN(TestImportDialog)
+#include "tst_import_dialog.moc"
