@@ -2,7 +2,6 @@
 
 #include "store/bookmarkstore.h"
 
-#include <QBuffer>
 #include <QHash>
 #include <QSaveFile>
 
@@ -73,6 +72,18 @@ char *escapeInto(char *at, QByteArrayView text, const Specials &special, Replace
     return at;
 }
 
+// The length of text once escapeInto has replaced its special bytes.
+template<typename Replacement>
+qsizetype escapedSize(QByteArrayView text, const Specials &special, Replacement replacement)
+{
+    qsizetype size = text.size();
+    for (const char c : text) {
+        if (special[static_cast<unsigned char>(c)])
+            size += qsizetype(replacement(c).size()) - 1;
+    }
+    return size;
+}
+
 template<typename Replacement>
 void appendEscaped(QByteArray &out, QByteArrayView text, const Specials &special,
                    Replacement replacement)
@@ -82,82 +93,151 @@ void appendEscaped(QByteArray &out, QByteArrayView text, const Specials &special
     out.resize(escapeInto(out.data() + before, text, special, replacement) - out.constData());
 }
 
+std::string_view commentReplacement(char c)
+{
+    return c == '\t' ? std::string_view("\n") : textReplacement(c);
+}
+
+constexpr std::string_view Prologue =
+    "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+    "<!-- This is an automatically generated file.\n"
+    "     It will be read and overwritten.\n"
+    "     DO NOT EDIT! -->\n"
+    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+    "<TITLE>Bookmarks</TITLE>\n"
+    "<H1>Bookmarks</H1>\n"
+    "<DL><p>\n";
+constexpr std::string_view ListEnd = "</DL><p>\n";
+constexpr std::string_view FolderStart = "<DT><H3>";
+constexpr std::string_view FolderEnd = "</H3>\n";
+constexpr std::string_view ListStart = "<DL><p>\n";
+constexpr std::string_view BookmarkStart = "<DT><A HREF=\"";
+constexpr std::string_view AddressEnd = "\"";
+constexpr std::string_view RatingStart = " RATING=\"";
+constexpr std::string_view RatingEnd = "\"";
+constexpr std::string_view TagEnd = ">";
+constexpr std::string_view BookmarkEnd = "</A>\n";
+constexpr std::string_view CommentStart = "<DD>";
+constexpr std::string_view CommentEnd = "\n";
+
+char *put(char *at, std::string_view text)
+{
+    std::memcpy(at, text.data(), text.size());
+    return at + qsizetype(text.size());
+}
+
+// Four bytes at a time: a call to memset costs more than these few spaces.
+char *indent(char *at, int depth)
+{
+    for (int i = 0; i < depth; ++i, at += 4)
+        std::memcpy(at, "    ", 4);
+    return at;
+}
+
+qsizetype bookmarkSize(const BookmarkStore::StoredBookmark &bookmark, int depth)
+{
+    qsizetype size = 4 * depth + BookmarkStart.size()
+                     + escapedSize(bookmark.address, AddressSpecials, addressReplacement)
+                     + AddressEnd.size() + TagEnd.size()
+                     + escapedSize(bookmark.title, TextSpecials, textReplacement) + BookmarkEnd.size();
+    if (bookmark.rating > 0)
+        size += RatingStart.size() + 1 + RatingEnd.size();
+    if (!bookmark.comments.isEmpty())
+        size += 4 * depth + CommentStart.size()
+                + escapedSize(bookmark.comments, TextSpecials, commentReplacement) + CommentEnd.size();
+    return size;
+}
+
+// Writes exactly bookmarkSize bytes.
+char *renderBookmark(char *at, const BookmarkStore::StoredBookmark &bookmark, int depth)
+{
+    at = indent(at, depth);
+    at = put(at, BookmarkStart);
+    at = escapeInto(at, bookmark.address, AddressSpecials, addressReplacement);
+    at = put(at, AddressEnd);
+    if (bookmark.rating > 0) {
+        at = put(at, RatingStart);
+        *at++ = char('0' + std::clamp(bookmark.rating, 0, 9));
+        at = put(at, RatingEnd);
+    }
+    at = put(at, TagEnd);
+    at = escapeInto(at, bookmark.title, TextSpecials, textReplacement);
+    at = put(at, BookmarkEnd);
+    if (!bookmark.comments.isEmpty()) {
+        at = indent(at, depth);
+        at = put(at, CommentStart);
+        at = escapeInto(at, bookmark.comments, TextSpecials, commentReplacement);
+        at = put(at, CommentEnd);
+    }
+    return at;
+}
+
+// The file is laid out before a byte is written: one pass over the bookmarks
+// measures each folder's part, a second writes every bookmark straight into
+// its place. Both passes take the bookmarks in the store's own order, which
+// keeps the reads of a large store sequential; the folders are written in
+// tree order around them.
 class Writer final
 {
 public:
     explicit Writer(BookmarkStore &store) : m_store(store) {}
 
-    // Writes the whole file to device in pieces; returns whether every piece
-    // was taken.
-    bool write(QIODevice &device)
+    // The whole file, or nothing if the parts did not come out the size they
+    // were measured (which would be a fault here, never a half-right file).
+    QByteArray text()
     {
         planFolders();
         m_store.visitBookmarks([this](const BookmarkStore::StoredBookmark &bookmark) {
-            if (m_depth.contains(bookmark.folderId))
-                m_bookmarks[bookmark.folderId].push_back(bookmark);
-            else
-                m_orphans.push_back(bookmark);
+            Part &part = partOf(bookmark.folderId);
+            part.size += bookmarkSize(bookmark, part.depth);
         });
-        QByteArray out =
-            "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
-            "<!-- This is an automatically generated file.\n"
-            "     It will be read and overwritten.\n"
-            "     DO NOT EDIT! -->\n"
-            "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
-            "<TITLE>Bookmarks</TITLE>\n"
-            "<H1>Bookmarks</H1>\n"
-            "<DL><p>\n";
-        out.reserve(FlushSize + 4096);
-        auto flush = [&device, &out] {
-            const bool written = device.write(out) == out.size();
-            out.resize(0);
-            return written;
-        };
-        for (const Step &step : std::as_const(m_plan)) {
-            if (step.kind == Step::Open) {
-                indent(out, step.depth);
-                out += "<DT><H3>";
-                BookmarkFileWriter::appendEscaped(out, step.name);
-                out += "</H3>\n";
-                indent(out, step.depth);
-                out += "<DL><p>\n";
-                continue;
-            }
-            const auto bookmarks = m_bookmarks.constFind(step.folderId);
-            if (bookmarks != m_bookmarks.cend()) {
-                const int depth = m_depth.value(step.folderId);
-                for (const BookmarkStore::StoredBookmark &bookmark : *bookmarks) {
-                    render(out, bookmark, depth);
-                    if (out.size() >= FlushSize && !flush())
-                        return false;
-                }
-            }
-            if (step.folderId != 0) {
-                indent(out, step.depth);
-                out += "</DL><p>\n";
-            }
+        QByteArray out(layOut(), Qt::Uninitialized);
+        char *const base = out.data();
+        put(base, Prologue);
+        for (const Step &step : std::as_const(m_plan))
+            writeStep(base, step);
+        put(base + m_orphans.start + m_orphans.size, ListEnd);
+        m_store.visitBookmarks([this, base](const BookmarkStore::StoredBookmark &bookmark) {
+            Part &part = partOf(bookmark.folderId);
+            part.written = renderBookmark(base + part.written, bookmark, part.depth) - base;
+        });
+        for (const Part &part : std::as_const(m_parts)) {
+            if (part.written != part.start + part.size)
+                return {};
         }
-        // Bookmarks whose folder no walk reaches would otherwise be lost.
-        for (const BookmarkStore::StoredBookmark &bookmark : m_orphans) {
-            render(out, bookmark, 1);
-            if (out.size() >= FlushSize && !flush())
-                return false;
-        }
-        out += "</DL><p>\n";
-        return flush();
+        if (m_orphans.written != m_orphans.start + m_orphans.size)
+            return {};
+        return out;
     }
 
 private:
-    // The folder tree as it will be written: a folder opens, its subfolders
-    // follow, then its bookmarks and its end. Each folder once, even in a
-    // damaged hive's loop.
+    // Where the bookmarks of one folder go.
+    struct Part
+    {
+        int depth = 1;
+        qsizetype size = 0;
+        qsizetype start = 0;
+        qsizetype written = 0;
+    };
+
+    // The folder tree in file order: a folder opens, its subfolders follow,
+    // then its bookmarks and its end. Each folder once, even in a damaged
+    // hive's loop.
     struct Step
     {
         enum Kind { Open, Close } kind;
         int folderId;
         int depth;
-        QString name;
+        QByteArray name;
+        qsizetype offset = 0;
     };
+
+    Part &partOf(int folderId)
+    {
+        const auto part = m_parts.find(folderId);
+        // Bookmarks whose folder no walk reaches would otherwise be lost.
+        return part == m_parts.end() ? m_orphans : *part;
+    }
 
     // Depth first without recursion: a damaged hive may nest folders deeply.
     void planFolders()
@@ -168,7 +248,7 @@ private:
             QList<FolderRecord> children;
             qsizetype next;
         };
-        m_depth.insert(0, 1);
+        m_parts.insert(0, Part{});
         std::vector<Level> stack{{0, m_store.childFolders(0), 0}};
         while (!stack.empty()) {
             Level &level = stack.back();
@@ -179,59 +259,61 @@ private:
                 continue;
             }
             const FolderRecord folder = level.children.at(level.next++);
-            if (m_depth.contains(folder.id))
+            if (m_parts.contains(folder.id))
                 continue;
-            m_depth.insert(folder.id, depth + 1);
-            m_plan.append({Step::Open, folder.id, depth, folder.name});
+            m_parts.insert(folder.id, Part{depth + 1});
+            m_plan.append({Step::Open, folder.id, depth, folder.name.toUtf8()});
             stack.push_back({folder.id, m_store.childFolders(folder.id), 0});
         }
     }
 
-    static void indent(QByteArray &out, int depth) { out.append(4 * depth, ' '); }
-
-    // One bookmark at the end of out, written straight into room made for
-    // the longest text it could become.
-    static void render(QByteArray &out, const BookmarkStore::StoredBookmark &bookmark, int depth)
+    static qsizetype headerSize(const Step &step)
     {
-        const qsizetype before = out.size();
-        out.resize(before + 64 + 8 * depth + 3 * bookmark.address.size()
-                   + 5 * (bookmark.title.size() + bookmark.comments.size()));
-        char *at = out.data() + before;
-        auto put = [&at](std::string_view text) {
-            std::memcpy(at, text.data(), text.size());
-            at += text.size();
-        };
-        std::memset(at, ' ', 4 * depth);
-        at += 4 * depth;
-        put("<DT><A HREF=\"");
-        at = escapeInto(at, bookmark.address, AddressSpecials, addressReplacement);
-        put("\"");
-        if (bookmark.rating > 0) {
-            put(" RATING=\"");
-            *at++ = char('0' + std::clamp(bookmark.rating, 0, 9));
-            put("\"");
+        return 8 * step.depth + FolderStart.size()
+               + escapedSize(step.name, TextSpecials, textReplacement) + FolderEnd.size()
+               + ListStart.size();
+    }
+
+    // Gives every step and part its offset; returns the file's size.
+    qsizetype layOut()
+    {
+        qsizetype offset = Prologue.size();
+        for (Step &step : m_plan) {
+            if (step.kind == Step::Open) {
+                step.offset = offset;
+                offset += headerSize(step);
+                continue;
+            }
+            Part &part = m_parts[step.folderId];
+            part.start = part.written = offset;
+            offset += part.size;
+            step.offset = offset;
+            if (step.folderId != 0)
+                offset += 4 * step.depth + ListEnd.size();
         }
-        put(">");
-        at = escapeInto(at, bookmark.title, TextSpecials, textReplacement);
-        put("</A>\n");
-        if (!bookmark.comments.isEmpty()) {
-            std::memset(at, ' ', 4 * depth);
-            at += 4 * depth;
-            put("<DD>");
-            at = escapeInto(at, bookmark.comments, TextSpecials, [](char c) {
-                return c == '\t' ? std::string_view("\n") : textReplacement(c);
-            });
-            put("\n");
+        m_orphans.start = m_orphans.written = offset;
+        return offset + m_orphans.size + ListEnd.size();
+    }
+
+    static void writeStep(char *base, const Step &step)
+    {
+        char *at = base + step.offset;
+        if (step.kind == Step::Open) {
+            at = indent(at, step.depth);
+            at = put(at, FolderStart);
+            at = escapeInto(at, step.name, TextSpecials, textReplacement);
+            at = put(at, FolderEnd);
+            at = indent(at, step.depth);
+            put(at, ListStart);
+        } else if (step.folderId != 0) {
+            put(indent(at, step.depth), ListEnd);
         }
-        out.resize(at - out.constData());
     }
 
     BookmarkStore &m_store;
     QList<Step> m_plan;
-    QHash<int, int> m_depth; // of the bookmarks of each folder written
-    static constexpr qsizetype FlushSize = 64 * 1024;
-    QHash<int, std::vector<BookmarkStore::StoredBookmark>> m_bookmarks; // by folder id
-    std::vector<BookmarkStore::StoredBookmark> m_orphans;
+    QHash<int, Part> m_parts; // by folder id, for every folder written
+    Part m_orphans;
 };
 
 } // namespace
@@ -261,20 +343,18 @@ void BookmarkFileWriter::appendEscapedAddress(QByteArray &out, QStringView addre
 
 QByteArray BookmarkFileWriter::bookmarkFileText(BookmarkStore &store)
 {
-    QByteArray text;
-    QBuffer buffer(&text);
-    buffer.open(QIODevice::WriteOnly);
-    Writer(store).write(buffer);
-    return text;
+    return Writer(store).text();
 }
 
 QString BookmarkFileWriter::exportBookmarks(BookmarkStore &store, const QString &path)
 {
-    // Straight into the file: the text of a large store is never whole in memory.
+    const QByteArray text = bookmarkFileText(store);
+    if (text.isEmpty())
+        return tr("The bookmarks could not be put into the file's form.");
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (!Writer(store).write(file)) {
+    if (file.write(text) != text.size()) {
         const QString error = file.errorString();
         file.cancelWriting();
         return error;
