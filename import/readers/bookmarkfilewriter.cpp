@@ -13,15 +13,39 @@
 
 namespace {
 
-// Which bytes a text may hold that need replacing, as a table for a fast scan.
-using Specials = std::array<bool, 256>;
+// Which bytes a text may hold that need replacing. Texts are scanned eight
+// bytes at a time: most hold none of them.
+struct Specials
+{
+    static constexpr quint64 Ones = 0x0101010101010101ULL;
+    static constexpr quint64 Highs = 0x8080808080808080ULL;
+
+    std::array<bool, 256> table{};
+    std::array<quint64, 8> repeated{}; // each special byte in every byte of a word
+    int count = 0;
+
+    bool has(char c) const { return table[static_cast<unsigned char>(c)]; }
+
+    // Whether any byte of the word is special; exact, never a false alarm.
+    bool inWord(quint64 word) const
+    {
+        quint64 found = 0;
+        for (int i = 0; i < count; ++i) {
+            const quint64 x = word ^ repeated[i];
+            found |= (x - Ones) & ~x & Highs;
+        }
+        return found != 0;
+    }
+};
 
 constexpr Specials specials(std::string_view bytes)
 {
-    Specials table{};
-    for (const char c : bytes)
-        table[static_cast<unsigned char>(c)] = true;
-    return table;
+    Specials set;
+    for (const char c : bytes) {
+        set.table[static_cast<unsigned char>(c)] = true;
+        set.repeated[set.count++] = Specials::Ones * static_cast<unsigned char>(c);
+    }
+    return set;
 }
 
 // Text between tags needs only these three: quotes and apostrophes stay
@@ -60,15 +84,30 @@ std::string_view addressReplacement(char c)
 template<typename Replacement>
 char *escapeInto(char *at, QByteArrayView text, const Specials &special, Replacement replacement)
 {
-    for (const char c : text) {
-        if (special[static_cast<unsigned char>(c)]) {
+    const char *from = text.data();
+    const char *const end = from + text.size();
+    auto escapeByte = [&](char c) {
+        if (special.has(c)) {
             const std::string_view replaced = replacement(c);
             std::memcpy(at, replaced.data(), replaced.size());
             at += replaced.size();
         } else {
             *at++ = c;
         }
+    };
+    for (; end - from >= 8; from += 8) {
+        quint64 word;
+        std::memcpy(&word, from, 8);
+        if (!special.inWord(word)) {
+            std::memcpy(at, from, 8);
+            at += 8;
+            continue;
+        }
+        for (int i = 0; i < 8; ++i)
+            escapeByte(from[i]);
     }
+    for (; from < end; ++from)
+        escapeByte(*from);
     return at;
 }
 
@@ -77,10 +116,22 @@ template<typename Replacement>
 qsizetype escapedSize(QByteArrayView text, const Specials &special, Replacement replacement)
 {
     qsizetype size = text.size();
-    for (const char c : text) {
-        if (special[static_cast<unsigned char>(c)])
+    const char *from = text.data();
+    const char *const end = from + text.size();
+    auto measureByte = [&](char c) {
+        if (special.has(c))
             size += qsizetype(replacement(c).size()) - 1;
+    };
+    for (; end - from >= 8; from += 8) {
+        quint64 word;
+        std::memcpy(&word, from, 8);
+        if (!special.inWord(word))
+            continue;
+        for (int i = 0; i < 8; ++i)
+            measureByte(from[i]);
     }
+    for (; from < end; ++from)
+        measureByte(*from);
     return size;
 }
 

@@ -151,6 +151,10 @@ void TestImportExport::escaping_data()
                              << QByteArray("%3C/A%3E%3CDT%3E%3CA HREF=%22x%22%3E");
     QTest::newRow("entity stays text") << "a&amp;b" << QByteArray("a&amp;amp;b") << QByteArray("a&amp;b");
     QTest::newRow("unicode") << "ü 日本 🙂" << QString("ü 日本 🙂").toUtf8() << QString("ü 日本 🙂").toUtf8();
+    QTest::newRow("long, specials past the first eight bytes")
+        << "abcdefgh<ijklmnop>&qrstuvwxyz\"0123456789"
+        << QByteArray("abcdefgh&lt;ijklmnop&gt;&amp;qrstuvwxyz\"0123456789")
+        << QByteArray("abcdefgh%3Cijklmnop%3E&qrstuvwxyz%220123456789");
     QTest::newRow("line breaks") << "a\r\nb" << QByteArray("a\r\nb") << QByteArray("a%0D%0Ab");
 }
 
