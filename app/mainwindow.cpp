@@ -9,6 +9,7 @@
 #include "browser/harbrowscheme.h"
 #include "browser/startpage.h"
 #include "controls/prompts.h"
+#include "import/bookmarkexport.h"
 #include "organiser/bookmarkspage.h"
 #include "privacy/enginesettings.h"
 #include "privacy/enginetraces.h"
@@ -89,6 +90,9 @@ StartPage *MainWindow::startPage() const
 void MainWindow::createMenus()
 {
     QMenu *file = m_menuBar->addMenu(tr("&File"));
+    QAction *exportBookmarks =
+        file->addAction(tr("&Export Bookmarks..."), this, &MainWindow::exportBookmarks);
+    exportBookmarks->setData(Ids::ExportBookmarks);
     QAction *options = file->addAction(tr("&Options"), this, &MainWindow::onOptions);
     options->setData(Ids::Options);
     QAction *exit = file->addAction(tr("E&xit"), this, &QDialog::accept);
@@ -228,6 +232,12 @@ void MainWindow::onOptions()
                                       "Harbrow ends."));
     }
     m_privacyOptions = chosen;
+}
+
+void MainWindow::exportBookmarks()
+{
+    if (BookmarkStore *store = bookmarkStore())
+        BookmarkExport::run(this, *store);
 }
 
 void MainWindow::openHelpOnWeb()

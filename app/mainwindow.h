@@ -65,6 +65,7 @@ protected:
 
 private slots:
     void onOptions();
+    void exportBookmarks();
     void openHelpOnWeb();
     void showAbout();
 

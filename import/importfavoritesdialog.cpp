@@ -6,6 +6,9 @@
 #include "import/bookmarkimporter.h"
 #include "import/importprogress.h"
 #include "import/readers/bookmarkfilereader.h"
+#include "import/readers/browserprofiles.h"
+#include "import/readers/chromiumbookmarksreader.h"
+#include "import/readers/firefoxplacesreader.h"
 #include "import/readers/favoritesreader.h"
 #include "organiser/bookmarkpageaccess.h"
 #include "organiser/sortablelist.h"
@@ -15,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -42,11 +46,24 @@ QString recentPrefix(ImportFavoritesDialog::Tab tab)
 
 QString choosePath(QWidget *parent, ImportFavoritesDialog::Tab tab)
 {
-    if (tab == ImportFavoritesDialog::FavoritesTab)
+    switch (tab) {
+    case ImportFavoritesDialog::FavoritesTab:
         return QFileDialog::getExistingDirectory(parent, ImportFavoritesDialog::tr(
                                                              "Select IE Favorites folder"));
-    return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("bookmark*.htm*"),
-                                        ImportFavoritesDialog::tr("Bookmark files (bookmark*.htm*)"));
+    case ImportFavoritesDialog::BookmarkFileTab:
+        return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("bookmark*.htm*"),
+                                            ImportFavoritesDialog::tr(
+                                                "Bookmark files (bookmark*.htm*)"));
+    case ImportFavoritesDialog::FirefoxTab:
+        return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("places.sqlite"),
+                                            ImportFavoritesDialog::tr(
+                                                "Firefox bookmarks (places.sqlite)"));
+    case ImportFavoritesDialog::ChromiumTab:
+        return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("Bookmarks"),
+                                            ImportFavoritesDialog::tr(
+                                                "Chromium bookmarks (Bookmarks)"));
+    }
+    return {};
 }
 
 ImportFavoritesDialog::PathChooser &pathChooser()
@@ -105,14 +122,37 @@ void ImportFavoritesDialog::setPathChooser(PathChooser chooser)
     pathChooser() = chooser ? std::move(chooser) : PathChooser(choosePath);
 }
 
+SortableList *ImportFavoritesDialog::list(Tab tab) const
+{
+    const SortableList *lists[] = {m_favorites, m_bookmarks, m_firefox, m_chromium};
+    return const_cast<SortableList *>(lists[tab]);
+}
+
 QComboBox *ImportFavoritesDialog::locations(Tab tab) const
 {
-    return tab == FavoritesTab ? m_favoritesLocations : m_bookmarkLocations;
+    const QComboBox *boxes[] = {m_favoritesLocations, m_bookmarkLocations, m_firefoxLocations,
+                                m_chromiumLocations};
+    return const_cast<QComboBox *>(boxes[tab]);
 }
 
 QCheckBox *ImportFavoritesDialog::removeOnImport(Tab tab) const
 {
-    return tab == FavoritesTab ? m_removeFavorites : m_removeBookmarks;
+    switch (tab) {
+    case FavoritesTab: return m_removeFavorites;
+    case BookmarkFileTab: return m_removeBookmarks;
+    default: return nullptr;
+    }
+}
+
+ImportRows &ImportFavoritesDialog::rowsOf(Tab tab)
+{
+    ImportRows *rows[] = {&m_favoriteRows, &m_bookmarkRows, &m_firefoxRows, &m_chromiumRows};
+    return *rows[tab];
+}
+
+const ImportRows &ImportFavoritesDialog::rowsOf(Tab tab) const
+{
+    return const_cast<ImportFavoritesDialog *>(this)->rowsOf(tab);
 }
 
 void ImportFavoritesDialog::buildControls()
@@ -121,16 +161,23 @@ void ImportFavoritesDialog::buildControls()
     m_tabs = new QTabBar(this);
     m_tabs->addTab(tr("IE Favorites"));
     m_tabs->addTab(tr("NN Bookmarks"));
+    m_tabs->addTab(tr("Firefox"));
+    m_tabs->addTab(tr("Chromium / Chrome"));
     m_locationLabel = new QLabel(this);
     m_favoritesLocations = new QComboBox(this);
     m_bookmarkLocations = new QComboBox(this);
-    for (QComboBox *box : {m_favoritesLocations, m_bookmarkLocations}) {
+    m_firefoxLocations = new QComboBox(this);
+    m_chromiumLocations = new QComboBox(this);
+    for (QComboBox *box : {m_favoritesLocations, m_bookmarkLocations, m_firefoxLocations,
+                           m_chromiumLocations}) {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
     m_browse = new QPushButton(tr("Browse"), this);
     m_favorites = makeList(tr("Favorite"), this);
     m_bookmarks = makeList(tr("Bookmark"), this);
+    m_firefox = makeList(tr("Bookmark"), this);
+    m_chromium = makeList(tr("Bookmark"), this);
     m_selectAll = new HoverButton(tr("Select All"), this);
     m_deselectAll = new HoverButton(tr("Deselect All"), this);
     m_removeFavorites = new QCheckBox(tr("Remove on import"), this);
@@ -144,6 +191,8 @@ void ImportFavoritesDialog::buildControls()
     location->addWidget(m_locationLabel);
     location->addWidget(m_favoritesLocations, 1);
     location->addWidget(m_bookmarkLocations, 1);
+    location->addWidget(m_firefoxLocations, 1);
+    location->addWidget(m_chromiumLocations, 1);
     location->addWidget(m_browse);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_selectAll);
@@ -158,6 +207,8 @@ void ImportFavoritesDialog::buildControls()
     layout->addLayout(location);
     layout->addWidget(m_favorites, 1);
     layout->addWidget(m_bookmarks, 1);
+    layout->addWidget(m_firefox, 1);
+    layout->addWidget(m_chromium, 1);
     layout->addLayout(bottom);
     resize(700, 420);
 
@@ -169,9 +220,11 @@ void ImportFavoritesDialog::buildControls()
             &ImportFavoritesDialog::chooseFavoritesFolder);
     connect(m_bookmarkLocations, &QComboBox::activated, this,
             &ImportFavoritesDialog::chooseBookmarkFile);
+    connect(m_firefoxLocations, &QComboBox::activated, this, [this] { readProfile(FirefoxTab); });
+    connect(m_chromiumLocations, &QComboBox::activated, this, [this] { readProfile(ChromiumTab); });
     connect(m_import, &QPushButton::clicked, this, &ImportFavoritesDialog::importChecked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    for (SortableList *list : {m_favorites, m_bookmarks}) {
+    for (SortableList *list : {m_favorites, m_bookmarks, m_firefox, m_chromium}) {
         list->viewport()->installEventFilter(this);
         connect(list, &QTreeWidget::itemClicked, this, &ImportFavoritesDialog::toggleClickedRow);
     }
@@ -179,24 +232,27 @@ void ImportFavoritesDialog::buildControls()
 
 bool ImportFavoritesDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress
-        && (watched == m_favorites->viewport() || watched == m_bookmarks->viewport()))
+    if (event->type() == QEvent::MouseButtonPress && watched == list(m_currentTab)->viewport())
         rememberPressedCheck(static_cast<QMouseEvent *>(event)->position().toPoint());
     return QDialog::eventFilter(watched, event);
 }
 
 void ImportFavoritesDialog::showTab(int tab)
 {
-    m_currentTab = tab == BookmarkFileTab ? BookmarkFileTab : FavoritesTab;
-    const bool bookmarks = m_currentTab == BookmarkFileTab;
-    m_locationLabel->setText(bookmarks ? tr("Bookmarks.html location:")
-                                       : tr("Favorites folder location:"));
-    m_bookmarkLocations->setVisible(bookmarks);
-    m_bookmarks->setVisible(bookmarks);
-    m_removeBookmarks->setVisible(bookmarks);
-    m_favoritesLocations->setVisible(!bookmarks);
-    m_favorites->setVisible(!bookmarks);
-    m_removeFavorites->setVisible(!bookmarks);
+    m_currentTab = tab >= 0 && tab < TabCount ? Tab(tab) : FavoritesTab;
+    const QString labels[] = {tr("Favorites folder location:"), tr("Bookmarks.html location:"),
+                              tr("places.sqlite location:"), tr("Bookmarks file location:")};
+    m_locationLabel->setText(labels[m_currentTab]);
+    for (Tab each : {FavoritesTab, BookmarkFileTab, FirefoxTab, ChromiumTab}) {
+        locations(each)->setVisible(each == m_currentTab);
+        list(each)->setVisible(each == m_currentTab);
+        if (QCheckBox *remove = removeOnImport(each))
+            remove->setVisible(each == m_currentTab);
+    }
+    // Reading a browser's profile takes a copy of its database: only for
+    // someone who comes to look.
+    if ((m_currentTab == FirefoxTab || m_currentTab == ChromiumTab) && !m_profilesFound)
+        findProfiles();
 }
 
 // ---- recent locations
@@ -260,11 +316,43 @@ void ImportFavoritesDialog::parseBookmarkFile()
     fillList(BookmarkFileTab, result.cancelled ? ImportRows() : std::move(result.rows));
 }
 
+void ImportFavoritesDialog::findProfiles()
+{
+    m_profilesFound = true;
+    for (Tab tab : {FirefoxTab, ChromiumTab}) {
+        QComboBox *box = locations(tab);
+        box->addItems(tab == FirefoxTab ? BrowserProfiles::firefoxPlacesFiles()
+                                        : BrowserProfiles::chromiumBookmarkFiles());
+        box->setCurrentIndex(box->count() > 0 ? 0 : -1);
+        readProfile(tab);
+    }
+}
+
+// A profile that cannot be read lists nothing and says why: unlike a stray
+// bookmark file, it is the one the person's browser uses.
+void ImportFavoritesDialog::readProfile(Tab tab)
+{
+    const QString path = locations(tab)->currentText();
+    if (path.isEmpty()) {
+        fillList(tab, {});
+        return;
+    }
+    ImportProgress progress(this, tr("Reading %1...").arg(QDir::toNativeSeparators(path)));
+    ImportReadResult result =
+        tab == FirefoxTab
+            ? FirefoxPlacesReader::readPlaces(path, tr("Firefox"), progress.callback())
+            : ChromiumBookmarksReader::readBookmarks(path, tr("Chromium / Chrome"),
+                                                     progress.callback());
+    if (!result.error.isEmpty())
+        Prompts::instance().inform(this, QMessageBox::Warning, tr("Import Favorites"), result.error);
+    fillList(tab, result.cancelled ? ImportRows() : std::move(result.rows));
+}
+
 void ImportFavoritesDialog::fillList(Tab tab, ImportRows rows)
 {
     SortableList *target = list(tab);
     target->clear();
-    ImportRows &kept = tab == FavoritesTab ? m_favoriteRows : m_bookmarkRows;
+    ImportRows &kept = rowsOf(tab);
     kept.clear();
     ImportProgress progress(this, tr("Listing the bookmarks..."));
     QList<QTreeWidgetItem *> items;
@@ -303,8 +391,10 @@ void ImportFavoritesDialog::browse()
     if (m_currentTab == FavoritesTab) {
         m_favoritesRoot = path;
         readFavorites();
-    } else {
+    } else if (m_currentTab == BookmarkFileTab) {
         parseBookmarkFile();
+    } else {
+        readProfile(m_currentTab);
     }
 }
 
@@ -365,7 +455,7 @@ void ImportFavoritesDialog::toggleClickedRow(QTreeWidgetItem *item)
 ImportRows ImportFavoritesDialog::checkedRows(Tab tab) const
 {
     const SortableList *source = list(tab);
-    const ImportRows &rows = tab == FavoritesTab ? m_favoriteRows : m_bookmarkRows;
+    const ImportRows &rows = rowsOf(tab);
     ImportRows checked;
     for (int i = 0; i < source->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = source->topLevelItem(i);
@@ -379,7 +469,9 @@ void ImportFavoritesDialog::importChecked()
 {
     const ImportRows favorites = checkedRows(FavoritesTab);
     const ImportRows bookmarks = checkedRows(BookmarkFileTab);
-    const qsizetype total = favorites.size() + bookmarks.size();
+    const ImportRows firefox = checkedRows(FirefoxTab);
+    const ImportRows chromium = checkedRows(ChromiumTab);
+    const qsizetype total = favorites.size() + bookmarks.size() + firefox.size() + chromium.size();
     m_noneChecked = total == 0;
     m_imported = 0;
     bool finished = true;
@@ -388,7 +480,7 @@ void ImportFavoritesDialog::importChecked()
         ImportProgress progress(this, tr("Importing the bookmarks..."));
         BookmarkImporter importer(m_page.store(), [this] { return overwriteExisting(); });
         qsizetype done = 0;
-        for (const ImportRows *rows : {&favorites, &bookmarks}) {
+        for (const ImportRows *rows : {&favorites, &bookmarks, &firefox, &chromium}) {
             for (qsizetype i = 0; i < rows->size() && finished && written; ++i) {
                 finished = progress.step(done++, total);
                 written = !finished || importer.importRow(rows->at(i));

@@ -18,21 +18,23 @@ class QTreeWidgetItem;
 class SortableList;
 
 // "Import Favorites": the favourites of a Favorites folder on one tab, the
-// bookmarks of a Netscape or Mozilla bookmark file on the other. The checked
-// lines of both go into the store with their folder nesting, and may be
-// removed from where they came from.
+// bookmarks of a Netscape or Mozilla bookmark file on the next, then those of a
+// Firefox and of a Chromium-family profile. The checked lines of every tab go
+// into the store with their folder nesting; those of the first two may be
+// removed from where they came from (another browser's profile is never written).
 class ImportFavoritesDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
-    enum Tab { FavoritesTab, BookmarkFileTab };
+    enum Tab { FavoritesTab, BookmarkFileTab, FirefoxTab, ChromiumTab };
+    static constexpr int TabCount = 4;
     enum Column { TitleColumn, AddressColumn, FolderColumn };
     static constexpr int RowRole = Qt::UserRole; // index into the tab's rows
     static constexpr int RecentLimit = 10;
     static const QString RecentKey;
 
-    // Picks a folder (Favorites tab) or a file (bookmark tab); empty when none.
+    // Picks a folder (Favorites tab) or a file (the other tabs); empty when none.
     using PathChooser = std::function<QString(QWidget *parent, Tab tab)>;
 
     ImportFavoritesDialog(BookmarkPageAccess &page, Hive *hive, QWidget *parent = nullptr);
@@ -43,8 +45,9 @@ public:
     static void setPathChooser(PathChooser chooser);
 
     QTabBar *tabBar() const { return m_tabs; }
-    SortableList *list(Tab tab) const { return tab == FavoritesTab ? m_favorites : m_bookmarks; }
+    SortableList *list(Tab tab) const;
     QComboBox *locations(Tab tab) const;
+    // Null for the browser profile tabs, which offer no removal.
     QCheckBox *removeOnImport(Tab tab) const;
     QPushButton *browseButton() const { return m_browse; }
     HoverButton *selectAllButton() const { return m_selectAll; }
@@ -71,6 +74,8 @@ private:
     bool saveRecentLocations();
     void readFavorites();
     void parseBookmarkFile();
+    void findProfiles();
+    void readProfile(Tab tab);
     void browse();
     void chooseFavoritesFolder(int index);
     void chooseBookmarkFile(int index);
@@ -80,6 +85,8 @@ private:
     bool overwriteExisting();
     void removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
     ImportRows checkedRows(Tab tab) const;
+    ImportRows &rowsOf(Tab tab);
+    const ImportRows &rowsOf(Tab tab) const;
 
     BookmarkPageAccess &m_page;
     Hive *m_hive;
@@ -92,6 +99,10 @@ private:
     SortableList *m_bookmarks = nullptr;
     HoverButton *m_selectAll = nullptr;
     HoverButton *m_deselectAll = nullptr;
+    QComboBox *m_firefoxLocations = nullptr;
+    QComboBox *m_chromiumLocations = nullptr;
+    SortableList *m_firefox = nullptr;
+    SortableList *m_chromium = nullptr;
     QCheckBox *m_removeFavorites = nullptr;
     QCheckBox *m_removeBookmarks = nullptr;
     QPushButton *m_import = nullptr;
@@ -100,6 +111,9 @@ private:
     QString m_favoritesRoot;
     ImportRows m_favoriteRows; // by a line's RowRole
     ImportRows m_bookmarkRows;
+    ImportRows m_firefoxRows;
+    ImportRows m_chromiumRows;
+    bool m_profilesFound = false; // the profile tabs are searched when first shown
     QTreeWidgetItem *m_pressedItem = nullptr;
     Qt::CheckState m_pressedState = Qt::Unchecked;
     bool m_noneChecked = true;

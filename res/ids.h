@@ -8,6 +8,7 @@ inline constexpr int HelpOnWeb = 32829;
 inline constexpr int About = 32830;
 inline constexpr int Exit = 32832;
 inline constexpr int Options = 32856;
+inline constexpr int ExportBookmarks = 32857;
 
 // Favourites window toolbar; AddBookmark is also the browser page's "Add Favourites".
 inline constexpr int AddBookmark = 32836;

@@ -416,6 +416,15 @@ void BookmarkStore::makeCurrent(const Bookmark *bookmark)
     m_current.folderId = bookmark->folderId;
 }
 
+void BookmarkStore::visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const
+{
+    for (const auto &bookmark : m_bookmarks) {
+        const Lines lines = splitLines(bookmark->plain);
+        visit({lines.field[0], lines.field[1], lines.field[2],
+               clampRating(StoredText::leadingInt(lines.rest)), bookmark->folderId});
+    }
+}
+
 // ---- bookmarks: scans and selection
 
 void BookmarkStore::beginBookmarkScan(const QString &folderId)

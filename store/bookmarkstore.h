@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -91,6 +92,20 @@ public:
     bool commitBatch();
 
     int bookmarkCount() const { return int(m_bookmarks.size()); }
+
+    // One bookmark as it is held: UTF-8, line breaks in the comments as TABs.
+    // The views last until the store next changes.
+    struct StoredBookmark
+    {
+        QByteArrayView address;
+        QByteArrayView title;
+        QByteArrayView comments;
+        int rating = 0;
+        int folderId = 0;
+    };
+    // Every bookmark in list order, without the text conversions of a scan;
+    // the scan cursor and the current bookmark stay as they are.
+    void visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const;
     int folderCount() const { return int(m_folders.size()); }
 
 private:
