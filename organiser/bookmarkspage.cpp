@@ -5,6 +5,7 @@
 #include "import/importfavoritesdialog.h"
 #include "organiser/bookmarkdialog.h"
 #include "organiser/bookmarkrow.h"
+#include "organiser/findfield.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
@@ -14,6 +15,7 @@
 #include "organiser/sortablelist.h"
 #include "organiser/starratingdelegate.h"
 #include "res/ids.h"
+#include "store/bookmarkfinder.h"
 #include "store/bookmarkstore.h"
 #include "store/productsite.h"
 
@@ -96,6 +98,7 @@ void BookmarksPage::createViews()
     m_splitter->setMinimumWidths(MinimumPaneWidth, MinimumPaneWidth);
     m_splitter->addLeftPane(m_tree);
     m_splitter->addRightPane(m_list);
+    createFindField();
     m_tree->setGeometry(0, 0, InitialTreeWidth, height());
     m_splitter->setGeometry(InitialTreeWidth + 1, 0, BarWidth, height());
     m_list->setGeometry(InitialTreeWidth + BarWidth + 2, 0, 400, height());
@@ -244,6 +247,10 @@ QTreeWidgetItem *BookmarksPage::makeRow(const CurrentBookmark &bookmark, const Q
 
 void BookmarksPage::fillList()
 {
+    if (isFinding()) {
+        fillFoundList();
+        return;
+    }
     m_nextRow = 0;
     const QString prefix = tagPrefix();
     m_store.beginBookmarkScan(QString::number(selectedFolderId()));
@@ -591,7 +598,7 @@ void BookmarksPage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, 
         }
     } else {
         const int shownId = selectedFolderId();
-        if (moveSelectedRows(targetId) && (shownId == 0 || targetId == shownId))
+        if (moveSelectedRows(targetId) && (shownId == 0 || targetId == shownId || isFinding()))
             fillList();
         updateButtons();
     }
@@ -624,6 +631,10 @@ bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (watched == m_list) {
+        if (key == Qt::Key_Escape && isFinding()) {
+            stopFinding();
+            return true;
+        }
         if (key == Qt::Key_Delete && updateButtons()) {
             deleteBookmarks();
             return true;
@@ -663,7 +674,9 @@ void BookmarksPage::resizeEvent(QResizeEvent *event)
     m_tree->setGeometry(0, 0, barX - 1, h);
     m_splitter->setGeometry(barX, 0, bar, h);
     const int listX = barX + bar + 1;
-    m_list->setGeometry(listX, 0, std::max(0, width() - listX), h);
+    const int findHeight = m_findField->sizeHint().height();
+    m_findField->setGeometry(listX, 0, std::max(0, width() - listX), findHeight);
+    m_list->setGeometry(listX, findHeight, std::max(0, width() - listX), std::max(0, h - findHeight));
 }
 
 // A page given the focus hands it on. Not a focus proxy: Tab from a proxy
@@ -672,4 +685,85 @@ void BookmarksPage::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
     m_list->setFocus(event->reason());
+}
+
+// ---- finding bookmarks across folders
+
+// The field sits above the list and follows it when the bar moves.
+void BookmarksPage::createFindField()
+{
+    m_findField = new FindField(this);
+    m_splitter->addRightPane(m_findField);
+    // Picking a folder ends the search before the folder fills.
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] {
+        const QSignalBlocker quiet(m_findField);
+        m_findField->clear();
+    });
+    connect(m_findField, &QLineEdit::textChanged, this, &BookmarksPage::fillList);
+    connect(m_findField, &FindField::escapePressed, this, &BookmarksPage::stopFinding);
+    connect(m_findField, &QLineEdit::returnPressed, this, [this] {
+        if (updateButtons())
+            openSelection();
+    });
+    connect(m_findField, &FindField::downPressed, this, [this] { m_list->setFocus(); });
+
+    auto *find = new QAction(tr("Find"), this);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QAction::triggered, this, &BookmarksPage::startFinding);
+    addAction(find);
+}
+
+bool BookmarksPage::isFinding() const
+{
+    return m_findField && !m_findField->text().trimmed().isEmpty();
+}
+
+void BookmarksPage::startFinding()
+{
+    m_findField->setFocus(Qt::ShortcutFocusReason);
+    m_findField->selectAll();
+}
+
+void BookmarksPage::stopFinding()
+{
+    const bool wasFinding = isFinding();
+    {
+        const QSignalBlocker quiet(m_findField);
+        m_findField->clear();
+    }
+    if (wasFinding)
+        fillList();
+    m_list->setFocus();
+}
+
+// Found bookmarks are rows like any other, tagged under the open folder, so
+// that every command of the list works on them; their folder shows on hover.
+void BookmarksPage::fillFoundList()
+{
+    m_nextRow = 0;
+    const QString prefix = tagPrefix();
+    const QList<int> found = BookmarkFinder::find(m_store, m_findField->text());
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(found.size());
+    for (int position : found) {
+        if (!m_store.selectBookmarkAt(position))
+            continue;
+        const CurrentBookmark &bookmark = m_store.currentBookmark();
+        QTreeWidgetItem *row = makeRow(bookmark, prefix);
+        const QString folder = tr("In folder: %1")
+                                   .arg(bookmark.folderName.isEmpty() ? tr("Favorites")
+                                                                      : bookmark.folderName);
+        for (int column : {TitleColumn, AddressColumn, RatingColumn})
+            row->setToolTip(column, folder);
+        rows.append(row);
+    }
+    m_list->setUpdatesEnabled(false);
+    m_list->setSortedRows(rows, RatingColumn, false);
+    if (!rows.isEmpty()) {
+        m_list->setCurrentItem(m_list->topLevelItem(0));
+        m_list->topLevelItem(0)->setSelected(true);
+    }
+    m_list->setUpdatesEnabled(true);
+    updateButtons();
 }

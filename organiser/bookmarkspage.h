@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class FindField;
 class FolderTree;
 class Hive;
 class QAction;
@@ -47,6 +48,9 @@ public:
 
     FolderTree *folderTree() const { return m_tree; }
     SortableList *bookmarkList() const { return m_list; }
+    FindField *findField() const { return m_findField; }
+    // Whether the list shows what the find field found rather than a folder.
+    bool isFinding() const;
     // The context menus' actions, by command id.
     QAction *action(int commandId) const { return m_actions.value(commandId); }
     QString rowTag(const QTreeWidgetItem *row) const;
@@ -67,6 +71,9 @@ public slots:
     void renameFolder();
     void deleteFolder();
     void fillList();
+    void startFinding();
+    // Empties the find field and shows the open folder again.
+    void stopFinding();
 
 signals:
     // Bookmarks or folders changed: other views of them should refill.
@@ -100,11 +107,14 @@ private:
     void reload();
     void removeRows(const QList<QTreeWidgetItem *> &rows);
     void noteFocus(QWidget *now);
+    void createFindField();
+    void fillFoundList();
 
     BookmarkStore &m_store;
     FolderTree *m_tree = nullptr;
     SplitterBar *m_splitter = nullptr;
     SortableList *m_list = nullptr;
+    FindField *m_findField = nullptr;
     QMenu *m_listMenu = nullptr;
     QMenu *m_folderMenu = nullptr;
     QHash<int, QAction *> m_actions;

@@ -475,6 +475,14 @@ bool BookmarkStore::selectBookmarkByTag(const QString &tag)
     return bookmark;
 }
 
+bool BookmarkStore::selectBookmarkAt(int position)
+{
+    if (position < 0 || position >= bookmarkCount())
+        return false;
+    makeCurrent(m_bookmarks[position].get());
+    return true;
+}
+
 void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
 {
     if (Bookmark *bookmark = bookmarkAtCursor())

@@ -46,6 +46,8 @@ public:
     void endBookmarkScan();
     bool selectBookmarkById(const QString &id);
     bool selectBookmarkByTag(const QString &tag);
+    // The bookmark at this place in list order, as visitBookmarks meets them.
+    bool selectBookmarkAt(int position);
     void setCurrentBookmarkTag(const QString &tag);
     const CurrentBookmark &currentBookmark() const { return m_current; }
 

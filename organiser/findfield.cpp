@@ -1,0 +1,24 @@
+#include "organiser/findfield.h"
+
+#include <QKeyEvent>
+
+FindField::FindField(QWidget *parent) : QLineEdit(parent)
+{
+    setPlaceholderText(tr("Find bookmarks (Ctrl+F)"));
+    setClearButtonEnabled(true);
+}
+
+void FindField::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit escapePressed();
+        return;
+    }
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit downPressed();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
