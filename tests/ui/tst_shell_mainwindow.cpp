@@ -104,9 +104,9 @@ void TestShellMainWindow::menusCarryTheirCommands_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("commandId");
 
+    QTest::newRow("Options") << 0 << "File" << 0 << "Options" << Ids::Options;
     QTest::newRow("Export Bookmarks")
-        << 0 << "File" << 0 << "Export Bookmarks..." << Ids::ExportBookmarks;
-    QTest::newRow("Options") << 0 << "File" << 1 << "Options" << Ids::Options;
+        << 0 << "File" << 1 << "Export Bookmarks..." << Ids::ExportBookmarks;
     QTest::newRow("Exit") << 0 << "File" << 2 << "Exit" << Ids::Exit;
     QTest::newRow("Help on Web") << 1 << "Help" << 0 << "Help on Web" << Ids::HelpOnWeb;
     QTest::newRow("About") << 1 << "Help" << 1 << "About" << Ids::About;
