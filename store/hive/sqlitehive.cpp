@@ -23,9 +23,11 @@ CREATE TABLE IF NOT EXISTS hive_values (
 constexpr const char *StatementSql[] = {
     "INSERT OR IGNORE INTO hive_keys(path) VALUES (?1)",
     "SELECT data FROM hive_values WHERE key = ?1 AND name = ?2",
-    "UPDATE hive_values SET data = ?3, type = 1 WHERE key = ?1 AND name = ?2",
+    // One statement for a new value and for an overwrite, which keeps the seq:
+    // an import of many new values looks each name up once, not twice.
     "INSERT INTO hive_values(key, name, type, data) SELECT ?1, ?2, 1, ?3 "
-    "WHERE EXISTS (SELECT 1 FROM hive_keys WHERE path = ?1)",
+    "WHERE EXISTS (SELECT 1 FROM hive_keys WHERE path = ?1) "
+    "ON CONFLICT (key, name) DO UPDATE SET data = excluded.data, type = 1",
     "DELETE FROM hive_values WHERE key = ?1 AND name = ?2",
     "UPDATE hive_values SET name = ?3 WHERE key = ?1 AND name = ?2",
     // Walks the table in seq order; most values sit under one key, so the index
@@ -195,16 +197,8 @@ std::optional<QByteArray> SqliteHive::queryValue(const QString &key, const QByte
 
 bool SqliteHive::setValue(const QString &key, const QByteArray &name, const QByteArray &data)
 {
-    const QByteArray path = key.toUtf8();
-    {
-        Bound update(statement(Update));
-        if (update.text(1, path).text(2, name).blob(3, data).step() != SQLITE_DONE)
-            return false;
-    }
-    if (sqlite3_changes(m_db) > 0)
-        return true;
-    Bound insert(statement(Insert));
-    return insert.text(1, path).text(2, name).blob(3, data).step() == SQLITE_DONE
+    Bound set(statement(Set));
+    return set.text(1, key.toUtf8()).text(2, name).blob(3, data).step() == SQLITE_DONE
         && sqlite3_changes(m_db) > 0;
 }
 

@@ -42,7 +42,7 @@ public:
 
 private:
     class Statement;
-    enum StatementId { InsertKey, Query, Update, Insert, Delete, Rename, Enumerate, StatementCount };
+    enum StatementId { InsertKey, Query, Set, Delete, Rename, Enumerate, StatementCount };
 
     bool exec(const char *sql);
     sqlite3_stmt *statement(StatementId id);
