@@ -90,11 +90,12 @@ StartPage *MainWindow::startPage() const
 void MainWindow::createMenus()
 {
     QMenu *file = m_menuBar->addMenu(tr("&File"));
+    QAction *options = file->addAction(tr("&Options"), this, &MainWindow::onOptions);
+    options->setData(Ids::Options);
     QAction *exportBookmarks =
         file->addAction(tr("&Export Bookmarks..."), this, &MainWindow::exportBookmarks);
     exportBookmarks->setData(Ids::ExportBookmarks);
-    QAction *options = file->addAction(tr("&Options"), this, &MainWindow::onOptions);
-    options->setData(Ids::Options);
+    file->addSeparator();
     QAction *exit = file->addAction(tr("E&xit"), this, &QDialog::accept);
     exit->setData(Ids::Exit);
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));

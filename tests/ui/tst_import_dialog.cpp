@@ -1,4 +1,4 @@
-#include "pagetesting.h"
+#include "importtesting.h"
 
 #include "controls/hoverbutton.h"
 #include "import/importfavoritesdialog.h"
@@ -25,40 +25,6 @@ using Tab = ImportFavoritesDialog::Tab;
 const QString Question = QStringLiteral(
     "You have selected some Favorites that are already on your list. Do you wish to overwrite "
     "these Favorites? ");
-
-// The bookmarks page as the dialog sees it: a store on a real hive file.
-class ImportPage final : public BookmarkPageAccess
-{
-public:
-    ImportPage()
-    {
-        m_hive.hive()->createKey(BookmarkStore::KeyPath);
-        m_hive.hive()->setValue(BookmarkStore::KeyPath, "INI", "YES");
-        m_store = std::make_unique<BookmarkStore>(m_hive.hive());
-    }
-    BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
-
-    Hive *hive() { return m_hive.hive(); }
-    TestHive &file() { return m_hive; }
-
-private:
-    TestHive m_hive;
-    std::unique_ptr<BookmarkStore> m_store;
-};
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 QByteArray shortcut(const QString &address)
 {

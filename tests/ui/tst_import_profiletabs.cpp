@@ -1,4 +1,4 @@
-#include "pagetesting.h"
+#include "importtesting.h"
 
 #include "controls/hoverbutton.h"
 #include "import/importfavoritesdialog.h"
@@ -18,40 +18,6 @@
 namespace {
 
 using Tab = ImportFavoritesDialog::Tab;
-
-class ImportPage final : public BookmarkPageAccess
-{
-public:
-    ImportPage()
-    {
-        m_hive.hive()->createKey(BookmarkStore::KeyPath);
-        m_hive.hive()->setValue(BookmarkStore::KeyPath, "INI", "YES");
-        m_store = std::make_unique<BookmarkStore>(m_hive.hive());
-    }
-    BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
-
-    Hive *hive() { return m_hive.hive(); }
-    TestHive &file() { return m_hive; }
-
-private:
-    TestHive m_hive;
-    std::unique_ptr<BookmarkStore> m_store;
-};
-
-QString writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
 
 QByteArray fileHash(const QString &path)
 {

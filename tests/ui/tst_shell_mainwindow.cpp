@@ -104,10 +104,10 @@ void TestShellMainWindow::menusCarryTheirCommands_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("commandId");
 
+    QTest::newRow("Options") << 0 << "File" << 0 << "Options" << Ids::Options;
     QTest::newRow("Export Bookmarks")
-        << 0 << "File" << 0 << "Export Bookmarks..." << Ids::ExportBookmarks;
-    QTest::newRow("Options") << 0 << "File" << 1 << "Options" << Ids::Options;
-    QTest::newRow("Exit") << 0 << "File" << 2 << "Exit" << Ids::Exit;
+        << 0 << "File" << 1 << "Export Bookmarks..." << Ids::ExportBookmarks;
+    QTest::newRow("Exit") << 0 << "File" << 3 << "Exit" << Ids::Exit; // after a separator
     QTest::newRow("Help on Web") << 1 << "Help" << 0 << "Help on Web" << Ids::HelpOnWeb;
     QTest::newRow("About") << 1 << "Help" << 1 << "About" << Ids::About;
 }
@@ -126,7 +126,7 @@ void TestShellMainWindow::menusCarryTheirCommands()
     QCOMPARE(menus.size(), 2);
     QCOMPARE(menus.at(menu)->text().remove(QLatin1Char('&')), menuText);
     const QList<QAction *> items = menus.at(menu)->menu()->actions();
-    QCOMPARE(items.size(), menu == 0 ? 3 : 2);
+    QCOMPARE(items.size(), menu == 0 ? 4 : 2);
     QCOMPARE(items.at(position)->text().remove(QLatin1Char('&')), text);
     QCOMPARE(items.at(position)->data().toInt(), commandId);
     if (commandId == Ids::Exit) // shown beside the entry, and working

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "pagetesting.h"
+
+#include "organiser/bookmarkpageaccess.h"
+#include "store/bookmarkstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+
+// The bookmarks page as the import dialog sees it: a store on a real hive file.
+class ImportPage final : public BookmarkPageAccess
+{
+public:
+    ImportPage()
+    {
+        m_hive.hive()->createKey(BookmarkStore::KeyPath);
+        m_hive.hive()->setValue(BookmarkStore::KeyPath, "INI", "YES");
+        m_store = std::make_unique<BookmarkStore>(m_hive.hive());
+    }
+    BookmarkStore &store() override { return *m_store; }
+    int selectedFolderId() const override { return 0; }
+    QString selectedFolderName() const override { return {}; }
+    void setEditedBookmark(const BookmarkRecord &) override {}
+    QString folderName() const override { return {}; }
+    void setFolderName(const QString &) override {}
+    void setMoveTarget(int) override {}
+
+    Hive *hive() { return m_hive.hive(); }
+    TestHive &file() { return m_hive; }
+
+private:
+    TestHive m_hive;
+    std::unique_ptr<BookmarkStore> m_store;
+};
+
+// Writes a file the test's import reads, making its folders; returns the path.
+inline QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
