@@ -6,6 +6,8 @@ FindField::FindField(QWidget *parent) : QLineEdit(parent)
 {
     setPlaceholderText(tr("Find bookmarks (Ctrl+F)"));
     setClearButtonEnabled(true);
+    // Reached by Ctrl+F or a click: Tab keeps running tree, list and tabs.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void FindField::keyPressEvent(QKeyEvent *event)
