@@ -746,16 +746,17 @@ void BookmarksPage::fillFoundList()
     const QList<int> found = BookmarkFinder::find(m_store, m_findField->text());
     QList<QTreeWidgetItem *> rows;
     rows.reserve(found.size());
+    QHash<int, QString> folderTips; // one shared text per folder, not one per row
     for (int position : found) {
         if (!m_store.selectBookmarkAt(position))
             continue;
         const CurrentBookmark &bookmark = m_store.currentBookmark();
         QTreeWidgetItem *row = makeRow(bookmark, prefix);
-        const QString folder = tr("In folder: %1")
-                                   .arg(bookmark.folderName.isEmpty() ? tr("Favorites")
-                                                                      : bookmark.folderName);
-        for (int column : {TitleColumn, AddressColumn, RatingColumn})
-            row->setToolTip(column, folder);
+        QString &tip = folderTips[bookmark.folderId];
+        if (tip.isEmpty())
+            tip = tr("In folder: %1")
+                      .arg(bookmark.folderName.isEmpty() ? tr("Favorites") : bookmark.folderName);
+        row->setToolTip(TitleColumn, tip);
         rows.append(row);
     }
     m_list->setUpdatesEnabled(false);
