@@ -118,7 +118,36 @@ void BookmarkStore::reload()
     m_cursor = -1;
     m_filter.clear();
     m_filtered = false;
+    m_reloadedAt = ++m_changes;
+    m_changedAt.clear();
     load();
+}
+
+void BookmarkStore::touch(int folderId)
+{
+    m_changedAt.insert(folderId, ++m_changes);
+}
+
+std::optional<QList<int>> BookmarkStore::foldersChangedSince(quint64 since) const
+{
+    if (m_reloadedAt > since)
+        return std::nullopt;
+    QList<int> folders;
+    for (auto it = m_changedAt.cbegin(); it != m_changedAt.cend(); ++it)
+        if (it.value() > since)
+            folders.append(it.key());
+    return folders;
+}
+
+bool BookmarkStore::hasChildFolders(int folderId) const
+{
+    return m_childFolders.contains(std::max(folderId, 0));
+}
+
+bool BookmarkStore::hasBookmarks(int folderId) const
+{
+    const BookmarkList *listed = bookmarksIn(QByteArray::number(std::max(folderId, 0)));
+    return listed && !listed->empty();
 }
 
 bool BookmarkStore::beginBatch()
@@ -467,6 +496,7 @@ bool BookmarkStore::writeBookmark(Bookmark *bookmark, QByteArray plain)
     if (!m_keyOpen || !m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(plain)))
         return false;
     bookmark->plain = std::move(plain);
+    touch(bookmark->folderId);
     return true;
 }
 
@@ -483,6 +513,7 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
                           bookmarkCipherEncipher(plain)))
         return WriteFailed;
     m_highestBookmarkId = id;
+    touch(folderId);
     Bookmark *bookmark = appendBookmark(QByteArray::number(folderId), id, std::move(plain), {});
     makeCurrent(bookmark);
     return int(m_bookmarks.size() - 1);
@@ -533,6 +564,7 @@ bool BookmarkStore::removeBookmark(Bookmark *bookmark)
 {
     if (!bookmark || !deleteValue(valueName(bookmark)))
         return false;
+    touch(bookmark->folderId);
     forgetBookmarks({bookmark});
     return true;
 }
@@ -583,6 +615,8 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
     if (!renameValue(oldName, newName, bookmark->plain))
         return false;
     unindexBookmark(bookmark);
+    touch(bookmark->folderId);
+    touch(target);
     bookmark->folderId = target;
     bookmark->oddFolder = false;
     if (oddName && StoredText::isPlainNumber(idText))
@@ -707,6 +741,7 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
     m_folders.push_back(std::move(folder));
     m_foldersById.insert(added->id, added);
     m_childFolders[added->parentId].push_back(added);
+    touch(added->parentId);
     return added->id;
 }
 
@@ -719,6 +754,7 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
     if (!writeFolder(folder->valueName, stored, folder->parentId))
         return false;
     folder->name = std::move(stored);
+    touch(folder->parentId);
     return true;
 }
 
@@ -758,6 +794,8 @@ bool BookmarkStore::setFolderParent(int folderId, int parentId)
     if (!writeFolder(folder->valueName, folder->name, parentId))
         return false;
     unlinkChild(folder);
+    touch(folder->parentId);
+    touch(parentId);
     folder->parentId = parentId;
     auto &siblings = m_childFolders[parentId];
     siblings.insert(seqPosition(siblings, folder), folder);
@@ -813,6 +851,7 @@ bool BookmarkStore::deleteFolder(const QString &folderId)
         if (!transaction.commit())
             return false;
     }
+    touch(root->parentId);
     forgetBookmarks(bookmarks);
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         forgetFolder(*it);

@@ -90,6 +90,17 @@ public:
     // exactly what the hive holds.
     bool commitBatch();
 
+    // Whether a folder holds any subfolder, or any bookmark ("-1" or 0: the top level).
+    bool hasChildFolders(int folderId) const;
+    bool hasBookmarks(int folderId) const;
+
+    // Changes counted so that a view refreshes only the folders that changed:
+    // remember changeCount() after a fill, and later ask which folders' direct
+    // contents (subfolders, bookmarks, their names) changed since. None when
+    // everything may have changed (the store was loaded again).
+    quint64 changeCount() const { return m_changes; }
+    std::optional<QList<int>> foldersChangedSince(quint64 since) const;
+
     int bookmarkCount() const { return int(m_bookmarks.size()); }
     int folderCount() const { return int(m_folders.size()); }
 
@@ -136,6 +147,8 @@ private:
     bool removeBookmark(Bookmark *bookmark);
     bool moveBookmark(Bookmark *bookmark, int folderId);
 
+    void touch(int folderId);
+
     Folder *folderWithId(int id) const;
     qsizetype folderPosition(const Folder *folder) const;
     void makeFolderCurrent(const Folder *folder);
@@ -161,6 +174,10 @@ private:
     std::vector<std::unique_ptr<Folder>> m_folders;
     QMultiHash<int, Folder *> m_foldersById;
     QHash<int, std::vector<Folder *>> m_childFolders; // by parent id, in list order
+
+    quint64 m_changes = 0;
+    quint64 m_reloadedAt = 0;
+    QHash<int, quint64> m_changedAt; // by folder id: the change count of its last change
 
     CurrentBookmark m_current;
     FolderRecord m_currentFolder;

@@ -270,6 +270,7 @@ void TestShellFavourites::deleteRemovesTheSelectedBookmark()
     answer({QMessageBox::Yes});
     clickCommand(window, Ids::DeleteBookmark);
     QVERIFY(!file.titlesOnFile(folderId).contains(title));
+    fillWholeTree(window.organizePage()->tree());
     QVERIFY(window.organizePage()->tree()->findItems(title, Qt::MatchExactly | Qt::MatchRecursive)
                 .isEmpty());
 }
@@ -324,6 +325,7 @@ void TestShellFavourites::eachPageRefreshesTheOther()
         organizeTree->findItems(QStringLiteral("Recipes"), Qt::MatchExactly).constFirst());
     answer({QMessageBox::Yes});
     window.organizePage()->deleteItem();
+    fillWholeTree(bookmarks->folderTree());
     QVERIFY(bookmarks->folderTree()
                 ->findItems(QStringLiteral("Recipes"), Qt::MatchExactly | Qt::MatchRecursive)
                 .isEmpty());
