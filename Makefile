@@ -60,7 +60,10 @@ test-asan: deps
 
 bench: build
 	@if [ "$$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi; \
-	for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	for b in $(BUILD)/bench/bench_*; do \
+	    [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	    "$$b" || exit 1; \
+	done
 
 # Each fuzzer runs FUZZ_SECONDS; new inputs it finds go to $(FUZZ_BUILD)/corpus, the
 # seeds in fuzz/corpus stay as they are, and a crash leaves its input in $(FUZZ_BUILD).

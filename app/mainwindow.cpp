@@ -70,6 +70,9 @@ void MainWindow::createMenus()
     options->setData(Ids::Options);
     QAction *exit = file->addAction(tr("E&xit"), this, &QDialog::accept);
     exit->setData(Ids::Exit);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    exit->setShortcutContext(Qt::WindowShortcut);
+    exit->setShortcutVisibleInContextMenu(true);
 
     QMenu *help = m_menuBar->addMenu(tr("&Help"));
     QAction *helpOnWeb = help->addAction(tr("Help on &Web"), this, &MainWindow::openHelpOnWeb);

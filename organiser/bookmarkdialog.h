@@ -41,6 +41,8 @@ public:
     QPlainTextEdit *commentsEdit() const { return m_comments; }
     RatingComboBox *ratingBox() const { return m_rating; }
     QPushButton *okButton() const;
+    // The folder the bookmark goes to (Add) or is in (Edit).
+    QLabel *folderLabel() const { return m_folder; }
 
     void accept() override;
     void setVisible(bool visible) override;

@@ -33,6 +33,13 @@ constexpr int MinimumPaneWidth = 50;
 constexpr int OpenWithoutAsking = 3;
 const QString ProtectedLabel = QStringLiteral("Favorites");
 
+// A menu entry with the key that does the same in the view: shown, not bound,
+// since the views' own key handling does the work.
+QString withKey(const QString &text, int key)
+{
+    return text + QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+}
+
 bool hasKnownScheme(const QString &address)
 {
     qsizetype start = 0;
@@ -126,13 +133,16 @@ void BookmarksPage::createActions()
     QAction *add = makeAction(Ids::ListAdd, tr("Add"), [this] { addBookmark(); });
     add->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     add->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    add->setShortcutVisibleInContextMenu(true);
     addAction(add);
 
     m_listMenu = new QMenu(this);
-    m_listMenu->addAction(makeAction(Ids::ListGo, tr("Go"), [this] { openSelection(); }));
+    m_listMenu->addAction(
+        makeAction(Ids::ListGo, withKey(tr("Go"), Qt::Key_Return), [this] { openSelection(); }));
     m_listMenu->addSeparator();
     m_listMenu->addAction(add);
-    m_listMenu->addAction(makeAction(Ids::ListDelete, tr("Delete"), [this] { deleteBookmarks(); }));
+    m_listMenu->addAction(makeAction(Ids::ListDelete, withKey(tr("Delete"), Qt::Key_Delete),
+                                     [this] { deleteBookmarks(); }));
     m_listMenu->addSeparator();
     m_listMenu->addAction(makeAction(Ids::ListMoveTo, tr("Move To"), [this] { moveToFolder(); }));
     m_listMenu->addSeparator();
@@ -143,11 +153,13 @@ void BookmarksPage::createActions()
         makeAction(Ids::ListProperties, tr("Properties"), [this] { editBookmark(); }));
 
     m_folderMenu = new QMenu(this);
-    m_folderMenu->addAction(makeAction(Ids::FolderAdd, tr("Add folder"), [this] { addFolder(); }));
-    m_folderMenu->addAction(
-        makeAction(Ids::FolderDelete, tr("Delete folder"), [this] { deleteFolder(); }));
-    m_folderMenu->addAction(
-        makeAction(Ids::FolderRename, tr("Rename folder"), [this] { renameFolder(); }));
+    m_folderMenu->addAction(makeAction(Ids::FolderAdd, withKey(tr("Add folder"), Qt::Key_Insert),
+                                       [this] { addFolder(); }));
+    m_folderMenu->addAction(makeAction(Ids::FolderDelete,
+                                       withKey(tr("Delete folder"), Qt::Key_Delete),
+                                       [this] { deleteFolder(); }));
+    m_folderMenu->addAction(makeAction(Ids::FolderRename, withKey(tr("Rename folder"), Qt::Key_F2),
+                                       [this] { renameFolder(); }));
 }
 
 // ---- what the dialogs reach

@@ -345,9 +345,13 @@ void FolderTree::timerEvent(QTimerEvent *event)
         return;
     }
     scrollNearEdges(m_lastDragPos);
+    // The rows moved under the pointer: the highlight follows, or goes where
+    // the row now under it refuses, never staying on a row scrolled away.
     const Verdict verdict = judge(m_lastDragPos);
     if (verdict.highlight)
         hover(verdict.hit);
+    else
+        setDropHighlight(nullptr);
 }
 
 void FolderTree::setDropHighlight(QTreeWidgetItem *item)

@@ -254,8 +254,15 @@ BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArrayView folderText
 
 BookmarkStore::BookmarkList &BookmarkStore::folderList(const Bookmark *bookmark)
 {
-    if (!bookmark->oddFolder)
-        return m_bookmarksInFolder[bookmark->folderId];
+    if (!bookmark->oddFolder) {
+        // Neighbours in the list mostly share a folder: the last list found is kept
+        // until the hash changes shape.
+        if (!m_lastList || m_lastListId != bookmark->folderId) {
+            m_lastList = &m_bookmarksInFolder[bookmark->folderId];
+            m_lastListId = bookmark->folderId;
+        }
+        return *m_lastList;
+    }
     return m_bookmarksInOddFolder[splitName(m_oddNames.value(bookmark))->folder.toByteArray()];
 }
 
@@ -263,8 +270,10 @@ void BookmarkStore::dropFolderListIfEmpty(const Bookmark *bookmark)
 {
     if (!bookmark->oddFolder) {
         auto list = m_bookmarksInFolder.find(bookmark->folderId);
-        if (list != m_bookmarksInFolder.end() && list->empty())
+        if (list != m_bookmarksInFolder.end() && list->empty()) {
             m_bookmarksInFolder.erase(list);
+            m_lastList = nullptr;
+        }
         return;
     }
     const QByteArray text = splitName(m_oddNames.value(bookmark))->folder.toByteArray();
@@ -286,7 +295,9 @@ const BookmarkStore::BookmarkList *BookmarkStore::bookmarksIn(QByteArrayView fol
 void BookmarkStore::indexBookmark(Bookmark *bookmark)
 {
     BookmarkList &folder = folderList(bookmark);
-    if (folder.empty() || folder.back()->seq < bookmark->seq)
+    // Loading appends in list order; asking the last entry would only cost a
+    // cache miss per bookmark.
+    if (m_loading || folder.empty() || folder.back()->seq < bookmark->seq)
         folder.push_back(bookmark);
     else
         folder.insert(seqPosition(folder, bookmark), bookmark);
@@ -424,10 +435,14 @@ void BookmarkStore::makeCurrent(const Bookmark *bookmark)
     m_current.comments = QString::fromUtf8(lines.field[2]);
     m_current.reserved = QString::fromUtf8(lines.field[3]);
     m_current.rating = clampRating(StoredText::leadingInt(lines.rest));
+    // A scan stays in one folder: its name is looked up once.
+    if (!m_currentFolderNameKnown || m_current.folderId != bookmark->folderId) {
+        const Folder *folder = folderWithId(bookmark->folderId);
+        m_current.folderName = folder ? folder->name : QString();
+        m_currentFolderNameKnown = true;
+    }
     m_current.id = bookmark->id;
     m_current.folderId = bookmark->folderId;
-    const Folder *folder = folderWithId(bookmark->folderId);
-    m_current.folderName = folder ? folder->name : QString();
 }
 
 // ---- bookmarks: scans and selection
@@ -742,6 +757,7 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
     m_foldersById.insert(added->id, added);
     m_childFolders[added->parentId].push_back(added);
     touch(added->parentId);
+    m_currentFolderNameKnown = false;
     return added->id;
 }
 
@@ -755,6 +771,7 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
         return false;
     folder->name = std::move(stored);
     touch(folder->parentId);
+    m_currentFolderNameKnown = false;
     return true;
 }
 
@@ -855,6 +872,7 @@ bool BookmarkStore::deleteFolder(const QString &folderId)
     forgetBookmarks(bookmarks);
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         forgetFolder(*it);
+    m_currentFolderNameKnown = false;
     return true;
 }
 

@@ -164,6 +164,8 @@ private:
     std::vector<std::unique_ptr<Bookmark>> m_bookmarks;
     QHash<int, BookmarkList> m_bookmarksInFolder;           // by folder id
     QHash<QByteArray, BookmarkList> m_bookmarksInOddFolder; // folder id texts not plain numbers
+    BookmarkList *m_lastList = nullptr; // in m_bookmarksInFolder, until it is erased from
+    int m_lastListId = 0;
     IdIndex m_idIndex; // sorted by id, then list order
     bool m_idIndexSorted = true;
     bool m_loading = false;
@@ -180,6 +182,7 @@ private:
     QHash<int, quint64> m_changedAt; // by folder id: the change count of its last change
 
     CurrentBookmark m_current;
+    bool m_currentFolderNameKnown = false; // m_current.folderName names m_current.folderId
     FolderRecord m_currentFolder;
     int m_folderCursor = -1;
     int m_highestFolderId = 100;

@@ -188,6 +188,19 @@ private slots:
         QCOMPARE(describe(tree), PageTree);
         QVERIFY(!tree.dropHighlightedItem());
         QVERIFY(!DragState::folderDragging());
+
+        // Over an open folder first, then over the refused place: no highlight
+        // may stay behind on the row passed before.
+        std::unique_ptr<QMimeData> data = tree.beginFolderDrag(find(tree, dragged));
+        QVERIFY(data);
+        QVERIFY(enter(tree, data.get(), pointOn(tree, find(tree, "Favorites"))));
+        QCOMPARE(tree.dropHighlightedItem(), find(tree, "Favorites"));
+        move(tree, data.get(), pointOn(tree, find(tree, onto)));
+        QTreeWidgetItem *lit = tree.dropHighlightedItem();
+        QVERIFY2(!lit || lit == find(tree, onto), qPrintable(lit ? lit->text(0) : QString()));
+        QVERIFY(!drop(tree, data.get(), pointOn(tree, find(tree, onto))) || !refusedWhileHovering);
+        tree.endFolderDrag();
+        QVERIFY(!tree.dropHighlightedItem());
     }
 
     void folderMovesWithItsWholeSubtree()

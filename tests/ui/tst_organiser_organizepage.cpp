@@ -1,3 +1,4 @@
+#include "core/failinghive.h"
 #include "pagetesting.h"
 
 #include "organiser/bookmarkdialog.h"
@@ -8,6 +9,7 @@
 #include "res/ids.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -30,6 +32,9 @@ private slots:
     void deletesAfterAsking();
     void editsABookmark();
     void dropsMoveTheStore();
+    void createsAtTheTopOfAnEmptyCollection();
+    void showsUntitledBookmarksByAddress();
+    void failedWritesWarnAndReload();
 
 private:
     QTreeWidgetItem *item(const QString &label) const;
@@ -142,6 +147,9 @@ void TestOrganizePage::renamesInPlace_data()
     QTest::newRow("folder, empty") << "News" << "" << "News";
     QTest::newRow("bookmark") << "Harbrow Home site" << "Home" << "Home";
     QTest::newRow("bookmark named like a folder") << "Harbrow Home site" << "News" << "News";
+    QTest::newRow("folder, only its case") << "News" << "NEWS" << "NEWS";
+    QTest::newRow("folder, blanks around") << "News" << "  Daily  " << "Daily";
+    QTest::newRow("folder, blanks only") << "News" << "   " << "News";
 }
 
 void TestOrganizePage::renamesInPlace()
@@ -191,6 +199,8 @@ void TestOrganizePage::deletesAfterAsking_data()
                                 << "Do you want to delete current folder?";
     QTest::newRow("bookmark, yes") << "Harbrow Home site" << int(QMessageBox::Yes)
                                    << "Do you want to delete selected bookmark?";
+    QTest::newRow("folder, box closed") << "Software" << int(QMessageBox::NoButton)
+                                        << "Do you want to delete current folder?";
 }
 
 void TestOrganizePage::deletesAfterAsking()
@@ -217,9 +227,11 @@ void TestOrganizePage::editsABookmark()
     emit m_page->tree()->customContextMenuRequested(m_page->tree()->visualItemRect(bookmark).center());
     QVERIFY(m_page->action(Ids::OrganizeEdit)->isEnabled());
     whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
+        QCOMPARE(dialog->folderLabel()->text(), QStringLiteral("Programmers"));
         dialog->titleEdit()->setText(QStringLiteral("W3C"));
         QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
     });
+    m_page->tree()->setCurrentItem(item("Software")); // another folder selected meanwhile
     m_page->action(Ids::OrganizeEdit)->trigger();
     QVERIFY(item("W3C"));
     const int programmers = FolderTreeItem::id(item("Programmers"));
@@ -237,6 +249,65 @@ void TestOrganizePage::dropsMoveTheStore()
     emit m_page->tree()->itemDropped(item("Software"), nullptr, true);
     QVERIFY(m_file->folderNamesOnFile(0).contains("Software"));
     QCOMPARE(m_file->titlesOnFile(software).size(), 3);
+}
+
+// Every item deleted: "Create Folder" still makes a folder, at the top level.
+void TestOrganizePage::createsAtTheTopOfAnEmptyCollection()
+{
+    answer({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes});
+    while (QTreeWidgetItem *first = m_page->tree()->topLevelItem(0)) {
+        m_page->tree()->setCurrentItem(first);
+        m_page->deleteItem();
+    }
+    Prompts::instance().takeAsked();
+    QVERIFY(!m_page->tree()->currentItem());
+    QTest::mouseClick(m_page->createButton(), Qt::LeftButton);
+    QCOMPARE(m_page->tree()->topLevelItemCount(), 1);
+    QVERIFY(editor());
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    QCOMPARE(m_file->folderNamesOnFile(0), QStringList{"New Folder1"});
+}
+
+void TestOrganizePage::showsUntitledBookmarksByAddress()
+{
+    m_store->addBookmark({"http://untitled.example", {}, {}, {}, 0, "0"});
+    m_page->rebuild();
+    QVERIFY(item("http://untitled.example"));
+    QCOMPARE(m_file->titlesOnFile(0), (QStringList{"Harbrow Home site", ""}));
+}
+
+// A refused rename or delete: one warning, and the tree shows the file again.
+void TestOrganizePage::failedWritesWarnAndReload()
+{
+    m_page.reset();
+    FailingHive failing(*m_file->hive());
+    BookmarkStore store(&failing);
+    OrganizePage page(store);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto find = [&page](const QString &label) {
+        return page.tree()->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    };
+    failing.failSetAt = 1;
+    failing.failBeginAt = 1;
+    failing.restartCounting();
+    page.tree()->setCurrentItem(find("News"));
+    answer({QMessageBox::Ok});
+    page.renameItem();
+    QLineEdit *line = page.tree()->viewport()->findChild<QLineEdit *>();
+    QVERIFY(line);
+    line->setText(QStringLiteral("Daily"));
+    QTest::keyClick(line, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    page.tree()->setCurrentItem(find("Software"));
+    answer({QMessageBox::Yes, QMessageBox::Ok});
+    page.deleteItem();
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 3); // a warning, the question, a warning
+    QVERIFY(asked.at(0).startsWith(QStringLiteral("The folder could not be renamed.")));
+    QVERIFY(asked.at(2).startsWith(QStringLiteral("The folder could not be deleted.")));
+    QVERIFY(find("News") && find("Software") && !find("Daily"));
+    QCOMPARE(m_file->folderNamesOnFile(0), (QStringList{"News", "Programmers", "Software"}));
 }
 
 QTEST_MAIN(TestOrganizePage)

@@ -113,6 +113,9 @@ private slots:
             << QStringList{"3", "5", "0", "5", "1"} << false << QList<int>{3, 1, 0, 4, 2};
         QTest::newRow("already sorted")
             << QStringList{"a", "b", "c", "d"} << true << QList<int>{0, 1, 2, 3};
+        QTest::newRow("words in the language's order")
+            << QStringList{"Zulu", QString::fromUtf8("ärger"), "apple", QString::fromUtf8("Öl"), "Ofen"}
+            << true << QList<int>{2, 1, 4, 3, 0};
     }
 
     void sortsInTheListsOwnOrder()
@@ -200,6 +203,16 @@ private slots:
         fixture.clickHeader(0);
         QCOMPARE(fixture.column(0), (QStringList{"a", "b", "c"}));
         QCOMPARE(fixture.list.header()->sortIndicatorSection(), 0);
+
+        // A refill in its own order drops the arrow: the next click starts ascending.
+        QList<QTreeWidgetItem *> rows;
+        for (const char *text : {"b", "a", "c"})
+            rows.append(new QTreeWidgetItem(QStringList{text, "http://x", "0"}));
+        fixture.list.setSortedRows(rows, 2, false);
+        QVERIFY(!fixture.list.header()->isSortIndicatorShown());
+        fixture.clickHeader(0);
+        QCOMPARE(fixture.column(0), (QStringList{"a", "b", "c"}));
+        QCOMPARE(fixture.list.header()->sortIndicatorOrder(), Qt::AscendingOrder);
     }
 
     void directSortDoesNotTouchTheHeadersMemory()

@@ -122,6 +122,8 @@ void TestShellMainWindow::menusCarryTheirCommands()
     QCOMPARE(items.size(), 2);
     QCOMPARE(items.at(position)->text().remove(QLatin1Char('&')), text);
     QCOMPARE(items.at(position)->data().toInt(), commandId);
+    if (commandId == Ids::Exit) // shown beside the entry, and working
+        QCOMPARE(items.at(position)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void TestShellMainWindow::menusOpenFromTheMenuBar()
@@ -225,6 +227,7 @@ void TestShellMainWindow::shutdownDestroysPagesFirst_data()
 
     QTest::newRow("closing the window") << "close" << int(QDialog::Rejected);
     QTest::newRow("File > Exit") << "exit" << int(QDialog::Accepted);
+    QTest::newRow("Ctrl+Q") << "ctrl+q" << int(QDialog::Accepted);
 }
 
 void TestShellMainWindow::shutdownDestroysPagesFirst()
@@ -246,13 +249,22 @@ void TestShellMainWindow::shutdownDestroysPagesFirst()
     QAction *exit = menuAction(*window, Ids::Exit);
     QVERIFY(exit);
 
+    bool shortcutMissed = false;
     QTimer::singleShot(0, window.get(), [&] {
         if (how == QLatin1String("close"))
             window->close();
-        else
+        else if (how == QLatin1String("ctrl+q")) {
+            shortcutMissed = !QTest::qWaitForWindowActive(window.get());
+            QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+            if (window->isVisible()) { // never hang: fail below instead
+                shortcutMissed = true;
+                window->close();
+            }
+        } else
             exit->trigger();
     });
     const int result = window->exec();
+    QVERIFY(!shortcutMissed);
 
     QCOMPARE(result, expectedResult);
     // Every page is gone while the window still exists; the favourites window
