@@ -4,6 +4,7 @@
 #include "controls/splitterbar.h"
 #include "import/importfavoritesdialog.h"
 #include "organiser/bookmarkdialog.h"
+#include "organiser/bookmarkrow.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
@@ -245,10 +246,9 @@ void BookmarksPage::setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &boo
 // A row for the store's current bookmark, which takes the row's tag.
 QTreeWidgetItem *BookmarksPage::makeRow(const CurrentBookmark &bookmark, const QString &tagPrefix)
 {
-    auto *row = new QTreeWidgetItem(
-        QStringList{bookmark.title, bookmark.address, QString::number(bookmark.rating)});
-    row->setIcon(TitleColumn, m_rowIcon);
-    row->setData(0, RowRole, m_nextRow);
+    auto *row = new BookmarkRow(
+        QStringList{bookmark.title, bookmark.address, QString::number(bookmark.rating)}, m_rowIcon,
+        m_nextRow, RowRole);
     m_store.setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
     return row;
 }

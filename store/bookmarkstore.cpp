@@ -416,6 +416,8 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QByteArray &tag) c
 
 BookmarkStore::Bookmark *BookmarkStore::bookmarkAtCursor() const
 {
+    if (m_cursorBookmark && m_cursorBookmark->seq == m_cursor)
+        return m_cursorBookmark;
     auto at = std::lower_bound(m_bookmarks.begin(), m_bookmarks.end(), m_cursor,
                                [](const auto &entry, qint64 seq) { return entry->seq < seq; });
     return at != m_bookmarks.end() && (*at)->seq == m_cursor ? at->get() : nullptr;
@@ -429,6 +431,7 @@ qsizetype BookmarkStore::positionOf(const Bookmark *bookmark) const
 void BookmarkStore::makeCurrent(const Bookmark *bookmark)
 {
     m_cursor = bookmark->seq;
+    m_cursorBookmark = const_cast<Bookmark *>(bookmark);
     const Lines lines = splitLines(bookmark->plain);
     m_current.address = QString::fromUtf8(lines.field[0]);
     m_current.title = QString::fromUtf8(lines.field[1]);
@@ -461,8 +464,13 @@ bool BookmarkStore::nextBookmark()
         auto at = afterSeq(m_bookmarks, m_cursor);
         next = at == m_bookmarks.end() ? nullptr : at->get();
     } else if (const BookmarkList *folder = bookmarksIn(m_filter)) {
-        auto at = afterSeq(*folder, m_cursor);
-        next = at == folder->end() ? nullptr : *at;
+        // A scan steps through one list: the place after the last step is tried
+        // before a search, and kept only while the cursor still stands before it.
+        std::size_t at = m_scanPlace;
+        if (at == 0 || at > folder->size() || (*folder)[at - 1]->seq != m_cursor)
+            at = std::size_t(afterSeq(*folder, m_cursor) - folder->begin());
+        next = at < folder->size() ? (*folder)[at] : nullptr;
+        m_scanPlace = at + 1;
     }
     if (!next) {
         m_cursor = std::numeric_limits<qint64>::max();
@@ -568,6 +576,8 @@ bool BookmarkStore::deleteValue(const QByteArray &name)
 
 void BookmarkStore::forgetBookmarks(const QSet<Bookmark *> &bookmarks)
 {
+    if (bookmarks.contains(m_cursorBookmark))
+        m_cursorBookmark = nullptr;
     for (Bookmark *bookmark : bookmarks) {
         unindexBookmark(bookmark);
         m_oddNames.remove(bookmark);

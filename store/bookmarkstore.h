@@ -188,6 +188,8 @@ private:
     int m_highestFolderId = 100;
     int m_highestBookmarkId = 1000;
     qint64 m_cursor = -1;  // list order key of the cursor's bookmark
+    Bookmark *m_cursorBookmark = nullptr; // the cursor's bookmark, while it exists
+    std::size_t m_scanPlace = 0;          // in the scanned list, after the last step
     QByteArray m_filter;   // folder id text of the scan; empty scans all
     bool m_filtered = false;
 };
