@@ -49,11 +49,13 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure --parallel $(JOBS) --timeout 600
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer, stopping at the first report.
+# The web engine frees some objects through a base of another size inside its own library
+# (not built with the sanitizers), so the sized-delete check is off; all others are on.
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHARBROW_WERROR=$(WERROR) \
 	    -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
 	cmake --build $(ASAN_BUILD) --parallel $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:new_delete_type_mismatch=0 \
 	    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
 	    ctest --output-on-failure --parallel $(JOBS) --timeout 900 -E package_check

@@ -9,6 +9,7 @@
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
+#include "organiser/lazyfill.h"
 #include "organiser/movetofolderdialog.h"
 #include "organiser/organiserpictures.h"
 #include "organiser/savefailure.h"
@@ -81,6 +82,13 @@ void BookmarksPage::createViews()
     m_tree->setHeaderHidden(true);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->installEventFilter(this);
+    m_fill = new LazyFill(m_tree, m_store, LazyFill::Shows::Folders, [this](int folderId) {
+        QList<LazyFill::Entry> entries;
+        for (const FolderRecord &folder : m_store.childFolders(folderId))
+            entries.append({folder.id, folder.name, true});
+        return entries;
+    });
+    m_fill->setRootLabel(tr("Favorites"));
 
     m_list = new SortableList(this);
     m_list->setHeaderLabels({tr("Title"), tr("Web address"), tr("Star rating")});
@@ -199,22 +207,25 @@ void BookmarksPage::setMoveTarget(int folderId)
 
 // ---- filling the views
 
+// The first fill opens the top level; later ones keep what the user opened.
 void BookmarksPage::fillTree()
 {
+    const bool first = m_tree->topLevelItemCount() == 0;
+    m_fill->rebuild();
+    QTreeWidgetItem *root = m_fill->topItem();
     const QSignalBlocker quiet(m_tree);
-    m_tree->clear();
-    QTreeWidgetItem *root = m_tree->insertItem(tr("Favorites"), 0, 1, nullptr, nullptr, 0);
-    addSubfolders(0, root);
-    root->setExpanded(true);
-    m_tree->setCurrentItem(root);
+    if (first)
+        root->setExpanded(true);
+    if (first || !m_tree->currentItem())
+        m_tree->setCurrentItem(root);
 }
 
-void BookmarksPage::addSubfolders(int parentId, QTreeWidgetItem *parentItem)
+// Selects a folder's item, opening the way to it, without refilling the list.
+void BookmarksPage::selectFolder(int folderId)
 {
-    for (const FolderRecord &folder : m_store.childFolders(parentId)) {
-        QTreeWidgetItem *item = m_tree->insertItem(folder.name, 0, 1, parentItem, nullptr, folder.id);
-        addSubfolders(folder.id, item);
-    }
+    QTreeWidgetItem *item = m_fill->folderItem(folderId, true);
+    const QSignalBlocker quiet(m_tree);
+    m_tree->setCurrentItem(item ? item : m_fill->topItem());
 }
 
 QString BookmarksPage::rowTag(const QTreeWidgetItem *row) const
@@ -247,6 +258,7 @@ QTreeWidgetItem *BookmarksPage::makeRow(const CurrentBookmark &bookmark, const Q
 
 void BookmarksPage::fillList()
 {
+    m_listedAt = m_store.changeCount();
     if (isFinding()) {
         fillFoundList();
         return;
@@ -431,11 +443,10 @@ void BookmarksPage::removeRows(const QList<QTreeWidgetItem *> &rows)
 
 void BookmarksPage::moveToFolder()
 {
-    int items = 0;
-    for (QTreeWidgetItemIterator it(m_tree); *it && items < 3; ++it)
-        ++items;
+    // Counted in the store: the tree holds only the folders opened so far.
+    const int folders = m_store.folderCount();
     const QTreeWidgetItem *selected = selectedFolderItem();
-    if (items == 1 || (items == 2 && selected && selected->parent()))
+    if (folders == 0 || (folders == 1 && selected && selected->parent()))
         return; // there is no other folder to move to
     MoveToFolderDialog dialog(*this, this);
     if (dialog.exec() == QDialog::Accepted && moveSelectedRows(m_moveTarget))
@@ -459,15 +470,7 @@ void BookmarksPage::reload()
 {
     const int shown = selectedFolderId();
     fillTree();
-    const QList<QTreeWidgetItem *> found = m_tree->findItems(
-        QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
-    for (QTreeWidgetItem *item : found) {
-        if (FolderTreeItem::id(item) == shown) {
-            const QSignalBlocker quiet(m_tree);
-            m_tree->setCurrentItem(item);
-            break;
-        }
-    }
+    selectFolder(shown);
     fillList();
 }
 
@@ -477,10 +480,21 @@ void BookmarksPage::selectAllRows()
     updateButtons();
 }
 
+// Only the folders that changed are shown anew, and the list only when its
+// folder changed or went; what was open and selected stays so.
 void BookmarksPage::reloadFolders()
 {
-    fillTree();
-    fillList();
+    const std::optional<QList<int>> changed = m_store.foldersChangedSince(m_listedAt);
+    const QTreeWidgetItem *before = m_tree->currentItem();
+    const int shown = selectedFolderId();
+    m_fill->refresh();
+    if (!m_tree->currentItem()) {
+        const QSignalBlocker quiet(m_tree);
+        m_tree->setCurrentItem(m_fill->topItem());
+    }
+    if (!changed || changed->contains(shown) || m_tree->currentItem() != before
+        || selectedFolderId() != shown || (isFinding() && !changed->isEmpty()))
+        fillList();
     // Refreshed from the Organize page, the page is hidden: the focus stays there.
     if (isVisible())
         m_list->setFocus();
@@ -504,6 +518,7 @@ void BookmarksPage::addFolder()
     QTreeWidgetItem *parentItem = selectedFolderItem();
     if (!parentItem)
         return;
+    m_tree->fillChildren(parentItem); // before the store has the new folder, or it shows twice
     FolderNameDialog dialog(*this, FolderNameDialog::Mode::Add, this);
     if (dialog.exec() != QDialog::Accepted)
         return;

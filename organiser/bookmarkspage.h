@@ -12,6 +12,7 @@
 
 class FindField;
 class FolderTree;
+class LazyFill;
 class Hive;
 class QAction;
 class QMenu;
@@ -90,7 +91,7 @@ private:
     void createActions();
     QAction *makeAction(int commandId, const QString &text, const std::function<void()> &run);
     void fillTree();
-    void addSubfolders(int parentId, QTreeWidgetItem *parentItem);
+    void selectFolder(int folderId);
     QTreeWidgetItem *makeRow(const CurrentBookmark &bookmark, const QString &tagPrefix);
     QString tagPrefix() const;
     void setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &bookmark);
@@ -112,6 +113,7 @@ private:
 
     BookmarkStore &m_store;
     FolderTree *m_tree = nullptr;
+    LazyFill *m_fill = nullptr;
     SplitterBar *m_splitter = nullptr;
     SortableList *m_list = nullptr;
     FindField *m_findField = nullptr;
@@ -124,5 +126,6 @@ private:
     QString m_folderName;
     int m_moveTarget = 0;
     int m_nextRow = 0;          // row numbers stay unique until the next fill
+    quint64 m_listedAt = 0;     // the store's change count when the list was filled
     bool m_treeUsedLast = false; // the tree had the focus after the list did
 };

@@ -1,6 +1,7 @@
 #include "organiser/foldertree.h"
 
 #include "organiser/dragstate.h"
+#include "organiser/lazyfill.h"
 #include "organiser/organiserpictures.h"
 
 #include <QDrag>
@@ -44,6 +45,22 @@ FolderTreeItem *FolderTree::insertItem(const QString &label, int image, int sele
     const int at = afterIndex < 0 ? under->childCount() : afterIndex + 1;
     under->insertChild(at, item.get());
     return item.release();
+}
+
+void FolderTree::setLazyFill(LazyFill *fill)
+{
+    m_lazyFill = fill;
+}
+
+LazyFill *FolderTree::lazyFill() const
+{
+    return static_cast<LazyFill *>(m_lazyFill.data());
+}
+
+void FolderTree::fillChildren(QTreeWidgetItem *item)
+{
+    if (LazyFill *fill = lazyFill())
+        fill->ensureFilled(item);
 }
 
 QTreeWidgetItem *FolderTree::dropHighlightedItem() const
@@ -226,6 +243,7 @@ bool FolderTree::dropFolder(QTreeWidgetItem *dragged, QTreeWidgetItem *target)
     // A bookmark at the top level of a tree without a root stands for the top level.
     if (!FolderTreeItem::isFolder(target) && !target->parent())
         target = nullptr;
+    fillChildren(target); // the name check and the copy need the target's children
     if (hasChildLabelled(target, dragged->text(0)))
         return false;
 
@@ -255,9 +273,13 @@ bool FolderTree::hasChildLabelled(QTreeWidgetItem *parent, const QString &label)
 QTreeWidgetItem *FolderTree::copySubtree(const QTreeWidgetItem *source, QTreeWidgetItem *parent)
 {
     auto copyOf = [](const QTreeWidgetItem *item) {
-        return std::make_unique<FolderTreeItem>(item->text(0), FolderTreeItem::image(item),
-                                                FolderTreeItem::selectedImage(item),
-                                                FolderTreeItem::id(item));
+        auto copy = std::make_unique<FolderTreeItem>(item->text(0), FolderTreeItem::image(item),
+                                                     FolderTreeItem::selectedImage(item),
+                                                     FolderTreeItem::id(item));
+        // Children not made yet are made for the copy when it is opened.
+        copy->setData(0, FolderTreeItem::UnfilledRole, item->data(0, FolderTreeItem::UnfilledRole));
+        copy->setChildIndicatorPolicy(item->childIndicatorPolicy());
+        return copy;
     };
     // Built off the tree, then attached once; a stack keeps deep trees off the call stack.
     auto root = copyOf(source);
@@ -280,6 +302,7 @@ QTreeWidgetItem *FolderTree::copySubtree(const QTreeWidgetItem *source, QTreeWid
 void FolderTree::hover(QTreeWidgetItem *item)
 {
     if (!item->isExpanded()) {
+        fillChildren(item);
         m_autoExpanded.append(QPersistentModelIndex(indexFromItem(item)));
         item->setExpanded(true);
     }

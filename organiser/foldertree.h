@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class LazyFill;
 class QMimeData;
 
 // A tree of bookmark folders that is a drag source for folders and a drop
@@ -38,6 +39,13 @@ public:
     FolderTreeItem *insertItem(const QString &label, int image, int selectedImage,
                                QTreeWidgetItem *parent = nullptr, QTreeWidgetItem *after = nullptr,
                                int id = 0);
+
+    // What makes a folder's items when they were left to be made on demand,
+    // if anything does; fillChildren is called before the tree looks into a
+    // folder or opens it.
+    void setLazyFill(LazyFill *fill);
+    LazyFill *lazyFill() const;
+    void fillChildren(QTreeWidgetItem *item);
 
     QTreeWidgetItem *dropHighlightedItem() const;
     // The copy that the last folder drop into this tree made, while it exists.
@@ -93,6 +101,7 @@ private:
     bool hasChildLabelled(QTreeWidgetItem *parent, const QString &label) const;
     QTreeWidgetItem *copySubtree(const QTreeWidgetItem *source, QTreeWidgetItem *parent);
 
+    QPointer<QObject> m_lazyFill; // a LazyFill
     QList<QIcon> m_pictures;
     QList<QPersistentModelIndex> m_autoExpanded; // in the order they were expanded
     QPersistentModelIndex m_dropHighlight;

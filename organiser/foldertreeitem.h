@@ -13,6 +13,7 @@ public:
         IdRole = Qt::UserRole,
         ImageRole,
         SelectedImageRole,
+        UnfilledRole, // true while a folder's children have not been created
     };
 
     FolderTreeItem(const QString &label, int image, int selectedImage, int id);

@@ -45,6 +45,8 @@ void OrganizePage::createControls()
     m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tree->setAllColumnsShowFocus(true);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &OrganizePage::openOnly);
+    m_fill = new LazyFill(m_tree, m_store, LazyFill::Shows::FoldersAndBookmarks,
+                          [this](int folderId) { return contentsOf(folderId); });
     auto *labels = new LabelEditDelegate(m_tree);
     m_tree->setItemDelegate(labels);
     connect(labels, &LabelEditDelegate::labelEdited, this, &OrganizePage::finishLabelEdit);
@@ -126,23 +128,23 @@ QTreeWidgetItem *OrganizePage::insert(const QString &label, int image, QTreeWidg
 
 // ---- filling
 
+// Only what changed is shown anew; folders are filled as they are opened.
 void OrganizePage::rebuild()
 {
-    const QSignalBlocker quiet(m_tree);
-    m_tree->clear();
-    fill(0, nullptr);
+    m_fill->refresh();
 }
 
-// Folders first, each with its contents, then the folder's own bookmarks.
-void OrganizePage::fill(int parentId, QTreeWidgetItem *parentItem)
+// Folders first, then the folder's own bookmarks.
+QList<LazyFill::Entry> OrganizePage::contentsOf(int folderId) const
 {
     BookmarkStore &store = m_store;
-    for (const FolderRecord &folder : store.childFolders(parentId))
-        fill(folder.id, insert(folder.name, FolderImage, parentItem, folder.id));
-    store.beginBookmarkScan(parentId == 0 ? QStringLiteral("-1") : QString::number(parentId));
+    QList<LazyFill::Entry> entries;
+    for (const FolderRecord &folder : store.childFolders(folderId))
+        entries.append({folder.id, folder.name, true});
+    store.beginBookmarkScan(folderId == 0 ? QStringLiteral("-1") : QString::number(folderId));
     while (store.nextBookmark())
-        insert(label(store.currentBookmark()), BookmarkImage, parentItem,
-               store.currentBookmark().id);
+        entries.append({store.currentBookmark().id, label(store.currentBookmark()), false});
+    return entries;
 }
 
 // A bookmark without a title is shown by its address; what is stored stays.
@@ -168,7 +170,7 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
 
 void OrganizePage::reload()
 {
-    rebuild();
+    m_fill->rebuild();
     if (QTreeWidgetItem *first = m_tree->topLevelItem(0))
         m_tree->setCurrentItem(first);
 }
@@ -194,6 +196,7 @@ void OrganizePage::createFolder()
     if (selected)
         parent = !isBookmark(selected) && selected->isExpanded() ? selected : selected->parent();
     const int parentId = parent ? FolderTreeItem::id(parent) : 0;
+    m_tree->fillChildren(parent); // before the store has the new folder, or it shows twice
     const QString name = freeFolderName(parentId);
     const int id = m_store.addFolder(name, parentId);
     if (id == BookmarkStore::WriteFailed) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "organiser/bookmarkpageaccess.h"
+#include "organiser/lazyfill.h"
 #include "store/bookmarkrecord.h"
 
 #include <QHash>
@@ -64,7 +65,7 @@ protected:
 private:
     void createControls();
     void createMenu();
-    void fill(int parentId, QTreeWidgetItem *parentItem);
+    QList<LazyFill::Entry> contentsOf(int folderId) const;
     QTreeWidgetItem *insert(const QString &label, int image, QTreeWidgetItem *parent, int id);
     void startLabelEdit(QTreeWidgetItem *item);
     void finishLabelEdit(const QModelIndex &index, const QString &typed);
@@ -80,6 +81,7 @@ private:
     BookmarkStore &m_store;
     BookmarkRecord m_edited;
     FolderTree *m_tree = nullptr;
+    LazyFill *m_fill = nullptr;
     QPushButton *m_create = nullptr;
     QPushButton *m_rename = nullptr;
     QPushButton *m_delete = nullptr;

@@ -118,7 +118,36 @@ void BookmarkStore::reload()
     m_cursor = -1;
     m_filter.clear();
     m_filtered = false;
+    m_reloadedAt = ++m_changes;
+    m_changedAt.clear();
     load();
+}
+
+void BookmarkStore::touch(int folderId)
+{
+    m_changedAt.insert(folderId, ++m_changes);
+}
+
+std::optional<QList<int>> BookmarkStore::foldersChangedSince(quint64 since) const
+{
+    if (m_reloadedAt > since)
+        return std::nullopt;
+    QList<int> folders;
+    for (auto it = m_changedAt.cbegin(); it != m_changedAt.cend(); ++it)
+        if (it.value() > since)
+            folders.append(it.key());
+    return folders;
+}
+
+bool BookmarkStore::hasChildFolders(int folderId) const
+{
+    return m_childFolders.contains(std::max(folderId, 0));
+}
+
+bool BookmarkStore::hasBookmarks(int folderId) const
+{
+    const BookmarkList *listed = bookmarksIn(QByteArray::number(std::max(folderId, 0)));
+    return listed && !listed->empty();
 }
 
 bool BookmarkStore::beginBatch()
@@ -387,6 +416,8 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QByteArray &tag) c
 
 BookmarkStore::Bookmark *BookmarkStore::bookmarkAtCursor() const
 {
+    if (m_cursorBookmark && m_cursorBookmark->seq == m_cursor)
+        return m_cursorBookmark;
     auto at = std::lower_bound(m_bookmarks.begin(), m_bookmarks.end(), m_cursor,
                                [](const auto &entry, qint64 seq) { return entry->seq < seq; });
     return at != m_bookmarks.end() && (*at)->seq == m_cursor ? at->get() : nullptr;
@@ -400,6 +431,7 @@ qsizetype BookmarkStore::positionOf(const Bookmark *bookmark) const
 void BookmarkStore::makeCurrent(const Bookmark *bookmark)
 {
     m_cursor = bookmark->seq;
+    m_cursorBookmark = const_cast<Bookmark *>(bookmark);
     const Lines lines = splitLines(bookmark->plain);
     m_current.address = QString::fromUtf8(lines.field[0]);
     m_current.title = QString::fromUtf8(lines.field[1]);
@@ -441,8 +473,13 @@ bool BookmarkStore::nextBookmark()
         auto at = afterSeq(m_bookmarks, m_cursor);
         next = at == m_bookmarks.end() ? nullptr : at->get();
     } else if (const BookmarkList *folder = bookmarksIn(m_filter)) {
-        auto at = afterSeq(*folder, m_cursor);
-        next = at == folder->end() ? nullptr : *at;
+        // A scan steps through one list: the place after the last step is tried
+        // before a search, and kept only while the cursor still stands before it.
+        std::size_t at = m_scanPlace;
+        if (at == 0 || at > folder->size() || (*folder)[at - 1]->seq != m_cursor)
+            at = std::size_t(afterSeq(*folder, m_cursor) - folder->begin());
+        next = at < folder->size() ? (*folder)[at] : nullptr;
+        m_scanPlace = at + 1;
     }
     if (!next) {
         m_cursor = std::numeric_limits<qint64>::max();
@@ -499,6 +536,7 @@ bool BookmarkStore::writeBookmark(Bookmark *bookmark, QByteArray plain)
     if (!m_keyOpen || !m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(plain)))
         return false;
     bookmark->plain = std::move(plain);
+    touch(bookmark->folderId);
     return true;
 }
 
@@ -515,6 +553,7 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
                           bookmarkCipherEncipher(plain)))
         return WriteFailed;
     m_highestBookmarkId = id;
+    touch(folderId);
     Bookmark *bookmark = appendBookmark(QByteArray::number(folderId), id, std::move(plain), {});
     makeCurrent(bookmark);
     return int(m_bookmarks.size() - 1);
@@ -554,6 +593,8 @@ bool BookmarkStore::deleteValue(const QByteArray &name)
 
 void BookmarkStore::forgetBookmarks(const QSet<Bookmark *> &bookmarks)
 {
+    if (bookmarks.contains(m_cursorBookmark))
+        m_cursorBookmark = nullptr;
     for (Bookmark *bookmark : bookmarks) {
         unindexBookmark(bookmark);
         m_oddNames.remove(bookmark);
@@ -565,6 +606,7 @@ bool BookmarkStore::removeBookmark(Bookmark *bookmark)
 {
     if (!bookmark || !deleteValue(valueName(bookmark)))
         return false;
+    touch(bookmark->folderId);
     forgetBookmarks({bookmark});
     return true;
 }
@@ -615,6 +657,8 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
     if (!renameValue(oldName, newName, bookmark->plain))
         return false;
     unindexBookmark(bookmark);
+    touch(bookmark->folderId);
+    touch(target);
     bookmark->folderId = target;
     bookmark->oddFolder = false;
     if (oddName && StoredText::isPlainNumber(idText))
@@ -739,6 +783,7 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
     m_folders.push_back(std::move(folder));
     m_foldersById.insert(added->id, added);
     m_childFolders[added->parentId].push_back(added);
+    touch(added->parentId);
     m_currentFolderNameKnown = false;
     return added->id;
 }
@@ -752,6 +797,7 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
     if (!writeFolder(folder->valueName, stored, folder->parentId))
         return false;
     folder->name = std::move(stored);
+    touch(folder->parentId);
     m_currentFolderNameKnown = false;
     return true;
 }
@@ -792,6 +838,8 @@ bool BookmarkStore::setFolderParent(int folderId, int parentId)
     if (!writeFolder(folder->valueName, folder->name, parentId))
         return false;
     unlinkChild(folder);
+    touch(folder->parentId);
+    touch(parentId);
     folder->parentId = parentId;
     auto &siblings = m_childFolders[parentId];
     siblings.insert(seqPosition(siblings, folder), folder);
@@ -847,6 +895,7 @@ bool BookmarkStore::deleteFolder(const QString &folderId)
         if (!transaction.commit())
             return false;
     }
+    touch(root->parentId);
     forgetBookmarks(bookmarks);
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         forgetFolder(*it);

@@ -93,6 +93,17 @@ public:
     // exactly what the hive holds.
     bool commitBatch();
 
+    // Whether a folder holds any subfolder, or any bookmark ("-1" or 0: the top level).
+    bool hasChildFolders(int folderId) const;
+    bool hasBookmarks(int folderId) const;
+
+    // Changes counted so that a view refreshes only the folders that changed:
+    // remember changeCount() after a fill, and later ask which folders' direct
+    // contents (subfolders, bookmarks, their names) changed since. None when
+    // everything may have changed (the store was loaded again).
+    quint64 changeCount() const { return m_changes; }
+    std::optional<QList<int>> foldersChangedSince(quint64 since) const;
+
     int bookmarkCount() const { return int(m_bookmarks.size()); }
 
     // One bookmark as it is held: UTF-8, line breaks in the comments as TABs.
@@ -153,6 +164,8 @@ private:
     bool removeBookmark(Bookmark *bookmark);
     bool moveBookmark(Bookmark *bookmark, int folderId);
 
+    void touch(int folderId);
+
     Folder *folderWithId(int id) const;
     qsizetype folderPosition(const Folder *folder) const;
     void makeFolderCurrent(const Folder *folder);
@@ -181,6 +194,10 @@ private:
     QMultiHash<int, Folder *> m_foldersById;
     QHash<int, std::vector<Folder *>> m_childFolders; // by parent id, in list order
 
+    quint64 m_changes = 0;
+    quint64 m_reloadedAt = 0;
+    QHash<int, quint64> m_changedAt; // by folder id: the change count of its last change
+
     CurrentBookmark m_current;
     bool m_currentFolderNameKnown = false; // m_current.folderName names m_current.folderId
     FolderRecord m_currentFolder;
@@ -188,6 +205,8 @@ private:
     int m_highestFolderId = 100;
     int m_highestBookmarkId = 1000;
     qint64 m_cursor = -1;  // list order key of the cursor's bookmark
+    Bookmark *m_cursorBookmark = nullptr; // the cursor's bookmark, while it exists
+    std::size_t m_scanPlace = 0;          // in the scanned list, after the last step
     QByteArray m_filter;   // folder id text of the scan; empty scans all
     bool m_filtered = false;
 };

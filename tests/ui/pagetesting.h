@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/prompts.h"
+#include "organiser/foldertree.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/sqlitehive.h"
 
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidgetItemIterator>
 
 #include <functional>
 #include <memory>
@@ -51,6 +53,14 @@ private:
     QTemporaryDir m_dir;
     SqliteHive m_hive;
 };
+
+// Creates every item of a tree that makes a folder's items when it is opened,
+// so that a search through the items finds them all. Opens nothing.
+inline void fillWholeTree(FolderTree *tree)
+{
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        tree->fillChildren(*it);
+}
 
 // Closes every modal window still shown, so that a check that failed inside a
 // dialog ends the test instead of leaving its exec() waiting for the timeout.

@@ -81,6 +81,7 @@ void TestBookmarksPage::cleanup()
 
 QTreeWidgetItem *TestBookmarksPage::folderItem(const QString &name) const
 {
+    fillWholeTree(m_page->folderTree());
     const auto found = m_page->folderTree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
     return found.value(0);
 }

@@ -72,6 +72,7 @@ void TestOrganizePage::cleanup()
 
 QTreeWidgetItem *TestOrganizePage::item(const QString &label) const
 {
+    fillWholeTree(m_page->tree());
     return m_page->tree()->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
 }
 

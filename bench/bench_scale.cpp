@@ -1,0 +1,469 @@
+// Harbrow at 100,000 bookmarks in 5,000 folders (10,000 at the top level), each
+// figure against the same on 1,000 bookmarks, or on none, measured in the same
+// run: one change through the pages, start-up to a filled "Favorites" tab, and
+// the whole program's peak memory (each in a process of its own).
+#include "ratioreporter.h"
+
+#include "app/favouriteswindow.h"
+#include "app/mainwindow.h"
+#include "app/vxmaintabctrl.h"
+#include "browser/harbrowscheme.h"
+#include "controls/prompts.h"
+#include "organiser/bookmarkdialog.h"
+#include "organiser/bookmarkspage.h"
+#include "organiser/foldertree.h"
+#include "organiser/foldertreeitem.h"
+#include "organiser/lazyfill.h"
+#include "organiser/organizepage.h"
+#include "organiser/sortablelist.h"
+#include "store/bookmarkstore.h"
+#include "store/hive/sqlitehive.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+// A collection of `bookmarks`: a tenth at the top level, the rest 18 to a
+// folder, the folders a fiftieth at the top level and the rest below them.
+struct Shape
+{
+    int bookmarks;
+    int topFolders;
+    int subfoldersEach;
+};
+
+constexpr Shape Big{100000, 100, 49};
+constexpr Shape Small{1000, 5, 9};
+
+QString title(int i)
+{
+    return QStringLiteral("An example page about things, number %1").arg(i);
+}
+
+QString address(int i)
+{
+    return QStringLiteral("https://www.example-%1.com/articles/page-%2.html").arg(i % 977).arg(i);
+}
+
+// Writes the collection; returns the size of its plain text (every field of
+// every bookmark and every folder name, as stored before enciphering).
+qint64 generate(const QString &path, const Shape &shape)
+{
+    SqliteHive hive;
+    hive.open(path);
+    BookmarkStore::markFirstRunDone(&hive);
+    BookmarkStore store(&hive);
+    HiveTransaction all(&hive);
+    qint64 plain = 0;
+    QList<int> folders;
+    for (int t = 0; t < shape.topFolders; ++t) {
+        const QString name = QStringLiteral("Topic %1").arg(t);
+        const int top = store.addFolder(name, 0);
+        folders << top;
+        plain += name.size();
+        for (int s = 0; s < shape.subfoldersEach; ++s) {
+            const QString sub = QStringLiteral("Subject %1.%2").arg(t).arg(s);
+            folders << store.addFolder(sub, top);
+            plain += sub.size();
+        }
+    }
+    const int atTop = shape.bookmarks / 10;
+    for (int i = 0; i < shape.bookmarks; ++i) {
+        const int folder = i < atTop ? 0 : folders.at((i - atTop) % folders.size());
+        const BookmarkRecord record{address(i), title(i), {}, {}, i % 6, QString::number(folder)};
+        store.addBookmark(record);
+        plain += record.address.size() + record.title.size() + 1;
+    }
+    all.commit();
+    return plain;
+}
+
+bool waitFor(const std::function<bool()> &done, int timeout = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.hasExpired(timeout))
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+bool showPainted(QWidget *window)
+{
+    window->show();
+    if (!waitFor([window] { return window->windowHandle() && window->windowHandle()->isExposed(); }))
+        return false;
+    window->repaint();
+    QCoreApplication::processEvents();
+    return true;
+}
+
+QMap<QString, QString> g_hives; // "0", "1000", "100000" → file
+
+// The favourites window on one collection, both pages shown once, with a
+// subject folder open on each page as a user working in it would have.
+struct Session
+{
+    SqliteHive hive;
+    std::unique_ptr<FavouritesWindow> window;
+    BookmarksPage *bookmarks = nullptr;
+    OrganizePage *organize = nullptr;
+    int folder = 0;  // the folder worked in: "Subject 1.1"
+    int sibling = 0; // "Subject 1.2"
+    int round = 0;
+
+    explicit Session(const QString &path)
+    {
+        hive.open(path);
+        window = std::make_unique<FavouritesWindow>(&hive);
+        window->resize(900, 700);
+        bookmarks = window->bookmarksPage();
+        organize = window->organizePage();
+        BookmarkStore &store = bookmarks->store();
+        const int top = store.findFolder(QStringLiteral("Topic 1"), 0);
+        folder = store.findFolder(QStringLiteral("Subject 1.1"), top);
+        sibling = store.findFolder(QStringLiteral("Subject 1.2"), top);
+        showPainted(window.get());
+        window->tabs()->setCurrentIndex(1);
+        QCoreApplication::processEvents();
+        openInOrganize(folder);
+        window->tabs()->setCurrentIndex(0);
+        QCoreApplication::processEvents();
+        FolderTree *tree = bookmarks->folderTree();
+        tree->setCurrentItem(tree->lazyFill()->folderItem(folder, true));
+        QCoreApplication::processEvents();
+    }
+
+    void openInOrganize(int id)
+    {
+        FolderTree *tree = organize->tree();
+        QTreeWidgetItem *item = tree->lazyFill()->folderItem(id, true);
+        tree->setCurrentItem(item);
+        tree->scrollToItem(item);
+    }
+
+    void settle() { QCoreApplication::processEvents(); }
+};
+
+std::map<int, std::unique_ptr<Session>> g_sessions;
+
+Session &session(int size)
+{
+    auto &kept = g_sessions[size];
+    if (!kept)
+        kept = std::make_unique<Session>(g_hives.value(QString::number(size)));
+    return *kept;
+}
+
+// Fills the dialog that opens next and presses OK.
+void answerDialog(const QString &newTitle, const QString &newAddress)
+{
+    QTimer::singleShot(0, [=] {
+        auto *dialog = qobject_cast<BookmarkDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (!newAddress.isEmpty())
+            dialog->addressEdit()->setText(newAddress);
+        dialog->titleEdit()->setText(newTitle);
+        dialog->okButton()->click();
+    });
+}
+
+void typeLabel(FolderTree *tree, const QString &text)
+{
+    if (auto *line = tree->viewport()->findChild<QLineEdit *>()) {
+        line->setText(text);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(line, &enter);
+    }
+}
+
+void BM_AddBookmarkThroughDialog(benchmark::State &state)
+{
+    Session &s = session(int(state.range(0)));
+    s.window->tabs()->setCurrentIndex(0);
+    for (auto _ : state) {
+        const int n = ++s.round;
+        answerDialog(QStringLiteral("Added %1").arg(n), QStringLiteral("http://added.example/%1").arg(n));
+        s.bookmarks->addBookmark();
+        s.settle();
+    }
+}
+
+void BM_EditBookmarkThroughDialog(benchmark::State &state)
+{
+    Session &s = session(int(state.range(0)));
+    s.window->tabs()->setCurrentIndex(0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        SortableList *list = s.bookmarks->bookmarkList();
+        list->clearSelection();
+        list->topLevelItem(0)->setSelected(true);
+        state.ResumeTiming();
+        answerDialog(QStringLiteral("Edited %1").arg(++s.round), {});
+        s.bookmarks->editBookmark();
+        s.settle();
+    }
+}
+
+// Bookmark rows dragged from the list onto the sibling folder in the tree.
+void BM_MoveBookmarkByDrag(benchmark::State &state)
+{
+    Session &s = session(int(state.range(0)));
+    s.window->tabs()->setCurrentIndex(0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        SortableList *list = s.bookmarks->bookmarkList();
+        FolderTree *tree = s.bookmarks->folderTree();
+        QTreeWidgetItem *target = tree->lazyFill()->folderItem(s.sibling, true);
+        tree->scrollToItem(target);
+        list->clearSelection();
+        list->topLevelItem(0)->setSelected(true);
+        const std::unique_ptr<QMimeData> data = list->beginBookmarkDrag();
+        const QPoint at = tree->visualItemRect(target).center();
+        state.ResumeTiming();
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &enter);
+        QDragMoveEvent move(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &move);
+        QDropEvent drop(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &drop);
+        list->endBookmarkDrag();
+        s.settle();
+        if (!drop.isAccepted())
+            state.SkipWithError("the drop was refused");
+    }
+}
+
+void BM_RenameFolderInPlace(benchmark::State &state)
+{
+    Session &s = session(int(state.range(0)));
+    s.window->tabs()->setCurrentIndex(1);
+    FolderTree *tree = s.organize->tree();
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.openInOrganize(s.sibling);
+        state.ResumeTiming();
+        s.organize->renameItem();
+        typeLabel(tree, QStringLiteral("Renamed %1").arg(++s.round));
+        s.settle();
+    }
+}
+
+void BM_CreateFolder(benchmark::State &state)
+{
+    Session &s = session(int(state.range(0)));
+    s.window->tabs()->setCurrentIndex(1);
+    FolderTree *tree = s.organize->tree();
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.openInOrganize(s.folder);
+        state.ResumeTiming();
+        s.organize->createFolder();
+        typeLabel(tree, QStringLiteral("Created %1").arg(++s.round));
+        s.settle();
+    }
+}
+
+void BM_DeleteBookmark(benchmark::State &state)
+{
+    Session &s = session(int(state.range(0)));
+    s.window->tabs()->setCurrentIndex(1);
+    FolderTree *tree = s.organize->tree();
+    Prompts::instance().setAnswerAll(true, QMessageBox::Yes);
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.openInOrganize(s.folder);
+        QTreeWidgetItem *open = tree->currentItem();
+        QTreeWidgetItem *victim = nullptr;
+        for (int i = open->childCount() - 1; i >= 0 && !victim; --i)
+            if (!FolderTreeItem::isFolder(open->child(i)))
+                victim = open->child(i);
+        if (!victim) {
+            state.SkipWithError("no bookmark left to delete");
+            break;
+        }
+        tree->setCurrentItem(victim);
+        state.ResumeTiming();
+        s.organize->deleteItem();
+        s.settle();
+    }
+    Prompts::instance().setAnswerAll(false);
+}
+
+// Start-up to a painted main window showing its "Favorites" tab, filled.
+void BM_StartUpToFavorites(benchmark::State &state)
+{
+    const QString path = g_hives.value(QString::number(state.range(0)));
+    static bool warm = false;
+    if (!warm) {
+        // The web engine's one-time start belongs to neither side.
+        SqliteHive hive;
+        hive.open(g_hives.value("0"));
+        MainWindow window(&hive);
+        showPainted(&window);
+        warm = true;
+    }
+    for (auto _ : state) {
+        SqliteHive hive;
+        hive.open(path);
+        auto window = std::make_unique<MainWindow>(&hive);
+        window->selectPage(2);
+        if (!showPainted(window.get()))
+            state.SkipWithError("the main window was not shown");
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+// What start-up spends in the store alone: it holds the whole collection.
+void BM_LoadStoreOnly(benchmark::State &state)
+{
+    const QString path = g_hives.value(QString::number(state.range(0)));
+    for (auto _ : state) {
+        SqliteHive hive;
+        hive.open(path);
+        BookmarkStore store(&hive);
+        benchmark::DoNotOptimize(store.bookmarkCount());
+    }
+}
+
+constexpr int Rounds = 15;
+
+// The whole program in a process of its own: both pages shown, then its peak.
+int printPeak()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            std::printf("%s\n", line.mid(6).trimmed().constData());
+    std::fflush(stdout);
+    return 0;
+}
+
+int childPeakMemory(const QString &path, bool storeOnly)
+{
+    SqliteHive hive;
+    hive.open(path);
+    if (storeOnly) {
+        BookmarkStore store(&hive);
+        return printPeak();
+    }
+    MainWindow window(&hive);
+    window.selectPage(2);
+    showPainted(&window);
+    window.favouritesWindow()->tabs()->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    window.repaint();
+    QCoreApplication::processEvents();
+    return printPeak();
+}
+
+double peakMegabytes(const QString &self, const QString &path, bool storeOnly = false)
+{
+    QProcess child;
+    child.start(self, {QString::fromLatin1(storeOnly ? "--store-memory" : "--peak-memory"), path});
+    child.waitForFinished(120000);
+    const QByteArray out = child.readAllStandardOutput().trimmed();
+    return out.split(' ').value(0).toDouble() / 1024.0;
+}
+
+void reportMemory(const QString &self, qint64 plainBytes)
+{
+    const double empty = peakMegabytes(self, g_hives.value("0"));
+    const double small = peakMegabytes(self, g_hives.value("1000"));
+    const double big = peakMegabytes(self, g_hives.value("100000"));
+    const double storeEmpty = peakMegabytes(self, g_hives.value("0"), true);
+    const double storeBig = peakMegabytes(self, g_hives.value("100000"), true);
+    const double plain = plainBytes / (1024.0 * 1024.0);
+    const double limit = empty + 3 * plain;
+    std::printf("\npeak memory of the whole program (VmHWM), both pages shown:\n"
+                "  empty %.1f MB, 1,000 bookmarks %.1f MB, 100,000 bookmarks %.1f MB\n"
+                "  plain text of the 100,000 %.1f MB; limit empty + 3x plain = %.1f MB: %s\n",
+                empty, small, big, plain, limit, big <= limit ? "ok" : "OVER");
+    std::printf("  of which the store alone (a process that only loads it): %.1f MB over empty\n",
+                storeBig - storeEmpty);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+#define SIZES ->Arg(1000)->Arg(100000)->Iterations(Rounds)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_AddBookmarkThroughDialog) SIZES;
+BENCHMARK(BM_EditBookmarkThroughDialog) SIZES;
+BENCHMARK(BM_MoveBookmarkByDrag) SIZES;
+BENCHMARK(BM_RenameFolderInPlace) SIZES;
+BENCHMARK(BM_CreateFolder) SIZES;
+BENCHMARK(BM_DeleteBookmark) SIZES;
+BENCHMARK(BM_StartUpToFavorites)->Arg(0)->Arg(100000)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadStoreOnly)->Arg(0)->Arg(100000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    HarbrowScheme::registerScheme();
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--peak-memory") == 0)
+        return childPeakMemory(QString::fromLocal8Bit(argv[2]), false);
+    if (argc == 3 && qstrcmp(argv[1], "--store-memory") == 0)
+        return childPeakMemory(QString::fromLocal8Bit(argv[2]), true);
+
+    QTemporaryDir dir;
+    qint64 plainBytes = 0;
+    {
+        SqliteHive empty;
+        empty.open(dir.filePath("0.sqlite3"));
+        BookmarkStore::markFirstRunDone(&empty);
+    }
+    g_hives.insert("0", dir.filePath("0.sqlite3"));
+    generate(dir.filePath("1000.sqlite3"), Small);
+    g_hives.insert("1000", dir.filePath("1000.sqlite3"));
+    plainBytes = generate(dir.filePath("100000.sqlite3"), Big);
+    g_hives.insert("100000", dir.filePath("100000.sqlite3"));
+    // Each side its own copy: the change rounds write to theirs.
+    for (const char *size : {"1000", "100000"}) {
+        const QString copy = dir.filePath(QStringLiteral("changes-%1.sqlite3").arg(size));
+        QFile::copy(g_hives.value(size), copy);
+    }
+    reportMemory(QCoreApplication::applicationFilePath(), plainBytes);
+    for (const char *size : {"1000", "100000"})
+        g_hives.insert(size, dir.filePath(QStringLiteral("changes-%1.sqlite3").arg(size)));
+
+    benchmark::Initialize(&argc, argv);
+    std::vector<RatioReporter::Target> targets;
+    for (const char *name : {"BM_AddBookmarkThroughDialog", "BM_EditBookmarkThroughDialog",
+                             "BM_MoveBookmarkByDrag", "BM_RenameFolderInPlace", "BM_CreateFolder",
+                             "BM_DeleteBookmark"}) {
+        const std::string base = name;
+        targets.push_back({base + "/100000/iterations:15", base + "/1000/iterations:15", 1.5});
+    }
+    targets.push_back({"BM_StartUpToFavorites/100000/iterations:5", "BM_StartUpToFavorites/0/iterations:5", 1.3});
+    RatioReporter reporter(targets);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    g_sessions.clear();
+    return 0;
+}
