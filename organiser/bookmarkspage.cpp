@@ -269,6 +269,12 @@ void BookmarksPage::fillList()
     QList<QTreeWidgetItem *> rows;
     while (m_store.nextBookmark())
         rows.append(makeRow(m_store.currentBookmark(), prefix));
+    showRows(rows);
+}
+
+// Rows in the list's default order, best rated first, with the first one selected.
+void BookmarksPage::showRows(const QList<QTreeWidgetItem *> &rows)
+{
     m_list->setUpdatesEnabled(false);
     m_list->setSortedRows(rows, RatingColumn, false);
     if (!rows.isEmpty()) {
@@ -774,12 +780,5 @@ void BookmarksPage::fillFoundList()
         row->setToolTip(TitleColumn, tip);
         rows.append(row);
     }
-    m_list->setUpdatesEnabled(false);
-    m_list->setSortedRows(rows, RatingColumn, false);
-    if (!rows.isEmpty()) {
-        m_list->setCurrentItem(m_list->topLevelItem(0));
-        m_list->topLevelItem(0)->setSelected(true);
-    }
-    m_list->setUpdatesEnabled(true);
-    updateButtons();
+    showRows(rows);
 }

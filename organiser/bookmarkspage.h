@@ -95,6 +95,7 @@ private:
     QTreeWidgetItem *makeRow(const CurrentBookmark &bookmark, const QString &tagPrefix);
     QString tagPrefix() const;
     void setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &bookmark);
+    void showRows(const QList<QTreeWidgetItem *> &rows);
     QList<QTreeWidgetItem *> selectedRows() const;
     QTreeWidgetItem *selectedFolderItem() const;
     bool isDeletableFolder(const QTreeWidgetItem *item) const;
