@@ -602,12 +602,27 @@ void BookmarkStore::forgetBookmarks(const QSet<Bookmark *> &bookmarks)
     std::erase_if(m_bookmarks, [&](const auto &b) { return bookmarks.contains(b.get()); });
 }
 
+// One bookmark: the list is in seq order, so its entry is found without a walk.
+void BookmarkStore::forgetBookmark(Bookmark *bookmark)
+{
+    if (m_cursorBookmark == bookmark)
+        m_cursorBookmark = nullptr;
+    unindexBookmark(bookmark);
+    m_oddNames.remove(bookmark);
+    auto at = seqPosition(m_bookmarks, bookmark);
+    if (at == m_bookmarks.end() || at->get() != bookmark)
+        at = std::find_if(m_bookmarks.begin(), m_bookmarks.end(),
+                          [&](const auto &entry) { return entry.get() == bookmark; });
+    if (at != m_bookmarks.end())
+        m_bookmarks.erase(at);
+}
+
 bool BookmarkStore::removeBookmark(Bookmark *bookmark)
 {
     if (!bookmark || !deleteValue(valueName(bookmark)))
         return false;
     touch(bookmark->folderId);
-    forgetBookmarks({bookmark});
+    forgetBookmark(bookmark);
     return true;
 }
 

@@ -160,6 +160,7 @@ private:
     bool renameValue(const QByteArray &from, const QByteArray &to, const QByteArray &plain);
     bool writeBookmark(Bookmark *bookmark, QByteArray plain);
     void forgetBookmarks(const QSet<Bookmark *> &bookmarks);
+    void forgetBookmark(Bookmark *bookmark);
     bool updateBookmark(Bookmark *bookmark, const BookmarkRecord &record);
     bool removeBookmark(Bookmark *bookmark);
     bool moveBookmark(Bookmark *bookmark, int folderId);
