@@ -6,6 +6,7 @@
 #include "browser/harbrowscheme.h"
 #include "browser/startpage.h"
 #include "browser/startpagehtml.h"
+#include "eventwait.h"
 #include "ratioreporter.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
@@ -60,18 +61,6 @@ void BM_ServeStartPageFor100000(benchmark::State &state)
         benchmark::DoNotOptimize(StartPageHtml::page(&store));
 }
 BENCHMARK(BM_ServeStartPageFor100000)->Unit(benchmark::kMillisecond);
-
-bool waitFor(const std::function<bool()> &done, int timeout = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.hasExpired(timeout))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 // Shown, exposed, painted once, and the page's document loaded.
 bool waitShownAndLoaded(QWidget *window, QWebEnginePage *page, const std::function<bool()> &loaded)

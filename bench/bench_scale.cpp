@@ -2,6 +2,7 @@
 // figure against the same on 1,000 bookmarks, or on none, measured in the same
 // run: one change through the pages, start-up to a filled "Favorites" tab, and
 // the whole program's peak memory (each in a process of its own).
+#include "eventwait.h"
 #include "ratioreporter.h"
 
 #include "app/favouriteswindow.h"
@@ -91,18 +92,6 @@ qint64 generate(const QString &path, const Shape &shape)
     }
     all.commit();
     return plain;
-}
-
-bool waitFor(const std::function<bool()> &done, int timeout = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.hasExpired(timeout))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
 }
 
 bool showPainted(QWidget *window)
