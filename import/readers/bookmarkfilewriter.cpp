@@ -7,21 +7,25 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
-// Which bytes a text may hold that need replacing. Texts are scanned eight
-// bytes at a time: most hold none of them.
+// Which bytes a text may hold that need replacing.
 struct Specials
 {
     static constexpr quint64 Ones = 0x0101010101010101ULL;
     static constexpr quint64 Highs = 0x8080808080808080ULL;
 
     std::array<bool, 256> table{};
-    std::array<quint64, 8> repeated{}; // each special byte in every byte of a word
+    std::array<char, 8> bytes{};
     int count = 0;
 
     bool has(char c) const { return table[static_cast<unsigned char>(c)]; }
@@ -31,7 +35,7 @@ struct Specials
     {
         quint64 found = 0;
         for (int i = 0; i < count; ++i) {
-            const quint64 x = word ^ repeated[i];
+            const quint64 x = word ^ (Ones * static_cast<unsigned char>(bytes[i]));
             found |= (x - Ones) & ~x & Highs;
         }
         return found != 0;
@@ -43,9 +47,38 @@ constexpr Specials specials(std::string_view bytes)
     Specials set;
     for (const char c : bytes) {
         set.table[static_cast<unsigned char>(c)] = true;
-        set.repeated[set.count++] = Specials::Ones * static_cast<unsigned char>(c);
+        set.bytes[set.count++] = c;
     }
     return set;
+}
+
+// The first special byte in [from, end), or end. Most texts hold none, so
+// they are scanned sixteen (or eight) bytes at a time.
+const char *findSpecial(const char *from, const char *const end, const Specials &special)
+{
+#if defined(__SSE2__)
+    __m128i wanted[8];
+    for (int i = 0; i < special.count; ++i)
+        wanted[i] = _mm_set1_epi8(special.bytes[i]);
+    for (; end - from >= 16; from += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+        __m128i hits = _mm_cmpeq_epi8(chunk, wanted[0]);
+        for (int i = 1; i < special.count; ++i)
+            hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, wanted[i]));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return from + std::countr_zero(unsigned(mask));
+    }
+#else
+    for (; end - from >= 8; from += 8) {
+        quint64 word;
+        std::memcpy(&word, from, 8);
+        if (special.inWord(word))
+            break;
+    }
+#endif
+    while (from < end && !special.has(*from))
+        ++from;
+    return from;
 }
 
 // Text between tags needs only these three: quotes and apostrophes stay
@@ -86,29 +119,17 @@ char *escapeInto(char *at, QByteArrayView text, const Specials &special, Replace
 {
     const char *from = text.data();
     const char *const end = from + text.size();
-    auto escapeByte = [&](char c) {
-        if (special.has(c)) {
-            const std::string_view replaced = replacement(c);
-            std::memcpy(at, replaced.data(), replaced.size());
-            at += replaced.size();
-        } else {
-            *at++ = c;
-        }
-    };
-    for (; end - from >= 8; from += 8) {
-        quint64 word;
-        std::memcpy(&word, from, 8);
-        if (!special.inWord(word)) {
-            std::memcpy(at, from, 8);
-            at += 8;
-            continue;
-        }
-        for (int i = 0; i < 8; ++i)
-            escapeByte(from[i]);
+    while (true) {
+        const char *const found = findSpecial(from, end, special);
+        std::memcpy(at, from, size_t(found - from));
+        at += found - from;
+        if (found == end)
+            return at;
+        const std::string_view replaced = replacement(*found);
+        std::memcpy(at, replaced.data(), replaced.size());
+        at += replaced.size();
+        from = found + 1;
     }
-    for (; from < end; ++from)
-        escapeByte(*from);
-    return at;
 }
 
 // The length of text once escapeInto has replaced its special bytes.
@@ -116,22 +137,10 @@ template<typename Replacement>
 qsizetype escapedSize(QByteArrayView text, const Specials &special, Replacement replacement)
 {
     qsizetype size = text.size();
-    const char *from = text.data();
-    const char *const end = from + text.size();
-    auto measureByte = [&](char c) {
-        if (special.has(c))
-            size += qsizetype(replacement(c).size()) - 1;
-    };
-    for (; end - from >= 8; from += 8) {
-        quint64 word;
-        std::memcpy(&word, from, 8);
-        if (!special.inWord(word))
-            continue;
-        for (int i = 0; i < 8; ++i)
-            measureByte(from[i]);
-    }
-    for (; from < end; ++from)
-        measureByte(*from);
+    const char *const end = text.data() + text.size();
+    for (const char *found = findSpecial(text.data(), end, special); found != end;
+         found = findSpecial(found + 1, end, special))
+        size += qsizetype(replacement(*found).size()) - 1;
     return size;
 }
 
@@ -185,39 +194,64 @@ char *indent(char *at, int depth)
     return at;
 }
 
-qsizetype bookmarkSize(const BookmarkStore::StoredBookmark &bookmark, int depth)
+// One bookmark as the measuring pass found it: the escaped size of its
+// address, title and comments, so that the writing pass copies a field that
+// needs no escaping as it stands.
+struct MeasuredBookmark
 {
-    qsizetype size = 4 * depth + BookmarkStart.size()
-                     + escapedSize(bookmark.address, AddressSpecials, addressReplacement)
-                     + AddressEnd.size() + TagEnd.size()
-                     + escapedSize(bookmark.title, TextSpecials, textReplacement) + BookmarkEnd.size();
-    if (bookmark.rating > 0)
-        size += RatingStart.size() + 1 + RatingEnd.size();
-    if (!bookmark.comments.isEmpty())
-        size += 4 * depth + CommentStart.size()
-                + escapedSize(bookmark.comments, TextSpecials, commentReplacement) + CommentEnd.size();
-    return size;
+    BookmarkStore::StoredBookmark fields;
+    std::array<qsizetype, 3> escaped;
+
+    explicit MeasuredBookmark(const BookmarkStore::StoredBookmark &bookmark)
+        : fields(bookmark),
+          escaped{escapedSize(bookmark.address, AddressSpecials, addressReplacement),
+                  escapedSize(bookmark.title, TextSpecials, textReplacement),
+                  escapedSize(bookmark.comments, TextSpecials, commentReplacement)}
+    {
+    }
+
+    qsizetype size(int depth) const
+    {
+        qsizetype size = 4 * depth + BookmarkStart.size() + escaped[0] + AddressEnd.size()
+                         + TagEnd.size() + escaped[1] + BookmarkEnd.size();
+        if (fields.rating > 0)
+            size += RatingStart.size() + 1 + RatingEnd.size();
+        if (!fields.comments.isEmpty())
+            size += 4 * depth + CommentStart.size() + escaped[2] + CommentEnd.size();
+        return size;
+    }
+};
+
+template<typename Replacement>
+char *putField(char *at, QByteArrayView text, qsizetype escaped, const Specials &special,
+               Replacement replacement)
+{
+    if (escaped != text.size())
+        return escapeInto(at, text, special, replacement);
+    std::memcpy(at, text.data(), size_t(text.size()));
+    return at + text.size();
 }
 
-// Writes exactly bookmarkSize bytes.
-char *renderBookmark(char *at, const BookmarkStore::StoredBookmark &bookmark, int depth)
+// Writes exactly bookmark.size(depth) bytes.
+char *renderBookmark(char *at, const MeasuredBookmark &bookmark, int depth)
 {
+    const BookmarkStore::StoredBookmark &fields = bookmark.fields;
     at = indent(at, depth);
     at = put(at, BookmarkStart);
-    at = escapeInto(at, bookmark.address, AddressSpecials, addressReplacement);
+    at = putField(at, fields.address, bookmark.escaped[0], AddressSpecials, addressReplacement);
     at = put(at, AddressEnd);
-    if (bookmark.rating > 0) {
+    if (fields.rating > 0) {
         at = put(at, RatingStart);
-        *at++ = char('0' + std::clamp(bookmark.rating, 0, 9));
+        *at++ = char('0' + std::clamp(fields.rating, 0, 9));
         at = put(at, RatingEnd);
     }
     at = put(at, TagEnd);
-    at = escapeInto(at, bookmark.title, TextSpecials, textReplacement);
+    at = putField(at, fields.title, bookmark.escaped[1], TextSpecials, textReplacement);
     at = put(at, BookmarkEnd);
-    if (!bookmark.comments.isEmpty()) {
+    if (!fields.comments.isEmpty()) {
         at = indent(at, depth);
         at = put(at, CommentStart);
-        at = escapeInto(at, bookmark.comments, TextSpecials, commentReplacement);
+        at = putField(at, fields.comments, bookmark.escaped[2], TextSpecials, commentReplacement);
         at = put(at, CommentEnd);
     }
     return at;
@@ -238,9 +272,13 @@ public:
     QByteArray text()
     {
         planFolders();
-        m_store.visitBookmarks([this](const BookmarkStore::StoredBookmark &bookmark) {
+        // The views stay valid for both passes: nothing changes the store meanwhile.
+        std::vector<std::pair<Part *, MeasuredBookmark>> bookmarks;
+        bookmarks.reserve(size_t(m_store.bookmarkCount()));
+        m_store.visitBookmarks([this, &bookmarks](const BookmarkStore::StoredBookmark &bookmark) {
             Part &part = partOf(bookmark.folderId);
-            part.size += bookmarkSize(bookmark, part.depth);
+            const auto &[_, measured] = bookmarks.emplace_back(&part, MeasuredBookmark(bookmark));
+            part.size += measured.size(part.depth);
         });
         QByteArray out(layOut(), Qt::Uninitialized);
         char *const base = out.data();
@@ -248,10 +286,8 @@ public:
         for (const Step &step : std::as_const(m_plan))
             writeStep(base, step);
         put(base + m_orphans.start + m_orphans.size, ListEnd);
-        m_store.visitBookmarks([this, base](const BookmarkStore::StoredBookmark &bookmark) {
-            Part &part = partOf(bookmark.folderId);
-            part.written = renderBookmark(base + part.written, bookmark, part.depth) - base;
-        });
+        for (const auto &[part, bookmark] : bookmarks)
+            part->written = renderBookmark(base + part->written, bookmark, part->depth) - base;
         for (const Part &part : std::as_const(m_parts)) {
             if (part.written != part.start + part.size)
                 return {};

@@ -155,6 +155,10 @@ void TestImportExport::escaping_data()
         << "abcdefgh<ijklmnop>&qrstuvwxyz\"0123456789"
         << QByteArray("abcdefgh&lt;ijklmnop&gt;&amp;qrstuvwxyz\"0123456789")
         << QByteArray("abcdefgh%3Cijklmnop%3E&qrstuvwxyz%220123456789");
+    QTest::newRow("specials on the sixteen-byte edges")
+        << "0123456789abcde<>ghijklmnopqrstü\"vwxyz0123456789&"
+        << QString("0123456789abcde&lt;&gt;ghijklmnopqrstü\"vwxyz0123456789&amp;").toUtf8()
+        << QString("0123456789abcde%3C%3Eghijklmnopqrstü%22vwxyz0123456789&").toUtf8();
     QTest::newRow("line breaks") << "a\r\nb" << QByteArray("a\r\nb") << QByteArray("a%0D%0Ab");
 }
 
