@@ -23,11 +23,6 @@ OrganizePage::OrganizePage(BookmarkStore &store, QWidget *parent)
 {
     createControls();
     createMenu();
-    rebuild();
-    if (QTreeWidgetItem *first = m_tree->topLevelItem(0)) {
-        m_tree->setCurrentItem(first);
-        first->setExpanded(false);
-    }
 }
 
 OrganizePage::~OrganizePage() = default;
@@ -129,9 +124,38 @@ QTreeWidgetItem *OrganizePage::insert(const QString &label, int image, QTreeWidg
 // ---- filling
 
 // Only what changed is shown anew; folders are filled as they are opened.
+FolderTree *OrganizePage::tree()
+{
+    fillOnce();
+    return m_tree;
+}
+
+// The tree is filled when first needed, not at start-up: a large collection's
+// top level costs time and memory that a session which never organises never
+// has to spend.
+void OrganizePage::fillOnce()
+{
+    if (m_filled)
+        return;
+    m_filled = true;
+    m_fill->rebuild();
+    if (QTreeWidgetItem *first = m_tree->topLevelItem(0)) {
+        m_tree->setCurrentItem(first);
+        first->setExpanded(false);
+    }
+}
+
+void OrganizePage::showEvent(QShowEvent *event)
+{
+    fillOnce();
+    QWidget::showEvent(event);
+}
+
+// Before the first fill there is nothing to refresh: the fill reads the store.
 void OrganizePage::rebuild()
 {
-    m_fill->refresh();
+    if (m_filled)
+        m_fill->refresh();
 }
 
 // Folders first, then the folder's own bookmarks.
@@ -191,6 +215,7 @@ QString OrganizePage::freeFolderName(int parentId) const
 // at the top level when nothing is selected (an empty collection).
 void OrganizePage::createFolder()
 {
+    fillOnce();
     QTreeWidgetItem *selected = m_tree->currentItem();
     QTreeWidgetItem *parent = nullptr;
     if (selected)
@@ -213,6 +238,7 @@ void OrganizePage::createFolder()
 
 void OrganizePage::renameItem()
 {
+    fillOnce();
     if (QTreeWidgetItem *item = m_tree->currentItem()) {
         m_tree->setFocus();
         startLabelEdit(item);
@@ -262,6 +288,7 @@ void OrganizePage::finishLabelEdit(const QModelIndex &index, const QString &type
 
 void OrganizePage::deleteItem()
 {
+    fillOnce();
     QTreeWidgetItem *item = m_tree->currentItem();
     if (item) {
         const bool bookmark = isBookmark(item);
@@ -290,6 +317,7 @@ void OrganizePage::deleteItem()
 
 void OrganizePage::editBookmark()
 {
+    fillOnce();
     QTreeWidgetItem *item = m_tree->itemFromIndex(m_rightClicked);
     if (!isBookmark(item))
         return;

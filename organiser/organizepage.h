@@ -38,7 +38,7 @@ public:
     void setFolderName(const QString &) override {}
     void setMoveTarget(int) override {}
 
-    FolderTree *tree() const { return m_tree; }
+    FolderTree *tree();
     QAction *action(int commandId) const { return m_actions.value(commandId); }
     QPushButton *createButton() const { return m_create; }
     QPushButton *renameButton() const { return m_rename; }
@@ -61,10 +61,12 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createControls();
     void createMenu();
+    void fillOnce();
     QList<LazyFill::Entry> contentsOf(int folderId) const;
     QTreeWidgetItem *insert(const QString &label, int image, QTreeWidgetItem *parent, int id);
     void startLabelEdit(QTreeWidgetItem *item);
@@ -82,6 +84,7 @@ private:
     BookmarkRecord m_edited;
     FolderTree *m_tree = nullptr;
     LazyFill *m_fill = nullptr;
+    bool m_filled = false; // the tree has been filled once
     QPushButton *m_create = nullptr;
     QPushButton *m_rename = nullptr;
     QPushButton *m_delete = nullptr;
