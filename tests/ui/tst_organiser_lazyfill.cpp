@@ -27,6 +27,7 @@ private slots:
     void renamesInsideANewFolderOfANeverExpandedOne();
     void expansionKeptAcrossReload_data();
     void expansionKeptAcrossReload();
+    void changesBeforeFirstShowAppearOnce();
 
 private:
     FolderTree *tree(bool organize) const;
@@ -251,6 +252,27 @@ void TestLazyFill::expansionKeptAcrossReload()
         QCOMPARE(labels(inner), (QStringList{"Deep", "inside", "new one"}));
     else
         QCOMPARE(m_bookmarks->bookmarkList()->topLevelItemCount(), 2);
+}
+
+// Organize fills when first shown; the refreshes it is asked for before that
+// must neither show anything twice nor miss a change.
+void TestLazyFill::changesBeforeFirstShowAppearOnce()
+{
+    OrganizePage unseen(*m_store);
+    m_store->addFolder("Later", 0);
+    m_store->addBookmark({"http://l.example/", "later one", {}, {}, 0, "-1"});
+    unseen.rebuild();
+    unseen.resize(600, 400);
+    unseen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&unseen));
+
+    QStringList top;
+    for (int i = 0; i < unseen.tree()->topLevelItemCount(); ++i)
+        top << unseen.tree()->topLevelItem(i)->text(0);
+    QCOMPARE(top.count("Later"), 1);
+    QCOMPARE(top.count("later one"), 1);
+    QCOMPARE(top.indexOf("Later") < top.indexOf("later one"), true); // folders first
+    QCOMPARE(unseen.tree()->currentItem(), unseen.tree()->topLevelItem(0));
 }
 
 QTEST_MAIN(TestLazyFill)
