@@ -41,15 +41,23 @@ QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
 {
     QList<CurrentBookmark> fives;
     QList<CurrentBookmark> fours;
-    store.endBookmarkScan(); // an empty filter walks every bookmark
-    while (store.nextBookmark()) {
-        const CurrentBookmark &bookmark = store.currentBookmark();
+    // One look at every bookmark: the page must not keep the collection in memory.
+    store.streamBookmarks([&](const BookmarkStore::StoredBookmark &bookmark) {
+        QList<CurrentBookmark> *tiles = nullptr;
         if (bookmark.rating >= 5 && fives.size() < limit)
-            fives.append(bookmark);
+            tiles = &fives;
         else if (bookmark.rating == LowestTileRating && fives.size() + fours.size() < limit)
-            fours.append(bookmark);
-    }
-    store.endBookmarkScan();
+            tiles = &fours;
+        if (!tiles)
+            return;
+        CurrentBookmark tile;
+        tile.address = QString::fromUtf8(bookmark.address);
+        tile.title = QString::fromUtf8(bookmark.title);
+        tile.comments = QString::fromUtf8(bookmark.comments);
+        tile.rating = bookmark.rating;
+        tile.folderId = bookmark.folderId;
+        tiles->append(tile);
+    });
     fives.append(fours);
     if (fives.size() > limit)
         fives.resize(limit);

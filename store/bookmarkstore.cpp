@@ -58,6 +58,7 @@ auto afterSeq(const List &list, qint64 seq)
 BookmarkStore::BookmarkStore(Hive *hive) : m_hive(hive)
 {
     m_keyOpen = m_hive && m_hive->createKey(KeyPath);
+    m_allRead = !m_keyOpen; // nothing to read
     if (!m_keyOpen)
         return;
     // A first run whose collection cannot be written starts empty; the next
@@ -79,21 +80,151 @@ bool BookmarkStore::markFirstRunDone(Hive *hive)
     return hive && hive->createKey(KeyPath) && hive->setValue(KeyPath, "INI", "YES");
 }
 
+// A bookmark read when its folder is first used: "ur<folder>-<id>", both
+// written plainly, as the folder's own reads ask for them. Other names (and
+// any that also name a folder) are read at once.
+struct BookmarkStore::LaterName
+{
+    int folderId;
+    int id;
+};
+
+std::optional<BookmarkStore::LaterName> BookmarkStore::laterName(QByteArrayView name)
+{
+    if (!name.startsWith("ur") || name.contains("gr"))
+        return std::nullopt;
+    const qsizetype dash = name.indexOf('-', 2);
+    if (dash < 0)
+        return std::nullopt;
+    const QByteArrayView folder = name.sliced(2, dash - 2);
+    const QByteArrayView id = name.sliced(dash + 1);
+    if (!StoredText::isPlainNumber(folder) || !StoredText::isPlainNumber(id))
+        return std::nullopt;
+    return LaterName{StoredText::leadingInt(folder), StoredText::leadingInt(id)};
+}
+
 void BookmarkStore::load()
 {
-    m_loading = true;
-    m_hive->visitValues(KeyPath, [this](QByteArrayView name, QByteArrayView data) {
-        if (name.contains("gr"))
-            loadFolder(name, bookmarkCipherDecipher(data));
-        if (name.contains("ur"))
-            loadBookmark(name, bookmarkCipherDecipher(data));
+    // The names alone tell which values to read now, the highest ids and which
+    // folders hold bookmarks; the index answers them without reading the data.
+    std::vector<std::pair<qint64, QByteArray>> now;
+    m_hive->visitValueNames(KeyPath, [this, &now](qint64 seq, QByteArrayView name) {
+        m_nextSeq = std::max(m_nextSeq, seq + 1);
+        if (const std::optional<LaterName> later = laterName(name))
+            noteUnread(*later);
+        else if (name.contains("gr") || name.contains("ur"))
+            now.emplace_back(seq, name.toByteArray());
     });
+    std::sort(now.begin(), now.end());
+    std::sort(m_unreadIds.begin(), m_unreadIds.end(),
+              [](const UnreadId &a, const UnreadId &b) { return a.id < b.id; });
+    // Folders are most of what is read now: one read for all of them.
+    QHash<qint64, QByteArray> folderData;
+    m_hive->visitValuesWithPrefix(KeyPath, "gr", [&folderData](qint64 seq, QByteArrayView,
+                                                               QByteArrayView data) {
+        folderData.insert(seq, data.toByteArray());
+    });
+    m_loading = true;
+    for (const auto &[seq, name] : now) {
+        const auto known = folderData.constFind(seq);
+        const std::optional<QByteArray> data =
+            known != folderData.cend() ? *known : m_hive->queryValue(KeyPath, name);
+        if (!data)
+            continue;
+        if (name.contains("gr"))
+            loadFolder(name, bookmarkCipherDecipher(*data), seq);
+        if (name.contains("ur"))
+            loadBookmark(name, bookmarkCipherDecipher(*data), seq);
+    }
     m_loading = false;
     if (!m_idIndexSorted)
         std::sort(m_idIndex.begin(), m_idIndex.end(), idBefore);
+    m_idIndexSorted = true;
+    m_allRead = m_unreadCount == 0;
     mendParentLoops();
     for (const auto &folder : m_folders)
         m_childFolders[folder->parentId].push_back(folder.get());
+}
+
+void BookmarkStore::noteUnread(const LaterName &name)
+{
+    m_highestBookmarkId = std::max(m_highestBookmarkId, name.id);
+    m_unreadIds.push_back({name.id, name.folderId});
+    // The index hands the names over sorted, so a folder's come together.
+    if (m_unreadIds.size() < 2 || m_unreadIds[m_unreadIds.size() - 2].folderId != name.folderId)
+        m_foldersWithUnread.insert(name.folderId);
+    ++m_unreadCount;
+}
+
+// Reading is no change: the store holds the same collection before and after,
+// so the readers below count as const.
+void BookmarkStore::loadFolderBookmarks(int folderId) const
+{
+    if (m_allRead || m_readFolders.contains(folderId))
+        return;
+    auto *self = const_cast<BookmarkStore *>(this);
+    self->m_readFolders.insert(folderId);
+    if (!self->m_foldersWithUnread.remove(folderId))
+        return;
+    const std::size_t firstNew = m_bookmarks.size();
+    const std::size_t firstNewId = m_idIndex.size();
+    self->m_loading = true;
+    m_hive->visitValuesWithPrefix(KeyPath, bookmarkName(folderId, {}),
+                                  [self, folderId](qint64 seq, QByteArrayView name,
+                                                   QByteArrayView data) {
+                                      const auto later = laterName(name);
+                                      if (later && later->folderId == folderId)
+                                          self->loadBookmark(name, bookmarkCipherDecipher(data), seq);
+                                  });
+    self->m_loading = false;
+    self->placeLoaded(firstNew, firstNewId);
+}
+
+void BookmarkStore::loadAll() const
+{
+    if (m_allRead)
+        return;
+    auto *self = const_cast<BookmarkStore *>(this);
+    const std::size_t firstNew = m_bookmarks.size();
+    const std::size_t firstNewId = m_idIndex.size();
+    self->m_loading = true;
+    m_hive->visitValuesWithPrefix(KeyPath, "ur", [self](qint64 seq, QByteArrayView name,
+                                                        QByteArrayView data) {
+        const std::optional<LaterName> later = laterName(name);
+        if (later && !self->m_readFolders.contains(later->folderId))
+            self->loadBookmark(name, bookmarkCipherDecipher(data), seq);
+    });
+    self->m_loading = false;
+    self->placeLoaded(firstNew, firstNewId);
+    self->m_allRead = true;
+    self->m_readFolders.clear();
+    self->m_foldersWithUnread.clear();
+    self->m_unreadIds = {};
+    self->m_unreadCount = 0;
+}
+
+// Bookmarks just read were appended in the hive's order: each list gets them
+// in its own order among those it held.
+void BookmarkStore::placeLoaded(std::size_t firstNew, std::size_t firstNewId)
+{
+    const std::size_t read = m_bookmarks.size() - firstNew;
+    m_unreadCount = std::max(0, m_unreadCount - int(read));
+    if (read == 0)
+        return;
+    const auto bySeq = [](const auto &a, const auto &b) { return a->seq < b->seq; };
+    // A folder list may have held a bookmark read at once, with a later place.
+    QSet<BookmarkList *> lists;
+    for (auto at = m_bookmarks.begin() + qsizetype(firstNew); at != m_bookmarks.end(); ++at)
+        lists.insert(&folderList(at->get()));
+    for (BookmarkList *list : std::as_const(lists))
+        if (!std::is_sorted(list->begin(), list->end(), bySeq))
+            std::sort(list->begin(), list->end(), bySeq);
+    std::inplace_merge(m_bookmarks.begin(), m_bookmarks.begin() + qsizetype(firstNew),
+                       m_bookmarks.end(), bySeq);
+    std::sort(m_idIndex.begin() + qsizetype(firstNewId), m_idIndex.end(), idBefore);
+    std::inplace_merge(m_idIndex.begin(), m_idIndex.begin() + qsizetype(firstNewId),
+                       m_idIndex.end(), idBefore);
+    m_idIndexSorted = true;
 }
 
 // Forgets everything in memory and loads it again from the hive.
@@ -107,6 +238,11 @@ void BookmarkStore::reload()
     m_bookmarksByTag.clear();
     m_oddNames.clear();
     m_nextSeq = 0;
+    m_allRead = false;
+    m_readFolders.clear();
+    m_foldersWithUnread.clear();
+    m_unreadIds.clear();
+    m_unreadCount = 0;
     m_folders.clear();
     m_foldersById.clear();
     m_childFolders.clear();
@@ -146,8 +282,9 @@ bool BookmarkStore::hasChildFolders(int folderId) const
 
 bool BookmarkStore::hasBookmarks(int folderId) const
 {
-    const BookmarkList *listed = bookmarksIn(QByteArray::number(std::max(folderId, 0)));
-    return listed && !listed->empty();
+    folderId = std::max(folderId, 0);
+    const BookmarkList *listed = listedIn(QByteArray::number(folderId));
+    return (listed && !listed->empty()) || m_foldersWithUnread.contains(folderId);
 }
 
 bool BookmarkStore::beginBatch()
@@ -164,14 +301,14 @@ bool BookmarkStore::commitBatch()
     return false;
 }
 
-void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain)
+void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain, qint64 seq)
 {
     const int id = StoredText::leadingInt(name.sliced(std::min<qsizetype>(2, name.size())));
     if (id <= 0)
         return; // not a folder we could ever name; left as it is in the hive
     FolderFields fields = splitFolder(plain);
     auto folder = std::make_unique<Folder>();
-    folder->seq = m_nextSeq++;
+    folder->seq = seq;
     folder->valueName = name.toByteArray();
     folder->name = std::move(fields.name);
     folder->id = id;
@@ -181,14 +318,14 @@ void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain)
     m_highestFolderId = std::max(m_highestFolderId, id);
 }
 
-void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain)
+void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq)
 {
     const std::optional<NameParts> parts = splitName(name);
     if (!parts)
         return; // no folder could ever list it; left as it is in the hive
     const int id = StoredText::leadingInt(parts->id);
     appendBookmark(parts->folder, id, std::move(plain),
-                   parts->usual ? QByteArray() : name.toByteArray());
+                   parts->usual ? QByteArray() : name.toByteArray(), seq);
     m_highestBookmarkId = std::max(m_highestBookmarkId, id);
 }
 
@@ -236,10 +373,11 @@ static auto *firstInListOrder(const Hash &hash, const Key &key)
 }
 
 BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArrayView folderText, int id,
-                                                       QByteArray plain, QByteArray oddName)
+                                                       QByteArray plain, QByteArray oddName,
+                                                       qint64 seq)
 {
     auto bookmark = std::make_unique<Bookmark>();
-    bookmark->seq = m_nextSeq++;
+    bookmark->seq = seq;
     bookmark->plain = std::move(plain);
     bookmark->id = id;
     bookmark->folderId = StoredText::leadingInt(folderText);
@@ -283,6 +421,14 @@ void BookmarkStore::dropFolderListIfEmpty(const Bookmark *bookmark)
 }
 
 const BookmarkStore::BookmarkList *BookmarkStore::bookmarksIn(QByteArrayView folderText) const
+{
+    if (StoredText::isPlainNumber(folderText))
+        loadFolderBookmarks(StoredText::leadingInt(folderText));
+    return listedIn(folderText);
+}
+
+// Only what memory holds.
+const BookmarkStore::BookmarkList *BookmarkStore::listedIn(QByteArrayView folderText) const
 {
     if (StoredText::isPlainNumber(folderText)) {
         auto list = m_bookmarksInFolder.constFind(StoredText::leadingInt(folderText));
@@ -393,6 +539,12 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idT
     const int id = StoredText::leadingInt(idText);
     Bookmark *found = nullptr;
     if (StoredText::isPlainNumber(idText)) {
+        // Every bookmark with the id must be in memory for the first to be found.
+        const auto byId = [](const UnreadId &a, const UnreadId &b) { return a.id < b.id; };
+        const auto [from, to] =
+            std::equal_range(m_unreadIds.cbegin(), m_unreadIds.cend(), UnreadId{id, 0}, byId);
+        for (auto unread = from; unread != to; ++unread)
+            loadFolderBookmarks(unread->folderId);
         auto [first, end] = sameId(id);
         found = first == end ? nullptr : first->bookmark;
     }
@@ -408,6 +560,7 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QByteArray &tag) c
 {
     if (!tag.isEmpty())
         return m_bookmarksByTag.value(tag);
+    loadAll();
     for (const auto &bookmark : m_bookmarks)
         if (bookmark->tag.isEmpty())
             return bookmark.get();
@@ -448,8 +601,29 @@ void BookmarkStore::makeCurrent(const Bookmark *bookmark)
     m_current.folderId = bookmark->folderId;
 }
 
+void BookmarkStore::streamBookmarks(const std::function<void(const StoredBookmark &)> &visit) const
+{
+    if (m_allRead) {
+        visitBookmarks(visit);
+        return;
+    }
+    // The hive holds all that memory does: every change is written through.
+    m_hive->visitValues(KeyPath, [&visit](QByteArrayView name, QByteArrayView data) {
+        const std::optional<NameParts> parts =
+            name.contains("ur") ? splitName(name) : std::nullopt;
+        if (!parts)
+            return;
+        const QByteArray plain = bookmarkCipherDecipher(data);
+        const Lines lines = splitLines(plain);
+        visit({lines.field[0], lines.field[1], lines.field[2],
+               clampRating(StoredText::leadingInt(lines.rest)),
+               StoredText::leadingInt(parts->folder)});
+    });
+}
+
 void BookmarkStore::visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const
 {
+    loadAll();
     for (const auto &bookmark : m_bookmarks) {
         const Lines lines = splitLines(bookmark->plain);
         visit({lines.field[0], lines.field[1], lines.field[2],
@@ -470,6 +644,7 @@ bool BookmarkStore::nextBookmark()
 {
     const Bookmark *next = nullptr;
     if (!m_filtered) {
+        loadAll();
         auto at = afterSeq(m_bookmarks, m_cursor);
         next = at == m_bookmarks.end() ? nullptr : at->get();
     } else if (const BookmarkList *folder = bookmarksIn(m_filter)) {
@@ -516,6 +691,7 @@ bool BookmarkStore::selectBookmarkAt(int position)
 {
     if (position < 0 || position >= bookmarkCount())
         return false;
+    loadAll();
     makeCurrent(m_bookmarks[position].get());
     return true;
 }
@@ -548,15 +724,17 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
         return -1;
     const int id = m_highestBookmarkId + 1;
     const int folderId = std::max(0, StoredText::leadingInt(record.folderOrKey.toUtf8()));
+    loadFolderBookmarks(folderId); // so that the new one lands after those the folder holds
     QByteArray plain = composePlain(record);
     if (!m_hive->setValue(KeyPath, bookmarkName(folderId, QByteArray::number(id)),
                           bookmarkCipherEncipher(plain)))
         return WriteFailed;
     m_highestBookmarkId = id;
     touch(folderId);
-    Bookmark *bookmark = appendBookmark(QByteArray::number(folderId), id, std::move(plain), {});
+    Bookmark *bookmark =
+        appendBookmark(QByteArray::number(folderId), id, std::move(plain), {}, m_nextSeq++);
     makeCurrent(bookmark);
-    return int(m_bookmarks.size() - 1);
+    return bookmarkCount() - 1;
 }
 
 bool BookmarkStore::updateBookmark(Bookmark *bookmark, const BookmarkRecord &record)
@@ -658,6 +836,7 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
     const int target = std::max(folderId, 0);
     if (!bookmark->oddFolder && bookmark->folderId == target)
         return true;
+    loadFolderBookmarks(target); // its bookmarks decide whether the new name is free
     for (auto [other, end] = sameId(bookmark->id); other != end; ++other)
         if (other->bookmark != bookmark && !other->bookmark->oddFolder
             && other->bookmark->folderId == target)
@@ -943,6 +1122,7 @@ FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QStr
     }
     FolderPathResult result;
     result.folderId = QString::number(parentId);
+    loadFolderBookmarks(parentId);
     const QByteArray wanted = StoredText::line(address);
     for (const Bookmark *bookmark : m_bookmarksInFolder.value(parentId)) {
         if (splitLines(bookmark->plain).field[0] == wanted) {

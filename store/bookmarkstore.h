@@ -17,11 +17,16 @@
 
 class Hive;
 
-// Every bookmark and folder, in memory and in the hive. Each folder and bookmark
-// is one enciphered value; every change is written through before the call
-// returns, and changes memory only when the hive took it: a call that fails
-// has changed neither. Bookmarks keep the order of loading, then of adding;
-// scans and first-match lookups follow that order.
+// Every bookmark and folder, in the hive and, as far as they are used, in
+// memory. Each folder and bookmark is one enciphered value; every change is
+// written through before the call returns, and changes memory only when the
+// hive took it: a call that fails has changed neither. Bookmarks keep the
+// hive's order (that of first writing); scans and first-match lookups follow it.
+//
+// Folders are read at once; a folder's bookmarks when something first asks
+// for that folder, so that a large collection costs memory and start-up time
+// for what is shown, not for what it holds. Whatever asks for every bookmark
+// (a walk over all, a place in the whole list) reads them all once.
 class BookmarkStore final
 {
 public:
@@ -51,8 +56,8 @@ public:
     void setCurrentBookmarkTag(const QString &tag);
     const CurrentBookmark &currentBookmark() const { return m_current; }
 
-    // Bookmark changes. addBookmark returns the new list position, -1 when no
-    // id is left, or WriteFailed.
+    // Bookmark changes. addBookmark returns the new list position (the last),
+    // -1 when no id is left, or WriteFailed.
     int addBookmark(const BookmarkRecord &record);
     bool updateBookmarkById(const BookmarkRecord &record);
     bool updateBookmarkByTag(const BookmarkRecord &record);
@@ -104,7 +109,11 @@ public:
     quint64 changeCount() const { return m_changes; }
     std::optional<QList<int>> foldersChangedSince(quint64 since) const;
 
-    int bookmarkCount() const { return int(m_bookmarks.size()); }
+    int bookmarkCount() const { return int(m_bookmarks.size()) + m_unreadCount; }
+
+    // Reads every bookmark not yet in memory: before work on the whole
+    // collection, which then needs no further reads.
+    void loadAll() const;
 
     // One bookmark as it is held: UTF-8, line breaks in the comments as TABs.
     // The views last until the store next changes.
@@ -117,8 +126,12 @@ public:
         int folderId = 0;
     };
     // Every bookmark in list order, without the text conversions of a scan;
-    // the scan cursor and the current bookmark stay as they are.
+    // the scan cursor and the current bookmark stay as they are. Reads them all
+    // into memory first.
     void visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const;
+    // The same for a single look at every bookmark: what is not in memory is
+    // read from the hive and not kept. The views last only for one call of visit.
+    void streamBookmarks(const std::function<void(const StoredBookmark &)> &visit) const;
     int folderCount() const { return int(m_folders.size()); }
 
 private:
@@ -134,14 +147,21 @@ private:
 
     void load();
     void reload();
-    void loadFolder(QByteArrayView name, const QByteArray &plain);
-    void loadBookmark(QByteArrayView name, QByteArray plain);
+    void loadFolder(QByteArrayView name, const QByteArray &plain, qint64 seq);
+    void loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq);
+    struct LaterName;
+    static std::optional<LaterName> laterName(QByteArrayView name);
+    void noteUnread(const LaterName &name);
+    void loadFolderBookmarks(int folderId) const;
+    void placeLoaded(std::size_t firstNew, std::size_t firstNewId);
     void mendParentLoops();
 
-    Bookmark *appendBookmark(QByteArrayView folderText, int id, QByteArray plain, QByteArray oddName);
+    Bookmark *appendBookmark(QByteArrayView folderText, int id, QByteArray plain, QByteArray oddName,
+                             qint64 seq);
     BookmarkList &folderList(const Bookmark *bookmark);
     void dropFolderListIfEmpty(const Bookmark *bookmark);
     const BookmarkList *bookmarksIn(QByteArrayView folderText) const;
+    const BookmarkList *listedIn(QByteArrayView folderText) const;
     void indexBookmark(Bookmark *bookmark);
     void unindexBookmark(Bookmark *bookmark);
     static bool idBefore(const IdEntry &a, const IdEntry &b);
@@ -191,6 +211,17 @@ private:
     QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
     qint64 m_nextSeq = 0;
 
+    // Bookmarks still only in the hive: those of folders not yet asked for.
+    struct UnreadId
+    {
+        int id;
+        int folderId;
+    };
+    bool m_allRead = false;
+    QSet<int> m_readFolders;            // folders whose bookmarks are all in memory
+    QSet<int> m_foldersWithUnread;      // folders with bookmarks not yet read
+    std::vector<UnreadId> m_unreadIds;  // by id; entries of folders read since are stale
+    int m_unreadCount = 0;
     std::vector<std::unique_ptr<Folder>> m_folders;
     QMultiHash<int, Folder *> m_foldersById;
     QHash<int, std::vector<Folder *>> m_childFolders; // by parent id, in list order

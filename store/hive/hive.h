@@ -35,6 +35,18 @@ public:
     using ValueVisitor = std::function<void(QByteArrayView name, QByteArrayView data)>;
     virtual void visitValues(const QString &key, const ValueVisitor &visit) = 0;
     QList<HiveValue> enumerateValues(const QString &key);
+    // The same with each value's place in the enumeration order (a number that
+    // grows with every new value and stays with it through overwrites and
+    // renames), so that values read at different times can be put in order.
+    using NameVisitor = std::function<void(qint64 place, QByteArrayView name)>;
+    using PlacedValueVisitor =
+        std::function<void(qint64 place, QByteArrayView name, QByteArrayView data)>;
+    // Every value name of a key, in no particular order, without reading the data.
+    virtual void visitValueNames(const QString &key, const NameVisitor &visit) = 0;
+    // The values whose names begin with prefix (compared without case), in
+    // enumeration order. The prefix must not be empty.
+    virtual void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+                                       const PlacedValueVisitor &visit) = 0;
     virtual void flush() = 0;
     virtual void close() = 0;
 

@@ -74,6 +74,22 @@ void MemoryHive::visitValues(const QString &key, const ValueVisitor &visit)
             visit(value.name, value.data);
 }
 
+void MemoryHive::visitValueNames(const QString &key, const NameVisitor &visit)
+{
+    if (Key *k = findKey(key))
+        for (const auto &[seq, value] : k->bySeq)
+            visit(seq, value.name);
+}
+
+void MemoryHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+                                       const PlacedValueVisitor &visit)
+{
+    if (Key *k = findKey(key); k && !prefix.isEmpty())
+        for (const auto &[seq, value] : k->bySeq)
+            if (value.name.startsWith(prefix) || value.name.toLower().startsWith(prefix.toLower()))
+                visit(seq, value.name, value.data);
+}
+
 bool MemoryHive::beginTransaction()
 {
     if (m_depth++ == 0)

@@ -19,6 +19,9 @@ public:
     bool deleteValue(const QString &key, const QByteArray &name) override;
     bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override;
     void visitValues(const QString &key, const ValueVisitor &visit) override;
+    void visitValueNames(const QString &key, const NameVisitor &visit) override;
+    void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+                               const PlacedValueVisitor &visit) override;
     void flush() override {}
     void close() override {}
     bool beginTransaction() override;

@@ -33,6 +33,10 @@ constexpr const char *StatementSql[] = {
     // Walks the table in seq order; most values sit under one key, so the index
     // and a sort would only cost.
     "SELECT name, data FROM hive_values WHERE +key = ?1 ORDER BY seq",
+    // The names alone come from the (key, name) index without touching the rows.
+    "SELECT seq, name FROM hive_values WHERE key = ?1",
+    "SELECT seq, name, data FROM hive_values WHERE key = ?1 AND name >= ?2 AND name < ?3 "
+    "ORDER BY seq",
 };
 
 constexpr QByteArrayView SqliteMagic("SQLite format 3\0", 16);
@@ -67,6 +71,7 @@ public:
         const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, index));
         return QByteArrayView(bytes, sqlite3_column_bytes(m_stmt, index));
     }
+    qint64 integer(int index) const { return sqlite3_column_int64(m_stmt, index); }
     QByteArray column(int index) const
     {
         const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, index));
@@ -222,6 +227,29 @@ void SqliteHive::visitValues(const QString &key, const ValueVisitor &visit)
     rows.text(1, key.toUtf8());
     while (rows.step() == SQLITE_ROW)
         visit(rows.view(0), rows.view(1));
+}
+
+void SqliteHive::visitValueNames(const QString &key, const NameVisitor &visit)
+{
+    Bound rows(statement(Names));
+    rows.text(1, key.toUtf8());
+    while (rows.step() == SQLITE_ROW)
+        visit(rows.integer(0), rows.view(1));
+}
+
+void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+                                       const PlacedValueVisitor &visit)
+{
+    if (prefix.isEmpty())
+        return;
+    // Every name that begins with the prefix sorts between it and the prefix
+    // with its last byte one higher, under the column's case folding too.
+    QByteArray after = prefix;
+    after.back() = char(after.back() + 1);
+    Bound rows(statement(Prefixed));
+    rows.text(1, key.toUtf8()).text(2, prefix).text(3, after);
+    while (rows.step() == SQLITE_ROW)
+        visit(rows.integer(0), rows.view(1), rows.view(2));
 }
 
 void SqliteHive::flush()

@@ -34,6 +34,9 @@ public:
     bool deleteValue(const QString &key, const QByteArray &name) override;
     bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override;
     void visitValues(const QString &key, const ValueVisitor &visit) override;
+    void visitValueNames(const QString &key, const NameVisitor &visit) override;
+    void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+                               const PlacedValueVisitor &visit) override;
     void flush() override;
     void close() override;
     bool beginTransaction() override;
@@ -42,7 +45,9 @@ public:
 
 private:
     class Statement;
-    enum StatementId { InsertKey, Query, Set, Delete, Rename, Enumerate, StatementCount };
+    enum StatementId {
+        InsertKey, Query, Set, Delete, Rename, Enumerate, Names, Prefixed, StatementCount
+    };
 
     bool exec(const char *sql);
     sqlite3_stmt *statement(StatementId id);

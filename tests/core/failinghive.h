@@ -49,6 +49,15 @@ public:
     {
         m_inner.visitValues(key, visit);
     }
+    void visitValueNames(const QString &key, const NameVisitor &visit) override
+    {
+        m_inner.visitValueNames(key, visit);
+    }
+    void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+                               const PlacedValueVisitor &visit) override
+    {
+        m_inner.visitValuesWithPrefix(key, prefix, visit);
+    }
     void flush() override { m_inner.flush(); }
     void close() override { m_inner.close(); }
     bool beginTransaction() override

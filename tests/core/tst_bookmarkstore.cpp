@@ -45,6 +45,8 @@ private slots:
     void lockedFileFailsWholeTransactions();
     void firstRunIsOnlyRead();
     void folderLooksUpById();
+    void foldersAreReadOnFirstUse_data();
+    void foldersAreReadOnFirstUse();
 
 private:
     std::unique_ptr<SqliteHive> openHive();
@@ -639,6 +641,84 @@ void TestBookmarkStore::folderLooksUpById()
     QVERIFY(!store.folder(0));
     QVERIFY(!store.folder(999));
     QVERIFY(!store.setFolderParent(box, 999)); // it would vanish from every tree
+}
+
+using StoreQuestion = std::function<QString(BookmarkStore &)>;
+Q_DECLARE_METATYPE(StoreQuestion)
+
+static QString titlesOf(BookmarkStore &store, const QString &folderId)
+{
+    QStringList titles;
+    store.beginBookmarkScan(folderId);
+    while (store.nextBookmark())
+        titles << store.currentBookmark().title;
+    store.endBookmarkScan();
+    return titles.join(' ');
+}
+
+static QString allTitles(BookmarkStore &store)
+{
+    QStringList titles;
+    store.visitBookmarks([&titles](const BookmarkStore::StoredBookmark &bookmark) {
+        titles << QString::fromUtf8(bookmark.title);
+    });
+    return titles.join(' ');
+}
+
+// A store just loaded holds no folder's bookmarks yet; whatever is asked first
+// must answer as if it held them all.
+void TestBookmarkStore::foldersAreReadOnFirstUse_data()
+{
+    QTest::addColumn<StoreQuestion>("question");
+    QTest::addColumn<QString>("answer");
+
+    QTest::newRow("count before any read") << StoreQuestion([](BookmarkStore &store) {
+        return QString::number(store.bookmarkCount());
+    }) << "5";
+    QTest::newRow("holding bookmarks, unread") << StoreQuestion([](BookmarkStore &store) {
+        return QStringLiteral("%1 %2").arg(store.hasBookmarks(101)).arg(store.hasBookmarks(102));
+    }) << "1 0";
+    QTest::newRow("an id's first in list order, its folder read last")
+        << StoreQuestion([](BookmarkStore &store) {
+               titlesOf(store, "101");
+               store.selectBookmarkById("1005");
+               return store.currentBookmark().title;
+           }) << "first";
+    QTest::newRow("list order whatever the folders' reading order")
+        << StoreQuestion([](BookmarkStore &store) {
+               titlesOf(store, "101");
+               return allTitles(store);
+           }) << "b1 first second b2 top";
+    QTest::newRow("added to an unread folder: last in it")
+        << StoreQuestion([](BookmarkStore &store) {
+               store.addBookmark({"http://n", "new", {}, {}, 0, "101"});
+               return titlesOf(store, "101");
+           }) << "b1 second b2 new";
+    QTest::newRow("an unread folder deleted with its bookmarks")
+        << StoreQuestion([](BookmarkStore &store) {
+               store.deleteFolder("101");
+               return QStringLiteral("%1: %2").arg(store.bookmarkCount()).arg(allTitles(store));
+           }) << "2: first top";
+    QTest::newRow("moved into an unread folder") << StoreQuestion([](BookmarkStore &store) {
+        store.moveBookmarkById(1003, 102);
+        return titlesOf(store, "102") + '|' + titlesOf(store, "-1");
+    }) << "top|first";
+}
+
+void TestBookmarkStore::foldersAreReadOnFirstUse()
+{
+    QFETCH(StoreQuestion, question);
+    QFETCH(QString, answer);
+    putPlain("gr101", "Box");
+    putPlain("gr102", "Empty");
+    putPlain("ur101-1001", "http://b1\nb1\n\n\n0");
+    putPlain("ur0-1005", "http://first\nfirst\n\n\n0");
+    putPlain("ur101-1005", "http://second\nsecond\n\n\n0");
+    putPlain("ur101-1002", "http://b2\nb2\n\n\n0");
+    putPlain("ur0-1003", "http://top\ntop\n\n\n0");
+    BookmarkStore store(m_hive.get());
+    QCOMPARE(question(store), answer);
+    verifyFileMatches(store);
 }
 
 QTEST_APPLESS_MAIN(TestBookmarkStore)

@@ -85,6 +85,24 @@ void TestUserHive::backendsBehaveAlike()
         names << value.name;
     QCOMPARE(names, (QList<QByteArray>{"first", "empty", "second"}));
     QVERIFY(hive->enumerateValues("Software\\Other").isEmpty());
+
+    // Places follow the enumeration order; a prefix matches without case and
+    // never runs into the next name up ("fir" + 1 is "fis").
+    QVERIFY(hive->setValue(Key, "FIRm", "3"));
+    QVERIFY(hive->setValue(Key, "fis", "4"));
+    QMap<qint64, QByteArray> placed;
+    hive->visitValueNames(Key, [&placed](qint64 place, QByteArrayView name) {
+        placed.insert(place, name.toByteArray());
+    });
+    QCOMPARE(placed.values(), (QList<QByteArray>{"first", "empty", "second", "FIRm", "fis"}));
+    QList<QByteArray> prefixed;
+    qint64 last = 0;
+    hive->visitValuesWithPrefix(Key, "fir", [&](qint64 place, QByteArrayView name, QByteArrayView data) {
+        QVERIFY(place > last);
+        last = place;
+        prefixed << name.toByteArray() + '=' + data.toByteArray();
+    });
+    QCOMPARE(prefixed, (QList<QByteArray>{"first=one", "FIRm=3"}));
 }
 
 void TestUserHive::transactionsLandWhole_data()
