@@ -60,13 +60,23 @@ const char *findSpecial(const char *from, const char *const end, const Specials 
     __m128i wanted[8];
     for (int i = 0; i < special.count; ++i)
         wanted[i] = _mm_set1_epi8(special.bytes[i]);
-    for (; end - from >= 16; from += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        __m128i hits = _mm_cmpeq_epi8(chunk, wanted[0]);
+    // One bit for each special byte of the sixteen at at.
+    const auto hits = [&](const char *at) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        __m128i found = _mm_cmpeq_epi8(chunk, wanted[0]);
         for (int i = 1; i < special.count; ++i)
-            hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, wanted[i]));
-        if (const int mask = _mm_movemask_epi8(hits))
-            return from + std::countr_zero(unsigned(mask));
+            found = _mm_or_si128(found, _mm_cmpeq_epi8(chunk, wanted[i]));
+        return unsigned(_mm_movemask_epi8(found));
+    };
+    const bool longText = end - from >= 16;
+    for (; end - from >= 16; from += 16) {
+        if (const unsigned mask = hits(from))
+            return from + std::countr_zero(mask);
+    }
+    // The last few bytes of a long text: the sixteen that end it, less those seen.
+    if (longText && from < end) {
+        const unsigned mask = hits(end - 16) >> (16 - (end - from));
+        return mask ? from + std::countr_zero(mask) : end;
     }
 #else
     for (; end - from >= 8; from += 8) {
