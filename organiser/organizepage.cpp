@@ -123,7 +123,6 @@ QTreeWidgetItem *OrganizePage::insert(const QString &label, int image, QTreeWidg
 
 // ---- filling
 
-// Only what changed is shown anew; folders are filled as they are opened.
 FolderTree *OrganizePage::tree()
 {
     fillOnce();
@@ -151,6 +150,7 @@ void OrganizePage::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
+// Only what changed is shown anew; folders are filled as they are opened.
 // Before the first fill there is nothing to refresh: the fill reads the store.
 void OrganizePage::rebuild()
 {

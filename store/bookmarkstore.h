@@ -222,6 +222,7 @@ private:
     QSet<int> m_foldersWithUnread;      // folders with bookmarks not yet read
     std::vector<UnreadId> m_unreadIds;  // by id; entries of folders read since are stale
     int m_unreadCount = 0;
+
     std::vector<std::unique_ptr<Folder>> m_folders;
     QMultiHash<int, Folder *> m_foldersById;
     QHash<int, std::vector<Folder *>> m_childFolders; // by parent id, in list order
