@@ -8,6 +8,7 @@
 #include "browser/startpagehtml.h"
 #include "eventwait.h"
 #include "ratioreporter.h"
+#include "webengineapp.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
 
@@ -114,10 +115,7 @@ BENCHMARK(BM_StartUpToLoadedStartPage)->Unit(benchmark::kMillisecond)->Iteration
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    HarbrowScheme::registerScheme();
+    prepareWebEngineBenchmark();
     QApplication app(argc, argv);
     // The engine's one-time start belongs to neither side: pay it before measuring.
     {

@@ -4,11 +4,11 @@
 // the whole program's peak memory (each in a process of its own).
 #include "eventwait.h"
 #include "ratioreporter.h"
+#include "webengineapp.h"
 
 #include "app/favouriteswindow.h"
 #include "app/mainwindow.h"
 #include "app/vxmaintabctrl.h"
-#include "browser/harbrowscheme.h"
 #include "controls/prompts.h"
 #include "organiser/bookmarkdialog.h"
 #include "organiser/bookmarkspage.h"
@@ -411,10 +411,7 @@ BENCHMARK(BM_LoadStoreOnly)->Arg(0)->Arg(100000)->Iterations(5)->Unit(benchmark:
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    HarbrowScheme::registerScheme();
+    prepareWebEngineBenchmark();
     QApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--peak-memory") == 0)
         return childPeakMemory(QString::fromLocal8Bit(argv[2]), false);
