@@ -8,6 +8,7 @@
 #include "store/hive/userhive.h"
 
 #include <QDir>
+#include <QTimer>
 
 HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -18,6 +19,28 @@ HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
 }
 
 HarbrowApp::~HarbrowApp() = default;
+
+// The file's pages are checked while the window comes up; damage found then
+// is told once, and from then on the file refuses every change.
+void HarbrowApp::warnOfLaterDamage(QWidget *window)
+{
+    auto *poll = new QTimer(window);
+    poll->setInterval(50);
+    connect(poll, &QTimer::timeout, window, [this, window, poll] {
+        if (m_userHive->isChecking())
+            return;
+        poll->stop();
+        if (!m_userHive->damageFound())
+            return;
+        Prompts::instance().inform(
+            window, QMessageBox::Warning, tr("Harbrow"),
+            tr("Your bookmarks file is damaged, so Harbrow will not change it: your bookmarks "
+               "are shown as far as they could be read, but no change can be saved this "
+               "time.\n\n%1\n\nThe file has not been changed:\n%2")
+                .arg(m_userHive->errorString(), QDir::toNativeSeparators(m_userHive->path())));
+    });
+    poll->start();
+}
 
 HarbrowApp *HarbrowApp::instance()
 {
@@ -53,6 +76,7 @@ bool HarbrowApp::InitInstance()
     }
     {
         MainWindow mainWindow(hive);
+        warnOfLaterDamage(&mainWindow);
         mainWindow.exec();
     }
     m_userHive.reset();

@@ -24,6 +24,8 @@ public:
     int exitCode() const { return m_exitCode; }
 
 private:
+    void warnOfLaterDamage(QWidget *window);
+
     std::unique_ptr<UserHive> m_userHive;
     int m_exitCode = 0;
 };

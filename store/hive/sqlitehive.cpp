@@ -1,5 +1,7 @@
 #include "store/hive/sqlitehive.h"
 
+#include "store/hive/hivecheck.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,6 +23,7 @@ CREATE TABLE IF NOT EXISTS hive_values (
 );)";
 
 constexpr const char *StatementSql[] = {
+    "SELECT 1 FROM hive_keys WHERE path = ?1",
     "INSERT OR IGNORE INTO hive_keys(path) VALUES (?1)",
     "SELECT data FROM hive_values WHERE key = ?1 AND name = ?2",
     // One statement for a new value and for an overwrite, which keeps the seq:
@@ -134,11 +137,46 @@ bool SqliteHive::checkSound(const QString &path, Check check)
                       .arg(lastError());
         return false;
     }
-    if (check == Check::Full && firstText("PRAGMA quick_check(1)") != "ok") {
+    if (check == Check::Beside && opensUnchanged()) {
+        m_check = std::make_unique<HiveCheck>(path);
+        return true;
+    }
+    if (check != Check::Header && firstText("PRAGMA quick_check(1)") != "ok") {
         m_error = QObject::tr("The file is damaged (%1).").arg(lastError());
         return false;
     }
     return true;
+}
+
+// Opening writes nothing to a WAL file that has the hive's tables already.
+bool SqliteHive::opensUnchanged()
+{
+    return firstText("PRAGMA journal_mode") == "wal"
+        && firstText("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                     "AND name IN ('hive_keys', 'hive_values')") == "2";
+}
+
+bool SqliteHive::isChecking() const
+{
+    return m_check && !m_check->isDone();
+}
+
+bool SqliteHive::isDamaged()
+{
+    if (m_check) {
+        const QString damage = m_check->damage();
+        m_check.reset();
+        if (!damage.isEmpty()) {
+            m_damaged = true;
+            m_error = damage;
+        }
+    }
+    return m_damaged;
+}
+
+bool SqliteHive::mayWrite()
+{
+    return m_db && !isDamaged();
 }
 
 SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
@@ -156,6 +194,7 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
     }
     sqlite3_busy_timeout(m_db, 2000);
     if (!checkSound(path, check)) {
+        m_damaged = true;
         close();
         return OpenResult::Damaged;
     }
@@ -186,9 +225,14 @@ sqlite3_stmt *SqliteHive::statement(StatementId id)
     return m_statements[id];
 }
 
+// A key that is there already costs no write, so start-up need not wait for a
+// check running beside.
 bool SqliteHive::createKey(const QString &key)
 {
-    return Bound(statement(InsertKey)).text(1, key.toUtf8()).step() == SQLITE_DONE;
+    const QByteArray path = key.toUtf8();
+    if (Bound(statement(KeyExists)).text(1, path).step() == SQLITE_ROW)
+        return true;
+    return mayWrite() && Bound(statement(InsertKey)).text(1, path).step() == SQLITE_DONE;
 }
 
 std::optional<QByteArray> SqliteHive::queryValue(const QString &key, const QByteArray &name)
@@ -202,6 +246,8 @@ std::optional<QByteArray> SqliteHive::queryValue(const QString &key, const QByte
 
 bool SqliteHive::setValue(const QString &key, const QByteArray &name, const QByteArray &data)
 {
+    if (!mayWrite())
+        return false;
     Bound set(statement(Set));
     return set.text(1, key.toUtf8()).text(2, name).blob(3, data).step() == SQLITE_DONE
         && sqlite3_changes(m_db) > 0;
@@ -209,6 +255,8 @@ bool SqliteHive::setValue(const QString &key, const QByteArray &name, const QByt
 
 bool SqliteHive::deleteValue(const QString &key, const QByteArray &name)
 {
+    if (!mayWrite())
+        return false;
     Bound remove(statement(Delete));
     return remove.text(1, key.toUtf8()).text(2, name).step() == SQLITE_DONE
         && sqlite3_changes(m_db) > 0;
@@ -216,6 +264,8 @@ bool SqliteHive::deleteValue(const QString &key, const QByteArray &name)
 
 bool SqliteHive::renameValue(const QString &key, const QByteArray &from, const QByteArray &to)
 {
+    if (!mayWrite())
+        return false;
     Bound rename(statement(Rename));
     return rename.text(1, key.toUtf8()).text(2, from).text(3, to).step() == SQLITE_DONE
         && sqlite3_changes(m_db) > 0;
@@ -254,12 +304,13 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
 
 void SqliteHive::flush()
 {
-    if (m_db && m_depth == 0)
+    if (mayWrite() && m_depth == 0)
         sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
 }
 
 void SqliteHive::close()
 {
+    m_check.reset();
     for (sqlite3_stmt *&stmt : m_statements) {
         sqlite3_finalize(stmt);
         stmt = nullptr;
@@ -267,16 +318,20 @@ void SqliteHive::close()
     if (m_db) {
         if (m_depth > 0)
             exec("ROLLBACK");
+        // What the log holds stays there rather than go into a damaged file.
+        if (m_damaged)
+            sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         sqlite3_close(m_db);
         m_db = nullptr;
     }
     m_depth = 0;
     m_doomed = false;
+    m_damaged = false;
 }
 
 bool SqliteHive::beginTransaction()
 {
-    if (m_depth == 0 && !exec("BEGIN IMMEDIATE"))
+    if (m_depth == 0 && (!mayWrite() || !exec("BEGIN IMMEDIATE")))
         return false;
     ++m_depth;
     return true;

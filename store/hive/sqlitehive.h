@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class HiveCheck;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -13,8 +14,12 @@ class SqliteHive final : public Hive
 {
 public:
     enum class OpenResult { Opened, Damaged };
-    // Full reads every page once to find damage before anything is written.
-    enum class Check { Header, Full };
+    // Full reads every page once to find damage before open() returns. Beside
+    // does the same on a thread of its own while the file is being read; the
+    // first write waits for its answer and is refused, like every later one,
+    // when it found damage. A file that opening alone would change (not yet in
+    // WAL mode, or without the hive's tables) is checked in full first.
+    enum class Check { Header, Full, Beside };
 
     SqliteHive();
     ~SqliteHive() override;
@@ -27,6 +32,10 @@ public:
     // How long a write waits for another connection's lock before it fails.
     void setBusyTimeout(int ms);
     bool isOpen() const { return m_db != nullptr; }
+    // Whether a check run beside is still going.
+    bool isChecking() const;
+    // Waits for a check run beside; true when it found the file damaged.
+    bool isDamaged();
 
     bool createKey(const QString &key) override;
     std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override;
@@ -46,12 +55,14 @@ public:
 private:
     class Statement;
     enum StatementId {
-        InsertKey, Query, Set, Delete, Rename, Enumerate, Names, Prefixed, StatementCount
+        KeyExists, InsertKey, Query, Set, Delete, Rename, Enumerate, Names, Prefixed, StatementCount
     };
 
     bool exec(const char *sql);
     sqlite3_stmt *statement(StatementId id);
     bool checkSound(const QString &path, Check check);
+    bool opensUnchanged();
+    bool mayWrite();
     QByteArray firstText(const char *sql);
     QString lastError() const;
 
@@ -60,4 +71,6 @@ private:
     int m_depth = 0;
     bool m_doomed = false; // an inner transaction rolled back
     QString m_error;
+    std::unique_ptr<HiveCheck> m_check; // runs beside
+    bool m_damaged = false;
 };

@@ -30,6 +30,21 @@ Hive *UserHive::hive() const
     return m_memory.get();
 }
 
+QString UserHive::errorString() const
+{
+    return m_file && !m_file->errorString().isEmpty() ? m_file->errorString() : m_error;
+}
+
+bool UserHive::isChecking() const
+{
+    return m_file && m_file->isChecking();
+}
+
+bool UserHive::damageFound()
+{
+    return m_file && m_file->isDamaged();
+}
+
 UserHive::Status UserHive::runInMemory(const QString &error)
 {
     m_error = error;
@@ -54,7 +69,7 @@ UserHive::Status UserHive::open(const QString &path)
         return runInMemory(QObject::tr("The lock file beside it cannot be written."));
     }
     m_file = std::make_unique<SqliteHive>();
-    if (m_file->open(path) != SqliteHive::OpenResult::Opened)
+    if (m_file->open(path, SqliteHive::Check::Beside) != SqliteHive::OpenResult::Opened)
         return runInMemory(m_file->errorString());
     return Status::Opened;
 }

@@ -11,7 +11,8 @@ class SqliteHive;
 
 // The current user's hive file, held by one running instance at a time. A file
 // that cannot be used is never written to: the program then runs on an empty
-// store in memory, and the file stays as it was.
+// store in memory, and the file stays as it was. Damage deep inside the file is
+// looked for beside start-up; once found, the file takes no more writes.
 class UserHive final
 {
 public:
@@ -27,7 +28,12 @@ public:
     // The hive to use; null only when another instance holds the file.
     Hive *hive() const;
     QString path() const { return m_path; }
-    QString errorString() const { return m_error; }
+    QString errorString() const;
+    // Whether the look for damage inside the file is still going.
+    bool isChecking() const;
+    // Waits for that look; true when it found the file damaged (errorString()
+    // says how). Every write to the file fails from then on.
+    bool damageFound();
 
 private:
     Status runInMemory(const QString &error);

@@ -142,14 +142,16 @@ void TestUserHive::transactionsLandWhole()
 void TestUserHive::damagedFileIsNeverTouched_data()
 {
     QTest::addColumn<QByteArray>("damage");
-    QTest::newRow("not a database") << QByteArray("<html>bookmarks</html>\n");
-    QTest::newRow("broken pages") << QByteArray("pages");
-    QTest::newRow("cut short") << QByteArray("truncate");
+    QTest::addColumn<bool>("foundAtOpen"); // or by the check that runs beside
+    QTest::newRow("not a database") << QByteArray("<html>bookmarks</html>\n") << true;
+    QTest::newRow("broken pages") << QByteArray("pages") << false;
+    QTest::newRow("cut short") << QByteArray("truncate") << true;
 }
 
 void TestUserHive::damagedFileIsNeverTouched()
 {
     QFETCH(QByteArray, damage);
+    QFETCH(bool, foundAtOpen);
     QTemporaryDir dir;
     const QString path = dir.filePath("k-vane/hive.sqlite3");
     {
@@ -175,11 +177,22 @@ void TestUserHive::damagedFileIsNeverTouched()
     const QByteArray before = fileHash(path);
 
     UserHive hive;
-    QCOMPARE(hive.open(path), UserHive::Status::Damaged);
-    QVERIFY(!hive.errorString().isEmpty());
-    QVERIFY(hive.hive());
-    QVERIFY(hive.hive()->createKey(Key)); // runs on, in memory
-    QVERIFY(hive.hive()->setValue(Key, "new", "value"));
+    if (foundAtOpen) {
+        QCOMPARE(hive.open(path), UserHive::Status::Damaged);
+        QVERIFY(!hive.errorString().isEmpty());
+        QVERIFY(hive.hive());
+        QVERIFY(hive.hive()->createKey(Key)); // runs on, in memory
+        QVERIFY(hive.hive()->setValue(Key, "new", "value"));
+    } else {
+        QCOMPARE(hive.open(path), UserHive::Status::Opened);
+        QVERIFY(!hive.hive()->setValue(Key, "new", "value")); // waits for the check
+        QVERIFY(hive.damageFound());
+        QVERIFY(!hive.errorString().isEmpty());
+        QVERIFY(!hive.hive()->createKey("Software\\Other"));
+        QVERIFY(!hive.hive()->deleteValue(Key, "v1"));
+        QVERIFY(!hive.hive()->beginTransaction());
+        hive.hive()->close();
+    }
     QVERIFY(!QFile::exists(path + "-wal") || QFileInfo(path + "-wal").size() == 0);
     QCOMPARE(fileHash(path), before);
 }
