@@ -1,7 +1,8 @@
 #include "organiser/bookmarkrow.h"
 
-BookmarkRow::BookmarkRow(const QStringList &texts, const QIcon &icon, int number, int numberRole)
-    : QTreeWidgetItem(texts), m_icon(icon), m_number(number), m_numberRole(numberRole)
+BookmarkRow::BookmarkRow(const BookmarkFields &fields, const QIcon &icon, int number,
+                         int numberRole)
+    : m_fields(fields), m_icon(icon), m_number(number), m_numberRole(numberRole)
 {
 }
 
@@ -11,5 +12,22 @@ QVariant BookmarkRow::data(int column, int role) const
         return m_icon;
     if (column == 0 && role == m_numberRole)
         return m_number;
-    return QTreeWidgetItem::data(column, role);
+    QVariant set = QTreeWidgetItem::data(column, role);
+    if (set.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return set;
+    return storedText(column);
+}
+
+QString BookmarkRow::storedText(int column) const
+{
+    switch (column) {
+    case TitleColumn:
+        return m_fields.title();
+    case AddressColumn:
+        return m_fields.address();
+    case RatingColumn:
+        return QString::number(m_fields.rating());
+    default:
+        return {};
+    }
 }

@@ -247,11 +247,9 @@ void BookmarksPage::setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &boo
 }
 
 // A row for the store's current bookmark, which takes the row's tag.
-QTreeWidgetItem *BookmarksPage::makeRow(const CurrentBookmark &bookmark, const QString &tagPrefix)
+QTreeWidgetItem *BookmarksPage::makeRow(const QString &tagPrefix)
 {
-    auto *row = new BookmarkRow(
-        QStringList{bookmark.title, bookmark.address, QString::number(bookmark.rating)}, m_rowIcon,
-        m_nextRow, RowRole);
+    auto *row = new BookmarkRow(m_store.currentFields(), m_rowIcon, m_nextRow, RowRole);
     m_store.setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
     return row;
 }
@@ -268,7 +266,7 @@ void BookmarksPage::fillList()
     m_store.beginBookmarkScan(QString::number(selectedFolderId()));
     QList<QTreeWidgetItem *> rows;
     while (m_store.nextBookmark())
-        rows.append(makeRow(m_store.currentBookmark(), prefix));
+        rows.append(makeRow(prefix));
     showRows(rows);
 }
 
@@ -330,7 +328,7 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
             Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding bookmark"),
                                        tr("No more bookmarks can be added to this collection."));
         } else {
-            showNewRow(makeRow(m_store.currentBookmark(), tagPrefix()));
+            showNewRow(makeRow(tagPrefix()));
         }
     }
     emit bookmarksChanged();
@@ -772,7 +770,7 @@ void BookmarksPage::fillFoundList()
         if (!m_store.selectBookmarkAt(position))
             continue;
         const CurrentBookmark &bookmark = m_store.currentBookmark();
-        QTreeWidgetItem *row = makeRow(bookmark, prefix);
+        QTreeWidgetItem *row = makeRow(prefix);
         QString &tip = folderTips[bookmark.folderId];
         if (tip.isEmpty())
             tip = tr("In folder: %1")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "organiser/bookmarkpageaccess.h"
+#include "organiser/bookmarkrow.h"
 #include "store/bookmarkrecord.h"
 
 #include <QHash>
@@ -29,7 +30,12 @@ class BookmarksPage final : public QWidget, public BookmarkPageAccess
     Q_OBJECT
 
 public:
-    enum Column { TitleColumn, AddressColumn, RatingColumn };
+    // The rows answer their texts in this order.
+    enum Column {
+        TitleColumn = BookmarkRow::TitleColumn,
+        AddressColumn = BookmarkRow::AddressColumn,
+        RatingColumn = BookmarkRow::RatingColumn
+    };
     // A row's number when it was listed: with the folder id, the bookmark's tag.
     static constexpr int RowRole = Qt::UserRole;
 
@@ -92,7 +98,7 @@ private:
     QAction *makeAction(int commandId, const QString &text, const std::function<void()> &run);
     void fillTree();
     void selectFolder(int folderId);
-    QTreeWidgetItem *makeRow(const CurrentBookmark &bookmark, const QString &tagPrefix);
+    QTreeWidgetItem *makeRow(const QString &tagPrefix);
     QString tagPrefix() const;
     void setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &bookmark);
     void showRows(const QList<QTreeWidgetItem *> &rows);

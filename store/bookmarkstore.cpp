@@ -203,8 +203,8 @@ void BookmarkStore::loadAll() const
     self->m_unreadCount = 0;
 }
 
-// Bookmarks just read were appended in the hive's order: each list gets them
-// in its own order among those it held.
+// Bookmarks just read were appended in the order the hive handed them over:
+// each list gets them in its own order among those it held.
 void BookmarkStore::placeLoaded(std::size_t firstNew, std::size_t firstNewId)
 {
     const std::size_t read = m_bookmarks.size() - firstNew;
@@ -212,15 +212,17 @@ void BookmarkStore::placeLoaded(std::size_t firstNew, std::size_t firstNewId)
     if (read == 0)
         return;
     const auto bySeq = [](const auto &a, const auto &b) { return a->seq < b->seq; };
+    const auto newOnes = m_bookmarks.begin() + qsizetype(firstNew);
+    if (!std::is_sorted(newOnes, m_bookmarks.end(), bySeq))
+        std::sort(newOnes, m_bookmarks.end(), bySeq);
     // A folder list may have held a bookmark read at once, with a later place.
     QSet<BookmarkList *> lists;
-    for (auto at = m_bookmarks.begin() + qsizetype(firstNew); at != m_bookmarks.end(); ++at)
+    for (auto at = newOnes; at != m_bookmarks.end(); ++at)
         lists.insert(&folderList(at->get()));
     for (BookmarkList *list : std::as_const(lists))
         if (!std::is_sorted(list->begin(), list->end(), bySeq))
             std::sort(list->begin(), list->end(), bySeq);
-    std::inplace_merge(m_bookmarks.begin(), m_bookmarks.begin() + qsizetype(firstNew),
-                       m_bookmarks.end(), bySeq);
+    std::inplace_merge(m_bookmarks.begin(), newOnes, m_bookmarks.end(), bySeq);
     std::sort(m_idIndex.begin() + qsizetype(firstNewId), m_idIndex.end(), idBefore);
     std::inplace_merge(m_idIndex.begin(), m_idIndex.begin() + qsizetype(firstNewId),
                        m_idIndex.end(), idBefore);
@@ -247,6 +249,8 @@ void BookmarkStore::reload()
     m_foldersById.clear();
     m_childFolders.clear();
     m_current = {};
+    m_currentPlain.clear();
+    m_currentDecoded = true;
     m_currentFolder = {};
     m_folderCursor = -1;
     m_highestFolderId = 100;
@@ -581,16 +585,33 @@ qsizetype BookmarkStore::positionOf(const Bookmark *bookmark) const
     return seqPosition(m_bookmarks, bookmark) - m_bookmarks.begin();
 }
 
+// The texts are converted when first asked for, from the data as it was made
+// current: a scan that only lists (or only counts) converts none.
+const CurrentBookmark &BookmarkStore::currentBookmark() const
+{
+    if (!m_currentDecoded) {
+        const Lines lines = splitLines(m_currentPlain);
+        m_current.address = QString::fromUtf8(lines.field[0]);
+        m_current.title = QString::fromUtf8(lines.field[1]);
+        m_current.comments = QString::fromUtf8(lines.field[2]);
+        m_current.reserved = QString::fromUtf8(lines.field[3]);
+        m_current.rating = clampRating(StoredText::leadingInt(lines.rest));
+        m_currentDecoded = true;
+    }
+    return m_current;
+}
+
+BookmarkFields BookmarkStore::currentFields() const
+{
+    return BookmarkFields(m_currentPlain);
+}
+
 void BookmarkStore::makeCurrent(const Bookmark *bookmark)
 {
     m_cursor = bookmark->seq;
     m_cursorBookmark = const_cast<Bookmark *>(bookmark);
-    const Lines lines = splitLines(bookmark->plain);
-    m_current.address = QString::fromUtf8(lines.field[0]);
-    m_current.title = QString::fromUtf8(lines.field[1]);
-    m_current.comments = QString::fromUtf8(lines.field[2]);
-    m_current.reserved = QString::fromUtf8(lines.field[3]);
-    m_current.rating = clampRating(StoredText::leadingInt(lines.rest));
+    m_currentPlain = bookmark->plain;
+    m_currentDecoded = false;
     // A scan stays in one folder: its name is looked up once.
     if (!m_currentFolderNameKnown || m_current.folderId != bookmark->folderId) {
         const Folder *folder = folderWithId(bookmark->folderId);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/bookmarkfields.h"
 #include "store/bookmarkrecord.h"
 #include "store/folderrecord.h"
 
@@ -54,7 +55,9 @@ public:
     // The bookmark at this place in list order, as visitBookmarks meets them.
     bool selectBookmarkAt(int position);
     void setCurrentBookmarkTag(const QString &tag);
-    const CurrentBookmark &currentBookmark() const { return m_current; }
+    const CurrentBookmark &currentBookmark() const;
+    // The current bookmark's listed texts, converted only when asked for.
+    BookmarkFields currentFields() const;
 
     // Bookmark changes. addBookmark returns the new list position (the last),
     // -1 when no id is left, or WriteFailed.
@@ -231,7 +234,9 @@ private:
     quint64 m_reloadedAt = 0;
     QHash<int, quint64> m_changedAt; // by folder id: the change count of its last change
 
-    CurrentBookmark m_current;
+    mutable CurrentBookmark m_current;
+    QByteArray m_currentPlain;            // m_current's texts, as stored
+    mutable bool m_currentDecoded = true; // m_current holds them converted
     bool m_currentFolderNameKnown = false; // m_current.folderName names m_current.folderId
     FolderRecord m_currentFolder;
     int m_folderCursor = -1;

@@ -43,8 +43,8 @@ public:
         std::function<void(qint64 place, QByteArrayView name, QByteArrayView data)>;
     // Every value name of a key, in no particular order, without reading the data.
     virtual void visitValueNames(const QString &key, const NameVisitor &visit) = 0;
-    // The values whose names begin with prefix (compared without case), in
-    // enumeration order. The prefix must not be empty.
+    // The values whose names begin with prefix (compared without case), in no
+    // particular order. The prefix must not be empty.
     virtual void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                        const PlacedValueVisitor &visit) = 0;
     virtual void flush() = 0;
