@@ -89,18 +89,19 @@ struct BookmarkStore::LaterName
     int id;
 };
 
+// Digits and a dash cannot hold "gr": the two numbers say it all.
 std::optional<BookmarkStore::LaterName> BookmarkStore::laterName(QByteArrayView name)
 {
-    if (!name.startsWith("ur") || name.contains("gr"))
+    if (!name.startsWith("ur"))
         return std::nullopt;
     const qsizetype dash = name.indexOf('-', 2);
     if (dash < 0)
         return std::nullopt;
-    const QByteArrayView folder = name.sliced(2, dash - 2);
-    const QByteArrayView id = name.sliced(dash + 1);
-    if (!StoredText::isPlainNumber(folder) || !StoredText::isPlainNumber(id))
+    const std::optional<int> folder = StoredText::plainNumber(name.sliced(2, dash - 2));
+    const std::optional<int> id = folder ? StoredText::plainNumber(name.sliced(dash + 1)) : std::nullopt;
+    if (!id)
         return std::nullopt;
-    return LaterName{StoredText::leadingInt(folder), StoredText::leadingInt(id)};
+    return LaterName{*folder, *id};
 }
 
 void BookmarkStore::load()
@@ -116,8 +117,7 @@ void BookmarkStore::load()
             now.emplace_back(seq, name.toByteArray());
     });
     std::sort(now.begin(), now.end());
-    std::sort(m_unreadIds.begin(), m_unreadIds.end(),
-              [](const UnreadId &a, const UnreadId &b) { return a.id < b.id; });
+    m_unreadIdsSorted = false; // on the first lookup by id
     // Folders are most of what is read now: one read for all of them.
     QHash<qint64, QByteArray> folderData;
     m_hive->visitValuesWithPrefix(KeyPath, "gr", [&folderData](qint64 seq, QByteArrayView,
@@ -244,6 +244,7 @@ void BookmarkStore::reload()
     m_readFolders.clear();
     m_foldersWithUnread.clear();
     m_unreadIds.clear();
+    m_unreadIdsSorted = true;
     m_unreadCount = 0;
     m_folders.clear();
     m_foldersById.clear();
@@ -545,6 +546,9 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idT
     if (StoredText::isPlainNumber(idText)) {
         // Every bookmark with the id must be in memory for the first to be found.
         const auto byId = [](const UnreadId &a, const UnreadId &b) { return a.id < b.id; };
+        if (!m_unreadIdsSorted)
+            std::sort(m_unreadIds.begin(), m_unreadIds.end(), byId);
+        m_unreadIdsSorted = true;
         const auto [from, to] =
             std::equal_range(m_unreadIds.cbegin(), m_unreadIds.cend(), UnreadId{id, 0}, byId);
         for (auto unread = from; unread != to; ++unread)

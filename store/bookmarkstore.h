@@ -223,7 +223,8 @@ private:
     bool m_allRead = false;
     QSet<int> m_readFolders;            // folders whose bookmarks are all in memory
     QSet<int> m_foldersWithUnread;      // folders with bookmarks not yet read
-    std::vector<UnreadId> m_unreadIds;  // by id; entries of folders read since are stale
+    mutable std::vector<UnreadId> m_unreadIds; // entries of folders read since are stale
+    mutable bool m_unreadIdsSorted = true;     // by id
     int m_unreadCount = 0;
 
     std::vector<std::unique_ptr<Folder>> m_folders;

@@ -37,17 +37,24 @@ int leadingInt(QByteArrayView text)
     return int(negative ? -value : value);
 }
 
-bool isPlainNumber(QByteArrayView text)
+std::optional<int> plainNumber(QByteArrayView text)
 {
     if (text.isEmpty() || text.size() > 10 || (text.size() > 1 && text[0] == '0'))
-        return false;
+        return std::nullopt;
     qint64 value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
-            return false;
+            return std::nullopt;
         value = value * 10 + (c - '0');
     }
-    return value <= std::numeric_limits<int>::max();
+    if (value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+bool isPlainNumber(QByteArrayView text)
+{
+    return plainNumber(text).has_value();
 }
 
 } // namespace StoredText

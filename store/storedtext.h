@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // Rules for text that goes into a stored value.
 namespace StoredText {
 
@@ -21,5 +23,7 @@ int leadingInt(QByteArrayView text);
 // Whether the text is exactly how a number between 0 and 2^31-1 is written:
 // digits only, no leading zero.
 bool isPlainNumber(QByteArrayView text);
+// Its value when it is, in the same pass.
+std::optional<int> plainNumber(QByteArrayView text);
 
 } // namespace StoredText
