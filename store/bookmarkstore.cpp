@@ -98,7 +98,8 @@ std::optional<BookmarkStore::LaterName> BookmarkStore::laterName(QByteArrayView 
     if (dash < 0)
         return std::nullopt;
     const std::optional<int> folder = StoredText::plainNumber(name.sliced(2, dash - 2));
-    const std::optional<int> id = folder ? StoredText::plainNumber(name.sliced(dash + 1)) : std::nullopt;
+    const std::optional<int> id =
+        folder ? StoredText::plainNumber(name.sliced(dash + 1)) : std::nullopt;
     if (!id)
         return std::nullopt;
     return LaterName{*folder, *id};

@@ -236,8 +236,8 @@ private:
     QHash<int, quint64> m_changedAt; // by folder id: the change count of its last change
 
     mutable CurrentBookmark m_current;
-    QByteArray m_currentPlain;            // m_current's texts, as stored
-    mutable bool m_currentDecoded = true; // m_current holds them converted
+    QByteArray m_currentPlain;             // m_current's texts, as stored
+    mutable bool m_currentDecoded = true;  // m_current holds them converted
     bool m_currentFolderNameKnown = false; // m_current.folderName names m_current.folderId
     FolderRecord m_currentFolder;
     int m_folderCursor = -1;

@@ -20,8 +20,7 @@ HiveCheck::~HiveCheck()
 
 bool HiveCheck::isDone() const
 {
-    return m_answered
-        || m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return m_answered || m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 QString HiveCheck::damage()
@@ -47,9 +46,10 @@ QString HiveCheck::run(const QByteArray &file, const std::atomic<bool> &stop)
         return damage;
     }
     sqlite3_busy_timeout(db, 2000);
-    sqlite3_progress_handler(db, 1000, [](void *flag) {
-        return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
-    }, const_cast<std::atomic<bool> *>(&stop));
+    sqlite3_progress_handler(
+        db, 1000,
+        [](void *flag) { return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0; },
+        const_cast<std::atomic<bool> *>(&stop));
     sqlite3_stmt *stmt = nullptr;
     QByteArray verdict;
     if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &stmt, nullptr) == SQLITE_OK

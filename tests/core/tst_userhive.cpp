@@ -96,9 +96,10 @@ void TestUserHive::backendsBehaveAlike()
     });
     QCOMPARE(placed.values(), (QList<QByteArray>{"first", "empty", "second", "FIRm", "fis"}));
     QMap<qint64, QByteArray> prefixed; // handed over in any order
-    hive->visitValuesWithPrefix(Key, "fir", [&](qint64 place, QByteArrayView name, QByteArrayView data) {
-        prefixed.insert(place, name.toByteArray() + '=' + data.toByteArray());
-    });
+    hive->visitValuesWithPrefix(
+        Key, "fir", [&](qint64 place, QByteArrayView name, QByteArrayView data) {
+            prefixed.insert(place, name.toByteArray() + '=' + data.toByteArray());
+        });
     QCOMPARE(prefixed.values(), (QList<QByteArray>{"first=one", "FIRm=3"}));
 }
 
