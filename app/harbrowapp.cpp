@@ -2,7 +2,10 @@
 
 #include "app/mainwindow.h"
 #include "app/welcomedialog.h"
+#include "browser/browserprofile.h"
 #include "controls/prompts.h"
+#include "privacy/traces/tracefolders.h"
+#include "privacy/traces/traceremoval.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/hive.h"
 #include "store/hive/userhive.h"
@@ -47,6 +50,25 @@ HarbrowApp *HarbrowApp::instance()
     return qobject_cast<HarbrowApp *>(QCoreApplication::instance());
 }
 
+int HarbrowApp::run(int &argc, char **argv,
+                    const std::function<void(HarbrowApp &)> &beforeStart)
+{
+    int exitCode = 0;
+    PrivacyOptions atExit;
+    {
+        HarbrowApp app(argc, argv);
+        if (beforeStart)
+            beforeStart(app);
+        app.InitInstance();
+        exitCode = app.exitCode();
+        atExit = app.m_privacyOptionsAtExit;
+    }
+    // The engine's threads stop only with the application object, and work it
+    // had queued may have written again after the window removed the traces.
+    removeTraces(atExit, TraceFolders(BrowserProfile::storagePath(), BrowserProfile::cachePath()));
+    return exitCode;
+}
+
 bool HarbrowApp::InitInstance()
 {
     m_userHive = std::make_unique<UserHive>();
@@ -78,6 +100,7 @@ bool HarbrowApp::InitInstance()
         MainWindow mainWindow(hive);
         warnOfLaterDamage(&mainWindow);
         mainWindow.exec();
+        m_privacyOptionsAtExit = mainWindow.privacyOptions();
     }
     m_userHive.reset();
     return false;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "privacy/settings/privacyoptions.h"
+
 #include <QApplication>
 
+#include <functional>
 #include <memory>
 
 class UserHive;
@@ -17,6 +20,12 @@ public:
 
     static HarbrowApp *instance();
 
+    // The whole program: the application object with beforeStart called on it,
+    // InitInstance, and once the object (and with it the web engine) is gone, the
+    // traces the engine may have written last. Returns the exit code.
+    static int run(int &argc, char **argv,
+                   const std::function<void(HarbrowApp &)> &beforeStart = {});
+
     // Opens the user's hive, greets a first run, then runs the main window until
     // it closes. Always returns false: there is no event loop after it.
     bool InitInstance();
@@ -28,4 +37,5 @@ private:
 
     std::unique_ptr<UserHive> m_userHive;
     int m_exitCode = 0;
+    PrivacyOptions m_privacyOptionsAtExit;
 };

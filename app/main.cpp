@@ -11,7 +11,5 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     HarbrowScheme::registerScheme();
 
-    HarbrowApp app(argc, argv);
-    app.InitInstance();
-    return app.exitCode();
+    return HarbrowApp::run(argc, argv);
 }

@@ -43,13 +43,17 @@ QStringList OpenFiles::below(const QStringList &folders, const QStringList &igno
 }
 
 bool OpenFiles::waitUntilClosed(const QStringList &folders, const QStringList &ignoring,
-                                int timeoutMs)
+                                int timeoutMs, int quietMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    while (!below(folders, ignoring).isEmpty()) {
+    QDeadlineTimer quiet(quietMs);
+    for (;;) {
+        if (!below(folders, ignoring).isEmpty())
+            quiet.setRemainingTime(quietMs);
+        else if (quiet.hasExpired())
+            return true;
         if (deadline.hasExpired())
             return false;
         QThread::msleep(10);
     }
-    return true;
 }

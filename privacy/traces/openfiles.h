@@ -10,8 +10,9 @@ public:
     // entry named in `ignoring` directly inside one of them.
     static QStringList below(const QStringList &folders, const QStringList &ignoring = {});
 
-    // Waits until nothing is open below the folders (as `below`), at most
-    // timeoutMs; true when that moment came. Where the system cannot tell, true.
+    // Waits until nothing has been open below the folders (as `below`) for
+    // quietMs in a row, at most timeoutMs; true when that moment came. Where the
+    // system cannot tell, true.
     static bool waitUntilClosed(const QStringList &folders, const QStringList &ignoring,
-                                int timeoutMs);
+                                int timeoutMs, int quietMs = 0);
 };

@@ -7,8 +7,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -283,6 +285,21 @@ void TestPrivacyTraceWalk::theWaitForClosedFilesSeesOnlyTheFoldersAndEnds()
     log.close();
     QVERIFY(OpenFiles::waitUntilClosed({data}, ignoring, 100));
     QVERIFY(OpenFiles::waitUntilClosed({QString()}, {}, 0));
+
+    // A file the engine opens only after a lull still holds up a wait with quiet time.
+    std::atomic<bool> closedAgain = false;
+    std::thread late([&] {
+        QThread::msleep(20);
+        QFile file(log.fileName());
+        if (file.open(QIODevice::ReadOnly))
+            QThread::msleep(50);
+        closedAgain = true;
+    });
+    const bool ended = OpenFiles::waitUntilClosed({data}, ignoring, 5000, 1000);
+    const bool closedBeforeTheEnd = closedAgain;
+    late.join();
+    QVERIFY(ended);
+    QVERIFY(closedBeforeTheEnd);
 }
 
 QTEST_GUILESS_MAIN(TestPrivacyTraceWalk)

@@ -48,13 +48,11 @@ QAction *exitAction(MainWindow *window)
 // address box under it.
 int runProgramOnce(int argc, char **argv)
 {
-    HarbrowApp app(argc, argv);
     const QUrl address(qEnvironmentVariable(AddressVariable));
     QString finalTitle;
     QDeadlineTimer retypeAt;
     bool typed = false;
-    QTimer driver;
-    QObject::connect(&driver, &QTimer::timeout, [&] {
+    const auto drive = [&](QTimer *driver) {
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *welcome = qobject_cast<WelcomeDialog *>(modal)) {
             welcome->accept();
@@ -83,16 +81,19 @@ int runProgramOnce(int argc, char **argv)
         if (arrived && (title.startsWith(u"stored") || title.startsWith(u"found")
                         || title.contains(u"failed"))) {
             finalTitle = title;
-            driver.stop();
+            driver->stop();
             exitAction(window)->trigger();
         }
+    };
+    HarbrowApp::run(argc, argv, [&](HarbrowApp &app) {
+        auto *driver = new QTimer(&app);
+        QObject::connect(driver, &QTimer::timeout, driver, [&, driver] { drive(driver); });
+        driver->start(50);
+        QTimer::singleShot(60000, &app, [] {
+            if (QWidget *modal = QApplication::activeModalWidget())
+                qobject_cast<QDialog *>(modal)->reject();
+        });
     });
-    driver.start(50);
-    QTimer::singleShot(60000, &app, [] {
-        if (QWidget *modal = QApplication::activeModalWidget())
-            qobject_cast<QDialog *>(modal)->reject();
-    });
-    app.InitInstance();
     std::printf("%s%s\n", TitleLine, qPrintable(finalTitle));
     return finalTitle.isEmpty() ? 2 : 0;
 }
