@@ -105,26 +105,53 @@ std::optional<BookmarkStore::LaterName> BookmarkStore::laterName(QByteArrayView 
     return LaterName{*folder, *id};
 }
 
+namespace {
+
+// Values the store reads at once: folders, and bookmarks not named the usual way.
+bool readAtOnce(QByteArrayView name, bool usual)
+{
+    return !usual && (name.contains("gr") || name.contains("ur"));
+}
+
+// The names a read of the "gr" prefix returns: their first two letters are
+// "gr" without case.
+bool inFolderRange(QByteArrayView name)
+{
+    return name.size() >= 2 && (name[0] | 0x20) == 'g' && (name[1] | 0x20) == 'r';
+}
+
+} // namespace
+
 void BookmarkStore::load()
 {
-    // The names alone tell which values to read now, the highest ids and which
-    // folders hold bookmarks; the index answers them without reading the data.
-    std::vector<std::pair<qint64, QByteArray>> now;
-    m_hive->visitValueNames(KeyPath, [this, &now](qint64 seq, QByteArrayView name) {
-        m_nextSeq = std::max(m_nextSeq, seq + 1);
-        if (const std::optional<LaterName> later = laterName(name))
-            noteUnread(*later);
-        else if (name.contains("gr") || name.contains("ur"))
-            now.emplace_back(seq, name.toByteArray());
-    });
-    std::sort(now.begin(), now.end());
-    m_unreadIdsSorted = false; // on the first lookup by id
     // Folders are most of what is read now: one read for all of them.
+    std::vector<std::pair<qint64, QByteArray>> now;
     QHash<qint64, QByteArray> folderData;
-    m_hive->visitValuesWithPrefix(KeyPath, "gr", [&folderData](qint64 seq, QByteArrayView,
-                                                               QByteArrayView data) {
-        folderData.insert(seq, data.toByteArray());
+    m_hive->visitValuesWithPrefix(KeyPath, "gr", [&](qint64 seq, QByteArrayView name,
+                                                     QByteArrayView data) {
+        if (readAtOnce(name, laterName(name).has_value())) {
+            folderData.insert(seq, data.toByteArray());
+            now.emplace_back(seq, name.toByteArray());
+        }
     });
+    // The rest of what is read now: where the hive keeps the odd names apart,
+    // the usual ones wait until something needs them all (learnNames).
+    const auto takeOdd = [&now](qint64 seq, QByteArrayView name) {
+        if (!inFolderRange(name) && readAtOnce(name, laterName(name).has_value()))
+            now.emplace_back(seq, name.toByteArray());
+    };
+    m_namesKnown = !m_hive->visitOddValueNames(KeyPath, takeOdd);
+    if (m_namesKnown) {
+        m_hive->visitValueNames(KeyPath, [this, &takeOdd](qint64 seq, QByteArrayView name) {
+            m_nextSeq = std::max(m_nextSeq, seq + 1);
+            if (const std::optional<LaterName> later = laterName(name))
+                noteUnread(*later);
+            else
+                takeOdd(seq, name);
+        });
+        m_unreadIdsSorted = false; // on the first lookup by id
+    }
+    std::sort(now.begin(), now.end());
     m_loading = true;
     for (const auto &[seq, name] : now) {
         const auto known = folderData.constFind(seq);
@@ -141,10 +168,32 @@ void BookmarkStore::load()
     if (!m_idIndexSorted)
         std::sort(m_idIndex.begin(), m_idIndex.end(), idBefore);
     m_idIndexSorted = true;
-    m_allRead = m_unreadCount == 0;
+    m_allRead = m_namesKnown && m_unreadCount == 0;
     mendParentLoops();
     for (const auto &folder : m_folders)
         m_childFolders[folder->parentId].push_back(folder.get());
+}
+
+// Every name, for what only all of them tell: the highest id and place in use,
+// and which bookmarks are still unread. What has been read since the load (and
+// only that can have changed) is left out.
+void BookmarkStore::learnNames() const
+{
+    if (m_namesKnown)
+        return;
+    auto *self = const_cast<BookmarkStore *>(this);
+    self->m_namesKnown = true;
+    m_hive->visitValueNames(KeyPath, [self](qint64 seq, QByteArrayView name) {
+        self->m_nextSeq = std::max(self->m_nextSeq, seq + 1);
+        const std::optional<LaterName> later = laterName(name);
+        if (!later)
+            return;
+        self->m_highestBookmarkId = std::max(self->m_highestBookmarkId, later->id);
+        if (!self->m_allRead && !self->m_readFolders.contains(later->folderId))
+            self->noteUnread(*later);
+    });
+    self->m_unreadIdsSorted = false;
+    self->m_allRead = m_allRead || m_unreadCount == 0;
 }
 
 void BookmarkStore::noteUnread(const LaterName &name)
@@ -165,7 +214,8 @@ void BookmarkStore::loadFolderBookmarks(int folderId) const
         return;
     auto *self = const_cast<BookmarkStore *>(this);
     self->m_readFolders.insert(folderId);
-    if (!self->m_foldersWithUnread.remove(folderId))
+    // Before the names are known, every folder may hold unread bookmarks.
+    if (!self->m_foldersWithUnread.remove(folderId) && m_namesKnown)
         return;
     const std::size_t firstNew = m_bookmarks.size();
     const std::size_t firstNewId = m_idIndex.size();
@@ -183,6 +233,7 @@ void BookmarkStore::loadFolderBookmarks(int folderId) const
 
 void BookmarkStore::loadAll() const
 {
+    learnNames();
     if (m_allRead)
         return;
     auto *self = const_cast<BookmarkStore *>(this);
@@ -290,7 +341,16 @@ bool BookmarkStore::hasBookmarks(int folderId) const
 {
     folderId = std::max(folderId, 0);
     const BookmarkList *listed = listedIn(QByteArray::number(folderId));
-    return (listed && !listed->empty()) || m_foldersWithUnread.contains(folderId);
+    if (listed && !listed->empty())
+        return true;
+    learnNames();
+    return m_foldersWithUnread.contains(folderId);
+}
+
+int BookmarkStore::bookmarkCount() const
+{
+    learnNames();
+    return int(m_bookmarks.size()) + m_unreadCount;
 }
 
 bool BookmarkStore::beginBatch()
@@ -322,6 +382,7 @@ void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain, qin
     m_foldersById.insert(id, folder.get());
     m_folders.push_back(std::move(folder));
     m_highestFolderId = std::max(m_highestFolderId, id);
+    m_nextSeq = std::max(m_nextSeq, seq + 1); // a new folder goes after every one read
 }
 
 void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq)
@@ -546,6 +607,7 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idT
     Bookmark *found = nullptr;
     if (StoredText::isPlainNumber(idText)) {
         // Every bookmark with the id must be in memory for the first to be found.
+        learnNames();
         const auto byId = [](const UnreadId &a, const UnreadId &b) { return a.id < b.id; };
         if (!m_unreadIdsSorted)
             std::sort(m_unreadIds.begin(), m_unreadIds.end(), byId);
@@ -746,6 +808,7 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
 {
     if (!m_keyOpen)
         return WriteFailed;
+    learnNames(); // the highest id and place in use
     if (m_highestBookmarkId >= MaxId)
         return -1;
     const int id = m_highestBookmarkId + 1;

@@ -27,7 +27,9 @@ class Hive;
 // Folders are read at once; a folder's bookmarks when something first asks
 // for that folder, so that a large collection costs memory and start-up time
 // for what is shown, not for what it holds. Whatever asks for every bookmark
-// (a walk over all, a place in the whole list) reads them all once.
+// (a walk over all, a place in the whole list) reads them all once. Where the
+// hive lists odd names apart, even the bookmarks' names wait until an addition,
+// a count or a lookup by id needs them.
 class BookmarkStore final
 {
 public:
@@ -112,7 +114,7 @@ public:
     quint64 changeCount() const { return m_changes; }
     std::optional<QList<int>> foldersChangedSince(quint64 since) const;
 
-    int bookmarkCount() const { return int(m_bookmarks.size()) + m_unreadCount; }
+    int bookmarkCount() const;
 
     // Reads every bookmark not yet in memory: before work on the whole
     // collection, which then needs no further reads.
@@ -155,6 +157,7 @@ private:
     struct LaterName;
     static std::optional<LaterName> laterName(QByteArrayView name);
     void noteUnread(const LaterName &name);
+    void learnNames() const;
     void loadFolderBookmarks(int folderId) const;
     void placeLoaded(std::size_t firstNew, std::size_t firstNewId);
     void mendParentLoops();
@@ -221,6 +224,7 @@ private:
         int folderId;
     };
     bool m_allRead = false;
+    bool m_namesKnown = true; // the unread ids and counts, the highest id and place
     QSet<int> m_readFolders;            // folders whose bookmarks are all in memory
     QSet<int> m_foldersWithUnread;      // folders with bookmarks not yet read
     mutable std::vector<UnreadId> m_unreadIds; // entries of folders read since are stale

@@ -8,3 +8,8 @@ QList<HiveValue> Hive::enumerateValues(const QString &key)
     });
     return values;
 }
+
+bool Hive::visitOddValueNames(const QString &, const NameVisitor &)
+{
+    return false;
+}

@@ -47,6 +47,12 @@ public:
     // particular order. The prefix must not be empty.
     virtual void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                        const PlacedValueVisitor &visit) = 0;
+    // The names a reader by prefix would miss, so that a large key need not be
+    // walked whole: every name of the key except those beginning "gr" (without
+    // case) and plain "ur<number>-<number>" names (each number without a leading
+    // zero, at most nine digits), perhaps with others, in no particular order.
+    // False, having visited nothing, when the hive cannot tell them apart.
+    virtual bool visitOddValueNames(const QString &key, const NameVisitor &visit);
     virtual void flush() = 0;
     virtual void close() = 0;
 

@@ -81,6 +81,12 @@ void MemoryHive::visitValueNames(const QString &key, const NameVisitor &visit)
             visit(seq, value.name);
 }
 
+bool MemoryHive::visitOddValueNames(const QString &key, const NameVisitor &visit)
+{
+    visitValueNames(key, visit);
+    return true;
+}
+
 void MemoryHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                        const PlacedValueVisitor &visit)
 {

@@ -22,6 +22,18 @@ CREATE TABLE IF NOT EXISTS hive_values (
   UNIQUE (key, name)
 );)";
 
+// Names that are neither folders ("gr" range) nor plain bookmark names, each
+// part at most nine digits: the only ones a reader by prefix needs listed apart.
+#define HIVE_ODD_NAME                                                                              \
+    "NOT ((name >= 'gr' AND name < 'gs') OR (name GLOB 'ur[0-9]*-[0-9]*' "                         \
+    "AND substr(name, 3) NOT GLOB '*[^0-9-]*' AND substr(name, 3) NOT GLOB '*-*-*' "               \
+    "AND name NOT GLOB 'ur0[0-9]*' AND name NOT GLOB 'ur*-0[0-9]*' "                               \
+    "AND instr(name, '-') <= 12 AND length(name) - instr(name, '-') <= 9))"
+
+// Kept by SQLite for every writer, so it stays true whatever wrote the file.
+constexpr const char *OddNameIndex =
+    "CREATE INDEX IF NOT EXISTS hive_odd_names ON hive_values(key, name) WHERE " HIVE_ODD_NAME;
+
 constexpr const char *StatementSql[] = {
     "SELECT 1 FROM hive_keys WHERE path = ?1",
     "INSERT OR IGNORE INTO hive_keys(path) VALUES (?1)",
@@ -40,7 +52,12 @@ constexpr const char *StatementSql[] = {
     "SELECT seq, name FROM hive_values WHERE key = ?1",
     // In the index's order: the caller puts them in place, faster than a sort here.
     "SELECT seq, name, data FROM hive_values WHERE key = ?1 AND name >= ?2 AND name < ?3",
+    // Fails to prepare where the file has no such index: the caller walks all names then.
+    "SELECT seq, name FROM hive_values INDEXED BY hive_odd_names WHERE key = ?1 AND "
+    HIVE_ODD_NAME,
 };
+
+#undef HIVE_ODD_NAME
 
 constexpr QByteArrayView SqliteMagic("SQLite format 3\0", 16);
 
@@ -148,12 +165,13 @@ bool SqliteHive::checkSound(const QString &path, Check check)
     return true;
 }
 
-// Opening writes nothing to a WAL file that has the hive's tables already.
+// Opening writes nothing to a WAL file that has the hive's tables and index already.
 bool SqliteHive::opensUnchanged()
 {
     return firstText("PRAGMA journal_mode") == "wal"
-        && firstText("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                     "AND name IN ('hive_keys', 'hive_values')") == "2";
+        && firstText("SELECT count(*) FROM sqlite_master WHERE (type = 'table' "
+                     "AND name IN ('hive_keys', 'hive_values')) "
+                     "OR (type = 'index' AND name = 'hive_odd_names')") == "3";
 }
 
 bool SqliteHive::isChecking() const
@@ -206,6 +224,8 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
         close();
         return OpenResult::Damaged;
     }
+    // Only a help for reading: a file that cannot take it is still used, walked whole.
+    exec(OddNameIndex);
     return OpenResult::Opened;
 }
 
@@ -285,6 +305,18 @@ void SqliteHive::visitValueNames(const QString &key, const NameVisitor &visit)
     rows.text(1, key.toUtf8());
     while (rows.step() == SQLITE_ROW)
         visit(rows.integer(0), rows.view(1));
+}
+
+bool SqliteHive::visitOddValueNames(const QString &key, const NameVisitor &visit)
+{
+    sqlite3_stmt *odd = statement(OddNames);
+    if (!odd)
+        return false;
+    Bound rows(odd);
+    rows.text(1, key.toUtf8());
+    while (rows.step() == SQLITE_ROW)
+        visit(rows.integer(0), rows.view(1));
+    return true;
 }
 
 void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,

@@ -44,6 +44,7 @@ public:
     bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override;
     void visitValues(const QString &key, const ValueVisitor &visit) override;
     void visitValueNames(const QString &key, const NameVisitor &visit) override;
+    bool visitOddValueNames(const QString &key, const NameVisitor &visit) override;
     void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                const PlacedValueVisitor &visit) override;
     void flush() override;
@@ -55,7 +56,8 @@ public:
 private:
     class Statement;
     enum StatementId {
-        KeyExists, InsertKey, Query, Set, Delete, Rename, Enumerate, Names, Prefixed, StatementCount
+        KeyExists, InsertKey, Query, Set, Delete, Rename, Enumerate, Names, Prefixed, OddNames,
+        StatementCount
     };
 
     bool exec(const char *sql);

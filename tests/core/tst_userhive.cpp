@@ -32,6 +32,8 @@ class TestUserHive final : public QObject
 private slots:
     void backendsBehaveAlike_data();
     void backendsBehaveAlike();
+    void oddNamesAreListedApart_data();
+    void oddNamesAreListedApart();
     void transactionsLandWhole_data();
     void transactionsLandWhole();
     void damagedFileIsNeverTouched_data();
@@ -101,6 +103,65 @@ void TestUserHive::backendsBehaveAlike()
             prefixed.insert(place, name.toByteArray() + '=' + data.toByteArray());
         });
     QCOMPARE(prefixed.values(), (QList<QByteArray>{"first=one", "FIRm=3"}));
+}
+
+void TestUserHive::oddNamesAreListedApart_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("odd");
+    QTest::newRow("plain bookmark") << QByteArray("ur0-1001") << false;
+    QTest::newRow("nine digits each") << QByteArray("ur123456789-987654321") << false;
+    QTest::newRow("folder") << QByteArray("gr101") << false;
+    QTest::newRow("folder, upper case") << QByteArray("GR5") << false;
+    QTest::newRow("upper case bookmark") << QByteArray("UR5-6") << true;
+    QTest::newRow("leading zero folder") << QByteArray("ur05-13") << true;
+    QTest::newRow("leading zero id") << QByteArray("ur5-0012") << true;
+    QTest::newRow("ten digits") << QByteArray("ur5-2147483648") << true;
+    QTest::newRow("no dash") << QByteArray("ur5") << true;
+    QTest::newRow("two dashes") << QByteArray("ur5-6-7") << true;
+    QTest::newRow("letter after the id") << QByteArray("ur5-6x") << true;
+    QTest::newRow("empty id") << QByteArray("ur5-") << true;
+    QTest::newRow("prefixed") << QByteArray("xur5-14") << true;
+    QTest::newRow("folder inside") << QByteArray("xgr5") << true;
+    QTest::newRow("neither") << QByteArray("INI") << true;
+}
+
+// A reader that takes folders and plain bookmark names by prefix must still
+// learn of every other name, from a file made now or from one made before.
+void TestUserHive::oddNamesAreListedApart()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, odd);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("h.sqlite3");
+    {
+        SqliteHive made;
+        QCOMPARE(made.open(path), SqliteHive::OpenResult::Opened);
+        QVERIFY(made.createKey(Key) && made.setValue(Key, name, "x"));
+        QVERIFY(made.setValue(Key, "ur7-7", "plain"));
+        made.close();
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "DROP INDEX hive_odd_names", nullptr, nullptr, nullptr),
+                 SQLITE_OK); // as a file from before the index
+        sqlite3_close(db);
+    }
+    for (int open = 0; open < 2; ++open) { // the first open makes the index
+        SqliteHive hive;
+        QCOMPARE(hive.open(path, SqliteHive::Check::Beside), SqliteHive::OpenResult::Opened);
+        QList<QByteArray> listed;
+        QVERIFY(hive.visitOddValueNames(Key, [&listed](qint64, QByteArrayView seen) {
+            listed << seen.toByteArray();
+        }));
+        QCOMPARE(listed, odd ? QList<QByteArray>{name} : QList<QByteArray>());
+        QVERIFY(hive.setValue(Key, "ur8-8", "written after the check"));
+    }
+    MemoryHive memory; // lists every name, which a reader must sort out itself
+    memory.createKey(Key);
+    memory.setValue(Key, name, "x");
+    int seen = 0;
+    QVERIFY(memory.visitOddValueNames(Key, [&seen](qint64, QByteArrayView) { ++seen; }));
+    QCOMPARE(seen, 1);
 }
 
 void TestUserHive::transactionsLandWhole_data()
