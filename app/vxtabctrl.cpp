@@ -34,6 +34,8 @@ QWidget *VXTabCtrl::selectedPage() const
 
 void VXTabCtrl::destroyPages()
 {
+    // Hidden first: taking the current page away would show, and fill, the next.
+    hide();
     QList<QPointer<QWidget>> pages;
     for (int i = 0; i < count(); ++i)
         pages.append(widget(i));
