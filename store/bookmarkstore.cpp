@@ -726,6 +726,9 @@ void BookmarkStore::beginBookmarkScan(const QString &folderId)
     m_cursor = -1;
     m_filter = folderId == u"-1" ? QByteArray("0") : folderId.toUtf8();
     m_filtered = true;
+    // A listing usually tags every row: room for them at once, not by doubling.
+    if (const BookmarkList *folder = bookmarksIn(m_filter))
+        m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(folder->size()));
 }
 
 bool BookmarkStore::nextBookmark()
