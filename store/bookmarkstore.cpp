@@ -31,6 +31,7 @@ struct BookmarkStore::Folder
     QString name;
     int id;
     int parentId;
+    enum Walk : quint8 { Unseen, OnPath, Done } walk = Unseen; // while parent loops are mended
 };
 
 using namespace BookmarkValue;
@@ -125,20 +126,23 @@ bool inFolderRange(QByteArrayView name)
 void BookmarkStore::load()
 {
     // Folders are most of what is read now: one read for all of them.
-    std::vector<std::pair<qint64, QByteArray>> now;
-    QHash<qint64, QByteArray> folderData;
-    m_hive->visitValuesWithPrefix(KeyPath, "gr", [&](qint64 seq, QByteArrayView name,
-                                                     QByteArrayView data) {
-        if (readAtOnce(name, laterName(name).has_value())) {
-            folderData.insert(seq, data.toByteArray());
-            now.emplace_back(seq, name.toByteArray());
-        }
+    struct ReadNow
+    {
+        qint64 seq;
+        QByteArray name;
+        std::optional<QByteArray> plain; // none yet for the odd names
+    };
+    std::vector<ReadNow> now;
+    m_hive->visitValuesWithPrefix(KeyPath, "gr", [&now](qint64 seq, QByteArrayView name,
+                                                        QByteArrayView data) {
+        if (readAtOnce(name, laterName(name).has_value()))
+            now.push_back({seq, name.toByteArray(), bookmarkCipherDecipher(data)});
     });
     // The rest of what is read now: where the hive keeps the odd names apart,
     // the usual ones wait until something needs them all (learnNames).
     const auto takeOdd = [&now](qint64 seq, QByteArrayView name) {
         if (!inFolderRange(name) && readAtOnce(name, laterName(name).has_value()))
-            now.emplace_back(seq, name.toByteArray());
+            now.push_back({seq, name.toByteArray(), std::nullopt});
     };
     m_namesKnown = !m_hive->visitOddValueNames(KeyPath, takeOdd);
     if (m_namesKnown) {
@@ -151,18 +155,20 @@ void BookmarkStore::load()
         });
         m_unreadIdsSorted = false; // on the first lookup by id
     }
-    std::sort(now.begin(), now.end());
+    std::sort(now.begin(), now.end(), [](const auto &a, const auto &b) { return a.seq < b.seq; });
+    m_foldersById.reserve(qsizetype(now.size()));
     m_loading = true;
-    for (const auto &[seq, name] : now) {
-        const auto known = folderData.constFind(seq);
-        const std::optional<QByteArray> data =
-            known != folderData.cend() ? *known : m_hive->queryValue(KeyPath, name);
-        if (!data)
-            continue;
-        if (name.contains("gr"))
-            loadFolder(name, bookmarkCipherDecipher(*data), seq);
-        if (name.contains("ur"))
-            loadBookmark(name, bookmarkCipherDecipher(*data), seq);
+    for (ReadNow &value : now) {
+        if (!value.plain) {
+            const std::optional<QByteArray> data = m_hive->queryValue(KeyPath, value.name);
+            if (!data)
+                continue;
+            value.plain = bookmarkCipherDecipher(*data);
+        }
+        if (value.name.contains("gr"))
+            loadFolder(value.name, *value.plain, value.seq);
+        if (value.name.contains("ur"))
+            loadBookmark(value.name, *value.plain, value.seq);
     }
     m_loading = false;
     if (!m_idIndexSorted)
@@ -401,21 +407,21 @@ void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain, qint64 s
 // top-level so that every walk ends and every folder can be seen.
 void BookmarkStore::mendParentLoops()
 {
-    enum State { Unseen, OnPath, Done };
-    QHash<const Folder *, State> state;
+    for (const auto &folder : m_folders)
+        folder->walk = Folder::Unseen;
     std::vector<Folder *> path;
     for (const auto &start : m_folders) {
         path.clear();
         Folder *folder = start.get();
-        while (folder && state.value(folder, Unseen) == Unseen) {
-            state[folder] = OnPath;
+        while (folder && folder->walk == Folder::Unseen) {
+            folder->walk = Folder::OnPath;
             path.push_back(folder);
             Folder *parent = folder->parentId == 0 ? nullptr : folderWithId(folder->parentId);
             if (!parent)
                 folder->parentId = 0; // its parent is gone: show it at the top
             folder = parent;
         }
-        if (folder && state.value(folder) == OnPath) {
+        if (folder && folder->walk == Folder::OnPath) {
             auto loop = std::find(path.begin(), path.end(), folder);
             Folder *entry = *std::min_element(loop, path.end(), [](auto *a, auto *b) {
                 return a->seq < b->seq;
@@ -423,7 +429,7 @@ void BookmarkStore::mendParentLoops()
             entry->parentId = 0;
         }
         for (Folder *visited : path)
-            state[visited] = Done;
+            visited->walk = Folder::Done;
     }
 }
 
