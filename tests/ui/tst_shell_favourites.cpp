@@ -38,6 +38,20 @@ protected:
     }
 };
 
+// Counts the show events of the widgets it watches.
+class ShowCounter : public QObject
+{
+public:
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        shows += event->type() == QEvent::Show;
+        return false;
+    }
+};
+
 class TestShellFavourites : public QObject
 {
     Q_OBJECT
@@ -426,8 +440,12 @@ void TestShellFavourites::closingDestroysBothPages()
     QStringList destroyed;
     connect(bookmarks, &QObject::destroyed, this, [&] { destroyed.append("bookmarks"); });
     connect(organize, &QObject::destroyed, this, [&] { destroyed.append("organize"); });
+    // Taking the front page away must not show, and so fill, the other one.
+    ShowCounter organizeShown;
+    organize->installEventFilter(&organizeShown);
     window.close();
     QCOMPARE(destroyed, QStringList({"bookmarks", "organize"}));
+    QCOMPARE(organizeShown.shows, 0);
     QVERIFY(!window.bookmarksPage());
     // Whatever still calls in finds no page and does nothing.
     window.repaintBookmarkList();
