@@ -63,8 +63,6 @@ BookmarksPage::BookmarksPage(BookmarkStore &store, QWidget *parent)
 {
     createViews();
     createActions();
-    fillTree();
-    fillList();
     m_list->setFocus();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { noteFocus(now); });
@@ -207,6 +205,35 @@ void BookmarksPage::setMoveTarget(int folderId)
 
 // ---- filling the views
 
+FolderTree *BookmarksPage::folderTree()
+{
+    fillOnce();
+    return m_tree;
+}
+
+SortableList *BookmarksPage::bookmarkList()
+{
+    fillOnce();
+    return m_list;
+}
+
+// Not at start-up: the program opens on another tab, and a large collection's
+// list costs time and memory that a session which never opens it need not spend.
+void BookmarksPage::fillOnce()
+{
+    if (m_filled)
+        return;
+    m_filled = true;
+    fillTree();
+    fillList();
+}
+
+void BookmarksPage::showEvent(QShowEvent *event)
+{
+    fillOnce();
+    QWidget::showEvent(event);
+}
+
 // The first fill opens the top level; later ones keep what the user opened.
 void BookmarksPage::fillTree()
 {
@@ -256,6 +283,10 @@ QTreeWidgetItem *BookmarksPage::makeRow(const QString &tagPrefix)
 
 void BookmarksPage::fillList()
 {
+    if (!m_filled) {
+        fillOnce();
+        return;
+    }
     m_listedAt = m_store.changeCount();
     if (isFinding()) {
         fillFoundList();
@@ -314,6 +345,7 @@ bool BookmarksPage::updateButtons()
 
 void BookmarksPage::addBookmark(const QString &title, const QString &address)
 {
+    fillOnce();
     BookmarkDialog dialog(*this, BookmarkDialog::Mode::Add, this);
     if (!title.isEmpty())
         dialog.setPrefill(address, title);
@@ -336,6 +368,7 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
 
 void BookmarksPage::editBookmark()
 {
+    fillOnce();
     const QList<QTreeWidgetItem *> rows = selectedRows();
     if (rows.isEmpty())
         return;
@@ -359,6 +392,7 @@ void BookmarksPage::editBookmark()
 
 void BookmarksPage::deleteSelection()
 {
+    fillOnce();
     if (m_tree->hasFocus() || m_treeUsedLast) {
         if (isDeletableFolder(selectedFolderItem()))
             deleteFolder();
@@ -401,6 +435,7 @@ void BookmarksPage::deleteBookmarks()
 
 void BookmarksPage::openSelection()
 {
+    fillOnce();
     const QList<QTreeWidgetItem *> rows = selectedRows();
     if (rows.size() > OpenWithoutAsking
         && Prompts::instance().ask(
@@ -447,6 +482,7 @@ void BookmarksPage::removeRows(const QList<QTreeWidgetItem *> &rows)
 
 void BookmarksPage::moveToFolder()
 {
+    fillOnce();
     // Counted in the store: the tree holds only the folders opened so far.
     const int folders = m_store.folderCount();
     const QTreeWidgetItem *selected = selectedFolderItem();
@@ -480,6 +516,7 @@ void BookmarksPage::reload()
 
 void BookmarksPage::selectAllRows()
 {
+    fillOnce();
     m_list->selectAll();
     updateButtons();
 }
@@ -488,6 +525,8 @@ void BookmarksPage::selectAllRows()
 // folder changed or went; what was open and selected stays so.
 void BookmarksPage::reloadFolders()
 {
+    if (!m_filled)
+        return; // the first fill reads the store as it is then
     const std::optional<QList<int>> changed = m_store.foldersChangedSince(m_listedAt);
     const QTreeWidgetItem *before = m_tree->currentItem();
     const int shown = selectedFolderId();
@@ -509,6 +548,7 @@ void BookmarksPage::reloadFolders()
 // have added bookmarks before it stopped.
 void BookmarksPage::importBookmarks(Hive *recentLocations)
 {
+    fillOnce();
     ImportFavoritesDialog dialog(*this, recentLocations, this);
     dialog.exec();
     reloadFolders();
@@ -519,6 +559,7 @@ void BookmarksPage::importBookmarks(Hive *recentLocations)
 
 void BookmarksPage::addFolder()
 {
+    fillOnce();
     QTreeWidgetItem *parentItem = selectedFolderItem();
     if (!parentItem)
         return;
@@ -545,6 +586,7 @@ void BookmarksPage::addFolder()
 
 void BookmarksPage::renameFolder()
 {
+    fillOnce();
     QTreeWidgetItem *item = selectedFolderItem();
     if (!isDeletableFolder(item))
         return;
@@ -564,6 +606,7 @@ void BookmarksPage::renameFolder()
 
 void BookmarksPage::deleteFolder()
 {
+    fillOnce();
     QTreeWidgetItem *item = selectedFolderItem();
     if (!isDeletableFolder(item))
         return;
@@ -740,12 +783,14 @@ bool BookmarksPage::isFinding() const
 
 void BookmarksPage::startFinding()
 {
+    fillOnce();
     m_findField->setFocus(Qt::ShortcutFocusReason);
     m_findField->selectAll();
 }
 
 void BookmarksPage::stopFinding()
 {
+    fillOnce();
     const bool wasFinding = isFinding();
     {
         const QSignalBlocker quiet(m_findField);

@@ -53,8 +53,10 @@ public:
     // What the bookmark dialog handed over last.
     const BookmarkRecord &editedBookmark() const { return m_edited; }
 
-    FolderTree *folderTree() const { return m_tree; }
-    SortableList *bookmarkList() const { return m_list; }
+    // Both views are filled when first needed: on the first show or the first
+    // call that works on them.
+    FolderTree *folderTree();
+    SortableList *bookmarkList();
     FindField *findField() const { return m_findField; }
     // Whether the list shows what the find field found rather than a folder.
     bool isFinding() const;
@@ -90,11 +92,13 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createViews();
     void createActions();
+    void fillOnce();
     QAction *makeAction(int commandId, const QString &text, const std::function<void()> &run);
     void fillTree();
     void selectFolder(int folderId);
@@ -135,4 +139,5 @@ private:
     int m_nextRow = 0;          // row numbers stay unique until the next fill
     quint64 m_listedAt = 0;     // the store's change count when the list was filled
     bool m_treeUsedLast = false; // the tree had the focus after the list did
+    bool m_filled = false;
 };

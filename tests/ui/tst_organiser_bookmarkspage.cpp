@@ -29,6 +29,8 @@ private slots:
     void cleanup();
 
     void showsTheCollection();
+    void fillsWhenFirstNeeded_data();
+    void fillsWhenFirstNeeded();
     void addsBookmarks_data();
     void addsBookmarks();
     void editsTheFirstSelectedRow();
@@ -146,6 +148,50 @@ void TestBookmarksPage::showsTheCollection()
     showFolder("Software");
     QCOMPARE(listedTitles().size(), 3);
     QVERIFY(m_page->action(Ids::ListGo)->isEnabled());
+}
+
+// The views stay empty until the page is first shown or a command needs them;
+// what changed meanwhile is in them once they fill.
+void TestBookmarksPage::fillsWhenFirstNeeded_data()
+{
+    QTest::addColumn<bool>("changeFirst");
+    QTest::addColumn<bool>("commandFirst");
+    QTest::newRow("shown") << false << false;
+    QTest::newRow("store changed while hidden") << true << false;
+    QTest::newRow("command while hidden") << false << true;
+}
+
+void TestBookmarksPage::fillsWhenFirstNeeded()
+{
+    QFETCH(bool, changeFirst);
+    QFETCH(bool, commandFirst);
+    BookmarksPage hidden(*m_store);
+    hidden.resize(800, 500);
+    auto *list = hidden.findChild<SortableList *>();
+    auto *tree = hidden.findChild<FolderTree *>();
+    QCOMPARE(list->topLevelItemCount() + tree->topLevelItemCount(), 0);
+    QStringList expected{"Harbrow Home site"};
+    if (changeFirst) {
+        QVERIFY(m_store->addBookmark({"http://later.example/", "Added while hidden", {}, {}, 5, "0"})
+                > 0);
+        hidden.reloadFolders();
+        QCOMPARE(list->topLevelItemCount(), 0);
+        expected << "Added while hidden";
+    }
+    if (commandFirst) {
+        hidden.selectAllRows();
+        QCOMPARE(list->selectedItems().size(), expected.size());
+    } else {
+        hidden.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&hidden));
+    }
+    QStringList titles;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        titles << list->topLevelItem(i)->text(BookmarksPage::TitleColumn);
+    titles.sort();
+    expected.sort();
+    QCOMPARE(titles, expected);
+    QCOMPARE(tree->topLevelItem(0)->childCount(), 3);
 }
 
 void TestBookmarksPage::addsBookmarks_data()
