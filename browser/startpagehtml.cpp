@@ -41,7 +41,8 @@ QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
 {
     QList<CurrentBookmark> fives;
     QList<CurrentBookmark> fours;
-    // One look at every bookmark: the page must not keep the collection in memory.
+    // One look at each bookmark: the page must not keep the collection in memory.
+    // Once the fives fill the page, nothing later can change it.
     store.streamBookmarks([&](const BookmarkStore::StoredBookmark &bookmark) {
         QList<CurrentBookmark> *tiles = nullptr;
         if (bookmark.rating >= 5 && fives.size() < limit)
@@ -49,7 +50,7 @@ QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
         else if (bookmark.rating == LowestTileRating && fives.size() + fours.size() < limit)
             tiles = &fours;
         if (!tiles)
-            return;
+            return true;
         CurrentBookmark tile;
         tile.address = QString::fromUtf8(bookmark.address);
         tile.title = QString::fromUtf8(bookmark.title);
@@ -57,6 +58,7 @@ QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
         tile.rating = bookmark.rating;
         tile.folderId = bookmark.folderId;
         tiles->append(tile);
+        return fives.size() < limit;
     });
     fives.append(fours);
     if (fives.size() > limit)

@@ -695,10 +695,10 @@ void BookmarkStore::makeCurrent(const Bookmark *bookmark)
     m_current.folderId = bookmark->folderId;
 }
 
-void BookmarkStore::streamBookmarks(const std::function<void(const StoredBookmark &)> &visit) const
+void BookmarkStore::streamBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const
 {
     if (m_allRead) {
-        visitBookmarks(visit);
+        visitReadBookmarks(visit);
         return;
     }
     // The hive holds all that memory does: every change is written through.
@@ -706,22 +706,32 @@ void BookmarkStore::streamBookmarks(const std::function<void(const StoredBookmar
         const std::optional<NameParts> parts =
             name.contains("ur") ? splitName(name) : std::nullopt;
         if (!parts)
-            return;
+            return true;
         const QByteArray plain = bookmarkCipherDecipher(data);
         const Lines lines = splitLines(plain);
-        visit({lines.field[0], lines.field[1], lines.field[2],
-               clampRating(StoredText::leadingInt(lines.rest)),
-               StoredText::leadingInt(parts->folder)});
+        return visit({lines.field[0], lines.field[1], lines.field[2],
+                      clampRating(StoredText::leadingInt(lines.rest)),
+                      StoredText::leadingInt(parts->folder)});
     });
 }
 
 void BookmarkStore::visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const
 {
     loadAll();
+    visitReadBookmarks([&visit](const StoredBookmark &bookmark) {
+        visit(bookmark);
+        return true;
+    });
+}
+
+void BookmarkStore::visitReadBookmarks(
+    const std::function<bool(const StoredBookmark &)> &visit) const
+{
     for (const auto &bookmark : m_bookmarks) {
         const Lines lines = splitLines(bookmark->plain);
-        visit({lines.field[0], lines.field[1], lines.field[2],
-               clampRating(StoredText::leadingInt(lines.rest)), bookmark->folderId});
+        if (!visit({lines.field[0], lines.field[1], lines.field[2],
+                    clampRating(StoredText::leadingInt(lines.rest)), bookmark->folderId}))
+            return;
     }
 }
 

@@ -134,9 +134,10 @@ public:
     // the scan cursor and the current bookmark stay as they are. Reads them all
     // into memory first.
     void visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const;
-    // The same for a single look at every bookmark: what is not in memory is
-    // read from the hive and not kept. The views last only for one call of visit.
-    void streamBookmarks(const std::function<void(const StoredBookmark &)> &visit) const;
+    // The same for a single look at the bookmarks, until visit returns false:
+    // what is not in memory is read from the hive and not kept. The views last
+    // only for one call of visit.
+    void streamBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const;
     int folderCount() const { return int(m_folders.size()); }
 
 private:
@@ -158,6 +159,7 @@ private:
     static std::optional<LaterName> laterName(QByteArrayView name);
     void noteUnread(const LaterName &name);
     void learnNames() const;
+    void visitReadBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const;
     void loadFolderBookmarks(int folderId) const;
     void placeLoaded(std::size_t firstNew, std::size_t firstNewId);
     void mendParentLoops();

@@ -5,6 +5,7 @@ QList<HiveValue> Hive::enumerateValues(const QString &key)
     QList<HiveValue> values;
     visitValues(key, [&values](QByteArrayView name, QByteArrayView data) {
         values.append(HiveValue{name.toByteArray(), data.toByteArray()});
+        return true;
     });
     return values;
 }

@@ -31,8 +31,9 @@ public:
     // Gives a value a new name, keeping its data and its place; false when the
     // value is missing or the new name is taken.
     virtual bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) = 0;
-    // Visits every value of a key in enumeration order, without copying them.
-    using ValueVisitor = std::function<void(QByteArrayView name, QByteArrayView data)>;
+    // Visits the values of a key in enumeration order, without copying them,
+    // until visit returns false.
+    using ValueVisitor = std::function<bool(QByteArrayView name, QByteArrayView data)>;
     virtual void visitValues(const QString &key, const ValueVisitor &visit) = 0;
     QList<HiveValue> enumerateValues(const QString &key);
     // The same with each value's place in the enumeration order (a number that

@@ -71,7 +71,8 @@ void MemoryHive::visitValues(const QString &key, const ValueVisitor &visit)
 {
     if (Key *k = findKey(key))
         for (const auto &[seq, value] : k->bySeq)
-            visit(value.name, value.data);
+            if (!visit(value.name, value.data))
+                return;
 }
 
 void MemoryHive::visitValueNames(const QString &key, const NameVisitor &visit)

@@ -295,8 +295,8 @@ void SqliteHive::visitValues(const QString &key, const ValueVisitor &visit)
 {
     Bound rows(statement(Enumerate));
     rows.text(1, key.toUtf8());
-    while (rows.step() == SQLITE_ROW)
-        visit(rows.view(0), rows.view(1));
+    while (rows.step() == SQLITE_ROW && visit(rows.view(0), rows.view(1))) {
+    }
 }
 
 void SqliteHive::visitValueNames(const QString &key, const NameVisitor &visit)

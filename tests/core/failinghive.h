@@ -24,6 +24,7 @@ public:
     int failCommitAt = 0;
     bool failWrites = false;
     QList<QByteArray> writtenNames; // every value name a set was asked for
+    int valuesVisited = 0;          // values handed to visitValues' visitors
     // Counts calls from here on.
     void restartCounting() { m_sets = m_deletes = m_renames = m_begins = m_commits = 0; }
 
@@ -47,7 +48,10 @@ public:
     }
     void visitValues(const QString &key, const ValueVisitor &visit) override
     {
-        m_inner.visitValues(key, visit);
+        m_inner.visitValues(key, [this, &visit](QByteArrayView name, QByteArrayView data) {
+            ++valuesVisited;
+            return visit(name, data);
+        });
     }
     void visitValueNames(const QString &key, const NameVisitor &visit) override
     {

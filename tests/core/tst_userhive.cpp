@@ -87,6 +87,12 @@ void TestUserHive::backendsBehaveAlike()
         names << value.name;
     QCOMPARE(names, (QList<QByteArray>{"first", "empty", "second"}));
     QVERIFY(hive->enumerateValues("Software\\Other").isEmpty());
+    names.clear();
+    hive->visitValues(Key, [&names](QByteArrayView name, QByteArrayView) {
+        names << name.toByteArray();
+        return names.size() < 2; // a visitor may stop early
+    });
+    QCOMPARE(names, (QList<QByteArray>{"first", "empty"}));
 
     // Places follow the enumeration order; a prefix matches without case and
     // never runs into the next name up ("fir" + 1 is "fis").
