@@ -742,9 +742,6 @@ void BookmarkStore::beginBookmarkScan(const QString &folderId)
     m_cursor = -1;
     m_filter = folderId == u"-1" ? QByteArray("0") : folderId.toUtf8();
     m_filtered = true;
-    // A listing usually tags every row: room for them at once, not by doubling.
-    if (const BookmarkList *folder = bookmarksIn(m_filter))
-        m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(folder->size()));
 }
 
 bool BookmarkStore::nextBookmark()
@@ -805,8 +802,15 @@ bool BookmarkStore::selectBookmarkAt(int position)
 
 void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
 {
-    if (Bookmark *bookmark = bookmarkAtCursor())
-        setTag(bookmark, tag.toUtf8());
+    Bookmark *bookmark = bookmarkAtCursor();
+    if (!bookmark)
+        return;
+    // The first row of a folder's listing tagged: a listing tags every row, so
+    // room for them all at once rather than by doubling.
+    if (m_filtered && m_scanPlace == 1)
+        if (const BookmarkList *folder = listedIn(m_filter))
+            m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(folder->size()));
+    setTag(bookmark, tag.toUtf8());
 }
 
 // ---- bookmarks: changes
