@@ -23,13 +23,15 @@ HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
 
 HarbrowApp::~HarbrowApp() = default;
 
-// The file's pages are checked while the window comes up; damage found then
-// is told once, and from then on the file refuses every change.
+// The file's pages are checked from the first tick after the window comes up,
+// so that the two do not share the processor; damage found then is told once,
+// and from then on the file refuses every change.
 void HarbrowApp::warnOfLaterDamage(QWidget *window)
 {
     auto *poll = new QTimer(window);
     poll->setInterval(50);
     connect(poll, &QTimer::timeout, window, [this, window, poll] {
+        m_userHive->startCheck();
         if (m_userHive->isChecking())
             return;
         poll->stop();

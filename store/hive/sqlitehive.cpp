@@ -154,8 +154,11 @@ bool SqliteHive::checkSound(const QString &path, Check check)
                       .arg(lastError());
         return false;
     }
-    if (check == Check::Beside && opensUnchanged()) {
-        m_check = std::make_unique<HiveCheck>(path);
+    if ((check == Check::Beside || check == Check::Later) && opensUnchanged()) {
+        if (check == Check::Later)
+            m_laterCheckPath = path;
+        else
+            m_check = std::make_unique<HiveCheck>(path);
         return true;
     }
     if (check != Check::Header && firstText("PRAGMA quick_check(1)") != "ok") {
@@ -174,13 +177,22 @@ bool SqliteHive::opensUnchanged()
                      "OR (type = 'index' AND name = 'hive_odd_names')") == "3";
 }
 
+void SqliteHive::startCheck()
+{
+    if (m_laterCheckPath.isEmpty())
+        return;
+    m_check = std::make_unique<HiveCheck>(m_laterCheckPath);
+    m_laterCheckPath.clear();
+}
+
 bool SqliteHive::isChecking() const
 {
-    return m_check && !m_check->isDone();
+    return !m_laterCheckPath.isEmpty() || (m_check && !m_check->isDone());
 }
 
 bool SqliteHive::isDamaged()
 {
+    startCheck();
     if (m_check) {
         const QString damage = m_check->damage();
         m_check.reset();
@@ -343,6 +355,7 @@ void SqliteHive::flush()
 void SqliteHive::close()
 {
     m_check.reset();
+    m_laterCheckPath.clear();
     for (sqlite3_stmt *&stmt : m_statements) {
         sqlite3_finalize(stmt);
         stmt = nullptr;

@@ -18,8 +18,10 @@ public:
     // does the same on a thread of its own while the file is being read; the
     // first write waits for its answer and is refused, like every later one,
     // when it found damage. A file that opening alone would change (not yet in
-    // WAL mode, or without the hive's tables) is checked in full first.
-    enum class Check { Header, Full, Beside };
+    // WAL mode, or without the hive's tables) is checked in full first. Later
+    // is Beside, started by startCheck() or by the first write, whichever comes
+    // first: a window can come up without sharing the processor with it.
+    enum class Check { Header, Full, Beside, Later };
 
     SqliteHive();
     ~SqliteHive() override;
@@ -32,7 +34,9 @@ public:
     // How long a write waits for another connection's lock before it fails.
     void setBusyTimeout(int ms);
     bool isOpen() const { return m_db != nullptr; }
-    // Whether a check run beside is still going.
+    // Starts a check that open() left for later; does nothing otherwise.
+    void startCheck();
+    // Whether a check run beside is still going or yet to start.
     bool isChecking() const;
     // Waits for a check run beside; true when it found the file damaged.
     bool isDamaged();
@@ -74,5 +78,6 @@ private:
     bool m_doomed = false; // an inner transaction rolled back
     QString m_error;
     std::unique_ptr<HiveCheck> m_check; // runs beside
+    QString m_laterCheckPath; // the file whose check waits for startCheck()
     bool m_damaged = false;
 };

@@ -35,6 +35,12 @@ QString UserHive::errorString() const
     return m_file && !m_file->errorString().isEmpty() ? m_file->errorString() : m_error;
 }
 
+void UserHive::startCheck()
+{
+    if (m_file)
+        m_file->startCheck();
+}
+
 bool UserHive::isChecking() const
 {
     return m_file && m_file->isChecking();
@@ -69,7 +75,7 @@ UserHive::Status UserHive::open(const QString &path)
         return runInMemory(QObject::tr("The lock file beside it cannot be written."));
     }
     m_file = std::make_unique<SqliteHive>();
-    if (m_file->open(path, SqliteHive::Check::Beside) != SqliteHive::OpenResult::Opened)
+    if (m_file->open(path, SqliteHive::Check::Later) != SqliteHive::OpenResult::Opened)
         return runInMemory(m_file->errorString());
     return Status::Opened;
 }

@@ -29,7 +29,10 @@ public:
     Hive *hive() const;
     QString path() const { return m_path; }
     QString errorString() const;
-    // Whether the look for damage inside the file is still going.
+    // Starts the look for damage inside the file, which opening leaves for
+    // when the window is up (or the first write, which waits for it).
+    void startCheck();
+    // Whether that look is still going or yet to start.
     bool isChecking() const;
     // Waits for that look; true when it found the file damaged (errorString()
     // says how). Every write to the file fails from then on.

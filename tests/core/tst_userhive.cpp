@@ -208,15 +208,18 @@ void TestUserHive::damagedFileIsNeverTouched_data()
 {
     QTest::addColumn<QByteArray>("damage");
     QTest::addColumn<bool>("foundAtOpen"); // or by the check that runs beside
-    QTest::newRow("not a database") << QByteArray("<html>bookmarks</html>\n") << true;
-    QTest::newRow("broken pages") << QByteArray("pages") << false;
-    QTest::newRow("cut short") << QByteArray("truncate") << true;
+    QTest::addColumn<bool>("checkStarted"); // as the window does once it is up
+    QTest::newRow("not a database") << QByteArray("<html>bookmarks</html>\n") << true << false;
+    QTest::newRow("broken pages") << QByteArray("pages") << false << false;
+    QTest::newRow("broken pages, check started") << QByteArray("pages") << false << true;
+    QTest::newRow("cut short") << QByteArray("truncate") << true << false;
 }
 
 void TestUserHive::damagedFileIsNeverTouched()
 {
     QFETCH(QByteArray, damage);
     QFETCH(bool, foundAtOpen);
+    QFETCH(bool, checkStarted);
     QTemporaryDir dir;
     const QString path = dir.filePath("k-vane/hive.sqlite3");
     {
@@ -250,6 +253,12 @@ void TestUserHive::damagedFileIsNeverTouched()
         QVERIFY(hive.hive()->setValue(Key, "new", "value"));
     } else {
         QCOMPARE(hive.open(path), UserHive::Status::Opened);
+        QVERIFY(hive.isChecking()); // not before it is started, or something writes
+        if (checkStarted) {
+            hive.startCheck();
+            QTRY_VERIFY_WITH_TIMEOUT(!hive.isChecking(), 10000);
+            QVERIFY(hive.damageFound());
+        }
         QVERIFY(!hive.hive()->setValue(Key, "new", "value")); // waits for the check
         QVERIFY(hive.damageFound());
         QVERIFY(!hive.errorString().isEmpty());
