@@ -17,6 +17,7 @@
 #include "privacy/traces/tracefolders.h"
 #include "privacy/traces/traceremoval.h"
 #include "res/ids.h"
+#include "store/bookmarkstore.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -25,6 +26,13 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The bookmarks are read while the rest of the window is built.
+Hive *readingAhead(Hive *hive)
+{
+    BookmarkStore::readAhead(hive);
+    return hive;
+}
 
 // Read before anything else of the window is set up, the browser profile included.
 PrivacyOptions loadedOptions(Hive *hive)
@@ -37,7 +45,7 @@ PrivacyOptions loadedOptions(Hive *hive)
 } // namespace
 
 MainWindow::MainWindow(Hive *hive, QWidget *parent)
-    : QDialog(parent), m_hive(hive), m_privacyOptions(loadedOptions(hive)),
+    : QDialog(parent), m_hive(readingAhead(hive)), m_privacyOptions(loadedOptions(hive)),
       m_browserProfile(std::make_unique<BrowserProfile>()), m_menuBar(new QMenuBar(this)),
       m_tabs(new VXMainTabCtrl(this))
 {

@@ -76,6 +76,12 @@ bool BookmarkStore::isFirstRun(Hive *hive)
     return !hive || !hive->queryValue(KeyPath, "INI").has_value();
 }
 
+void BookmarkStore::readAhead(Hive *hive)
+{
+    if (hive)
+        hive->readAhead(KeyPath, {"gr", bookmarkName(0, {})});
+}
+
 bool BookmarkStore::markFirstRunDone(Hive *hive)
 {
     return hive && hive->createKey(KeyPath) && hive->setValue(KeyPath, "INI", "YES");

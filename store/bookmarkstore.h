@@ -47,6 +47,9 @@ public:
     // Marks the first run as over, so that a store loaded from this hive starts
     // with what it holds and no default collection (a stand-in for a damaged file).
     static bool markFirstRunDone(Hive *hive);
+    // Lets the hive read what a store loaded from it reads first (the folders,
+    // then the top level's bookmarks) while the caller does other work.
+    static void readAhead(Hive *hive);
 
     // Bookmark scans and selection; results land in currentBookmark().
     void beginBookmarkScan(const QString &folderId);

@@ -14,3 +14,7 @@ bool Hive::visitOddValueNames(const QString &, const NameVisitor &)
 {
     return false;
 }
+
+void Hive::readAhead(const QString &, const QList<QByteArray> &)
+{
+}

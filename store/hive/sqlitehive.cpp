@@ -1,6 +1,7 @@
 #include "store/hive/sqlitehive.h"
 
 #include "store/hive/hivecheck.h"
+#include "store/hive/hivereadahead.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -206,6 +207,8 @@ bool SqliteHive::isDamaged()
 
 bool SqliteHive::mayWrite()
 {
+    // Its read from before this write is no longer what a visit would see.
+    m_readAhead.reset();
     return m_db && !isDamaged();
 }
 
@@ -238,6 +241,7 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
     }
     // Only a help for reading: a file that cannot take it is still used, walked whole.
     exec(OddNameIndex);
+    m_path = path;
     return OpenResult::Opened;
 }
 
@@ -338,12 +342,25 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
         return;
     // Every name that begins with the prefix sorts between it and the prefix
     // with its last byte one higher, under the column's case folding too.
+    if (m_readAhead) {
+        if (const auto read = m_readAhead->take(key, prefix)) {
+            for (const HiveReadAhead::Row &row : *read)
+                visit(row.place, row.name, row.data);
+            return;
+        }
+    }
     QByteArray after = prefix;
     after.back() = char(after.back() + 1);
     Bound rows(statement(Prefixed));
     rows.text(1, key.toUtf8()).text(2, prefix).text(3, after);
     while (rows.step() == SQLITE_ROW)
         visit(rows.integer(0), rows.view(1), rows.view(2));
+}
+
+void SqliteHive::readAhead(const QString &key, const QList<QByteArray> &prefixes)
+{
+    if (m_db)
+        m_readAhead = std::make_unique<HiveReadAhead>(m_path, key, prefixes);
 }
 
 void SqliteHive::flush()
@@ -354,8 +371,10 @@ void SqliteHive::flush()
 
 void SqliteHive::close()
 {
+    m_readAhead.reset();
     m_check.reset();
     m_laterCheckPath.clear();
+    m_path.clear();
     for (sqlite3_stmt *&stmt : m_statements) {
         sqlite3_finalize(stmt);
         stmt = nullptr;

@@ -5,6 +5,7 @@
 #include <memory>
 
 class HiveCheck;
+class HiveReadAhead;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -51,6 +52,8 @@ public:
     bool visitOddValueNames(const QString &key, const NameVisitor &visit) override;
     void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                const PlacedValueVisitor &visit) override;
+    // Reads them on a thread of its own; a write before the visits drops what it read.
+    void readAhead(const QString &key, const QList<QByteArray> &prefixes) override;
     void flush() override;
     void close() override;
     bool beginTransaction() override;
@@ -79,5 +82,7 @@ private:
     QString m_error;
     std::unique_ptr<HiveCheck> m_check; // runs beside
     QString m_laterCheckPath; // the file whose check waits for startCheck()
+    QString m_path;
+    std::unique_ptr<HiveReadAhead> m_readAhead; // until the next write
     bool m_damaged = false;
 };
