@@ -157,7 +157,7 @@ bool SqliteHive::checkSound(const QString &path, Check check)
     }
     if ((check == Check::Beside || check == Check::Later) && opensUnchanged()) {
         if (check == Check::Later)
-            m_laterCheckPath = path;
+            m_checkLater = true;
         else
             m_check = std::make_unique<HiveCheck>(path);
         return true;
@@ -180,15 +180,15 @@ bool SqliteHive::opensUnchanged()
 
 void SqliteHive::startCheck()
 {
-    if (m_laterCheckPath.isEmpty())
+    if (!m_checkLater)
         return;
-    m_check = std::make_unique<HiveCheck>(m_laterCheckPath);
-    m_laterCheckPath.clear();
+    m_checkLater = false;
+    m_check = std::make_unique<HiveCheck>(m_path);
 }
 
 bool SqliteHive::isChecking() const
 {
-    return !m_laterCheckPath.isEmpty() || (m_check && !m_check->isDone());
+    return m_checkLater || (m_check && !m_check->isDone());
 }
 
 bool SqliteHive::isDamaged()
@@ -216,6 +216,7 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
 {
     close();
     m_error.clear();
+    m_path = path;
     const QByteArray file = QFile::encodeName(path);
     // One connection used from one thread: no need for SQLite's own locking.
     if (sqlite3_open_v2(file.constData(), &m_db,
@@ -241,7 +242,6 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
     }
     // Only a help for reading: a file that cannot take it is still used, walked whole.
     exec(OddNameIndex);
-    m_path = path;
     return OpenResult::Opened;
 }
 
@@ -340,8 +340,6 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
 {
     if (prefix.isEmpty())
         return;
-    // Every name that begins with the prefix sorts between it and the prefix
-    // with its last byte one higher, under the column's case folding too.
     if (m_readAhead) {
         if (const auto read = m_readAhead->take(key, prefix)) {
             for (const HiveReadAhead::Row &row : *read)
@@ -349,6 +347,8 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
             return;
         }
     }
+    // Every name that begins with the prefix sorts between it and the prefix
+    // with its last byte one higher, under the column's case folding too.
     QByteArray after = prefix;
     after.back() = char(after.back() + 1);
     Bound rows(statement(Prefixed));
@@ -359,7 +359,8 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
 
 void SqliteHive::readAhead(const QString &key, const QList<QByteArray> &prefixes)
 {
-    if (m_db)
+    // Another connection would not see what an open transaction has written.
+    if (m_db && m_depth == 0)
         m_readAhead = std::make_unique<HiveReadAhead>(m_path, key, prefixes);
 }
 
@@ -373,7 +374,7 @@ void SqliteHive::close()
 {
     m_readAhead.reset();
     m_check.reset();
-    m_laterCheckPath.clear();
+    m_checkLater = false;
     m_path.clear();
     for (sqlite3_stmt *&stmt : m_statements) {
         sqlite3_finalize(stmt);

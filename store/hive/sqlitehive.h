@@ -81,7 +81,7 @@ private:
     bool m_doomed = false; // an inner transaction rolled back
     QString m_error;
     std::unique_ptr<HiveCheck> m_check; // runs beside
-    QString m_laterCheckPath; // the file whose check waits for startCheck()
+    bool m_checkLater = false; // until startCheck() or the first write
     QString m_path;
     std::unique_ptr<HiveReadAhead> m_readAhead; // until the next write
     bool m_damaged = false;
