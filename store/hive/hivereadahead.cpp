@@ -34,8 +34,7 @@ HiveReadAhead::~HiveReadAhead()
         m_thread.wait();
 }
 
-std::optional<HiveReadAhead::Rows> HiveReadAhead::take(const QString &key,
-                                                       const QByteArray &prefix)
+std::optional<HiveReadAhead::Rows> HiveReadAhead::take(const QString &key, const QByteArray &prefix)
 {
     if (key.compare(m_key, Qt::CaseInsensitive) != 0)
         return std::nullopt;
@@ -48,9 +47,9 @@ std::optional<HiveReadAhead::Rows> HiveReadAhead::take(const QString &key,
 void HiveReadAhead::run(const QByteArray &file)
 {
     sqlite3 *db = nullptr;
-    const bool opened = sqlite3_open_v2(file.constData(), &db,
-                                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
-                     == SQLITE_OK;
+    const bool opened =
+        sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr) == SQLITE_OK;
     if (opened)
         sqlite3_progress_handler(
             db, 1000,
@@ -61,7 +60,8 @@ void HiveReadAhead::run(const QByteArray &file)
     if (opened)
         sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
     // One read transaction, so that every prefix sees the file at one moment.
-    const bool reading = opened && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool reading =
+        opened && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     for (qsizetype i = 0; i < m_prefixes.size(); ++i) {
         Rows rows;
         if (reading && readPrefix(db, m_prefixes[i], rows))

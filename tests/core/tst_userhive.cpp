@@ -116,8 +116,8 @@ void TestUserHive::backendsBehaveAlike()
 void TestUserHive::readAheadSeesWhatAVisitWould_data()
 {
     QTest::addColumn<QByteArray>("meanwhile");
-    QTest::addColumn<QList<QByteArray>>("folders");   // visited first, as "gr"
-    QTest::addColumn<QList<QByteArray>>("topLevel");  // then "ur0-"
+    QTest::addColumn<QList<QByteArray>>("folders"); // visited first, as "gr"
+    QTest::addColumn<QList<QByteArray>>("topLevel"); // then "ur0-"
     const QList<QByteArray> folders{"gr101=a", "gr102=b"};
     const QList<QByteArray> topLevel{"ur0-1001=x", "ur0-1002=y"};
     QTest::newRow("nothing") << QByteArray() << folders << topLevel;
