@@ -27,7 +27,7 @@
 
 namespace {
 
-// The bookmarks are read while the rest of the window is built.
+// The folders are read while the rest of the window is built.
 Hive *readingAhead(Hive *hive)
 {
     BookmarkStore::readAhead(hive);

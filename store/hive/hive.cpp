@@ -15,6 +15,6 @@ bool Hive::visitOddValueNames(const QString &, const NameVisitor &)
     return false;
 }
 
-void Hive::readAhead(const QString &, const QList<QByteArray> &)
+void Hive::readAhead(const QString &, const QByteArray &)
 {
 }

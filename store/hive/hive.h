@@ -54,10 +54,10 @@ public:
     // zero, at most nine digits), perhaps with others, in no particular order.
     // False, having visited nothing, when the hive cannot tell them apart.
     virtual bool visitOddValueNames(const QString &key, const NameVisitor &visit);
-    // A hint that visitValuesWithPrefix will soon be asked for these prefixes
-    // of a key, in this order: a hive may read them meanwhile, as long as what
-    // the visits then see is what they would have read themselves.
-    virtual void readAhead(const QString &key, const QList<QByteArray> &prefixes);
+    // A hint that visitValuesWithPrefix will soon be asked for this prefix of
+    // a key: a hive may read the values meanwhile, as long as what the visit
+    // then sees is what it would have read itself.
+    virtual void readAhead(const QString &key, const QByteArray &prefix);
     virtual void flush() = 0;
     virtual void close() = 0;
 

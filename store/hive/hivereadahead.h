@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
 #include <atomic>
@@ -9,10 +8,8 @@
 #include <optional>
 #include <vector>
 
-// Values of one key read on a connection and a thread of their own, those whose
-// names begin with each of a few prefixes, one prefix after the other: the
-// caller can take the first prefix's values while the next are being read.
-// All of them come from one read of the file, as it was when reading began.
+// The values of one key whose names begin with a prefix, read on a connection
+// and a thread of their own while the caller does other work.
 class HiveReadAhead final
 {
 public:
@@ -24,23 +21,20 @@ public:
     };
     using Rows = std::vector<Row>;
 
-    HiveReadAhead(const QString &path, const QString &key, const QList<QByteArray> &prefixes);
+    HiveReadAhead(const QString &path, const QString &key, const QByteArray &prefix);
     // Stops a read still going and waits for its thread.
     ~HiveReadAhead();
     Q_DISABLE_COPY_MOVE(HiveReadAhead)
 
-    // The values read for this key and prefix, once: waits for them. Nothing
-    // when they were not asked for, were taken already or could not be read.
+    // The values read, once, for this key and prefix only: waits for them.
+    // Nothing when asked for others, taken already or not readable.
     std::optional<Rows> take(const QString &key, const QByteArray &prefix);
 
 private:
-    void run(const QByteArray &file);
-    bool readPrefix(struct sqlite3 *db, const QByteArray &prefix, Rows &rows);
+    std::optional<Rows> read(const QByteArray &file) const;
 
     const QString m_key;
-    const QList<QByteArray> m_prefixes;
-    std::vector<std::promise<std::optional<Rows>>> m_promises;
-    std::vector<std::future<std::optional<Rows>>> m_results;
+    const QByteArray m_prefix;
     std::atomic<bool> m_stop{false};
-    std::future<void> m_thread;
+    std::future<std::optional<Rows>> m_result;
 };

@@ -357,11 +357,11 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
         visit(rows.integer(0), rows.view(1), rows.view(2));
 }
 
-void SqliteHive::readAhead(const QString &key, const QList<QByteArray> &prefixes)
+void SqliteHive::readAhead(const QString &key, const QByteArray &prefix)
 {
     // Another connection would not see what an open transaction has written.
     if (m_db && m_depth == 0)
-        m_readAhead = std::make_unique<HiveReadAhead>(m_path, key, prefixes);
+        m_readAhead = std::make_unique<HiveReadAhead>(m_path, key, prefix);
 }
 
 void SqliteHive::flush()

@@ -52,8 +52,8 @@ public:
     bool visitOddValueNames(const QString &key, const NameVisitor &visit) override;
     void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                const PlacedValueVisitor &visit) override;
-    // Reads them on a thread of its own; a write before the visits drops what it read.
-    void readAhead(const QString &key, const QList<QByteArray> &prefixes) override;
+    // Reads them on a thread of its own; a write before the visit drops what it read.
+    void readAhead(const QString &key, const QByteArray &prefix) override;
     void flush() override;
     void close() override;
     bool beginTransaction() override;
