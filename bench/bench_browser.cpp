@@ -104,7 +104,7 @@ void BM_Floor_BareViewWithStartHtml(benchmark::State &state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_Floor_BareViewWithStartHtml)->Unit(benchmark::kMillisecond)->Iterations(8)->UseRealTime();
+BENCHMARK(BM_Floor_BareViewWithStartHtml)->Unit(benchmark::kMillisecond)->Iterations(24)->UseRealTime();
 
 void BM_StartUpToLoadedStartPage(benchmark::State &state)
 {
@@ -120,7 +120,7 @@ void BM_StartUpToLoadedStartPage(benchmark::State &state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartUpToLoadedStartPage)->Unit(benchmark::kMillisecond)->Iterations(8)->UseRealTime();
+BENCHMARK(BM_StartUpToLoadedStartPage)->Unit(benchmark::kMillisecond)->Iterations(24)->UseRealTime();
 
 } // namespace
 
@@ -136,8 +136,8 @@ int main(int argc, char **argv)
     }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter({
-        {"BM_StartUpToLoadedStartPage/iterations:8/real_time",
-         "BM_Floor_BareViewWithStartHtml/iterations:8/real_time", 1.5},
+        {"BM_StartUpToLoadedStartPage/iterations:24/real_time",
+         "BM_Floor_BareViewWithStartHtml/iterations:24/real_time", 1.5},
         {"BM_ServeStartPageFor100000/top:5", "BM_Floor_PlainScanOfAllBookmarks", 2.0},
         {"BM_ServeStartPageFor100000/top:4", "BM_Floor_PlainScanOfAllBookmarks", 2.0},
     });
