@@ -1,5 +1,7 @@
 #include "store/hive/hivecheck.h"
 
+#include "store/hive/hivereading.h"
+
 #include <QFile>
 #include <QObject>
 
@@ -36,20 +38,10 @@ QString HiveCheck::damage()
 // on the way out.
 QString HiveCheck::run(const QByteArray &file, const std::atomic<bool> &stop)
 {
-    sqlite3 *db = nullptr;
     QString damage;
-    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        damage = QObject::tr("The file cannot be opened (%1).")
-                     .arg(QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_close(db);
-        return damage;
-    }
-    sqlite3_busy_timeout(db, 2000);
-    sqlite3_progress_handler(
-        db, 1000,
-        [](void *flag) { return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0; },
-        const_cast<std::atomic<bool> *>(&stop));
+    sqlite3 *db = HiveReading::openStoppable(file, stop, &damage);
+    if (!db)
+        return QObject::tr("The file cannot be opened (%1).").arg(damage);
     sqlite3_stmt *stmt = nullptr;
     QByteArray verdict;
     if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &stmt, nullptr) == SQLITE_OK

@@ -1,24 +1,17 @@
 #include "store/hive/hivereadahead.h"
 
+#include "store/hive/hivereading.h"
+
 #include <QFile>
 
 #include <sqlite3.h>
 
 namespace {
 
-// The same rows, in the same order, as the hive's own read by prefix.
-constexpr const char *PrefixedSql =
-    "SELECT seq, name, data FROM hive_values WHERE key = ?1 AND name >= ?2 AND name < ?3";
-
 QByteArray viewed(sqlite3_stmt *stmt, int column)
 {
     return QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, column)),
                       sqlite3_column_bytes(stmt, column));
-}
-
-int stopRequested(void *stop)
-{
-    return static_cast<const std::atomic<bool> *>(stop)->load() ? 1 : 0;
 }
 
 } // namespace
@@ -48,23 +41,19 @@ std::optional<HiveReadAhead::Rows> HiveReadAhead::read(const QByteArray &file) c
 {
     if (m_prefix.isEmpty())
         return std::nullopt;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+    sqlite3 *db = HiveReading::openStoppable(file, m_stop, nullptr);
+    if (!db)
         return std::nullopt;
-    }
-    sqlite3_progress_handler(db, 1000, stopRequested, const_cast<std::atomic<bool> *>(&m_stop));
     // Mapped, the pages cost no copy each; a read-only connection that lives
     // for one read need not fear the file changing under the map.
     sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
-    QByteArray after = m_prefix;
-    after.back() = char(after.back() + 1);
+    const QByteArray after = HiveReading::upperBound(m_prefix);
     const QByteArray key = m_key.toUtf8();
     sqlite3_stmt *stmt = nullptr;
     int step = SQLITE_ERROR;
     Rows rows;
-    if (sqlite3_prepare_v2(db, PrefixedSql, -1, &stmt, nullptr) == SQLITE_OK) {
+    // The same rows, in the same order, as the hive's own read by prefix.
+    if (sqlite3_prepare_v2(db, HiveReading::PrefixedSql, -1, &stmt, nullptr) == SQLITE_OK) {
         sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
         sqlite3_bind_text(stmt, 2, m_prefix.constData(), int(m_prefix.size()), SQLITE_STATIC);
         sqlite3_bind_text(stmt, 3, after.constData(), int(after.size()), SQLITE_STATIC);

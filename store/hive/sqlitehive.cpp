@@ -2,6 +2,7 @@
 
 #include "store/hive/hivecheck.h"
 #include "store/hive/hivereadahead.h"
+#include "store/hive/hivereading.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,7 +53,7 @@ constexpr const char *StatementSql[] = {
     // The names alone come from the (key, name) index without touching the rows.
     "SELECT seq, name FROM hive_values WHERE key = ?1",
     // In the index's order: the caller puts them in place, faster than a sort here.
-    "SELECT seq, name, data FROM hive_values WHERE key = ?1 AND name >= ?2 AND name < ?3",
+    HiveReading::PrefixedSql,
     // Fails to prepare where the file has no such index: the caller walks all names then.
     "SELECT seq, name FROM hive_values INDEXED BY hive_odd_names WHERE key = ?1 AND "
     HIVE_ODD_NAME,
@@ -155,11 +156,8 @@ bool SqliteHive::checkSound(const QString &path, Check check)
                       .arg(lastError());
         return false;
     }
-    if ((check == Check::Beside || check == Check::Later) && opensUnchanged()) {
-        if (check == Check::Later)
-            m_checkLater = true;
-        else
-            m_check = std::make_unique<HiveCheck>(path);
+    if (check == Check::Later && opensUnchanged()) {
+        m_checkLater = true;
         return true;
     }
     if (check != Check::Header && firstText("PRAGMA quick_check(1)") != "ok") {
@@ -262,7 +260,7 @@ sqlite3_stmt *SqliteHive::statement(StatementId id)
 }
 
 // A key that is there already costs no write, so start-up need not wait for a
-// check running beside.
+// check on a thread of its own.
 bool SqliteHive::createKey(const QString &key)
 {
     const QByteArray path = key.toUtf8();
@@ -347,12 +345,8 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
             return;
         }
     }
-    // Every name that begins with the prefix sorts between it and the prefix
-    // with its last byte one higher, under the column's case folding too.
-    QByteArray after = prefix;
-    after.back() = char(after.back() + 1);
     Bound rows(statement(Prefixed));
-    rows.text(1, key.toUtf8()).text(2, prefix).text(3, after);
+    rows.text(1, key.toUtf8()).text(2, prefix).text(3, HiveReading::upperBound(prefix));
     while (rows.step() == SQLITE_ROW)
         visit(rows.integer(0), rows.view(1), rows.view(2));
 }

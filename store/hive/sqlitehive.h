@@ -15,14 +15,14 @@ class SqliteHive final : public Hive
 {
 public:
     enum class OpenResult { Opened, Damaged };
-    // Full reads every page once to find damage before open() returns. Beside
-    // does the same on a thread of its own while the file is being read; the
-    // first write waits for its answer and is refused, like every later one,
-    // when it found damage. A file that opening alone would change (not yet in
-    // WAL mode, or without the hive's tables) is checked in full first. Later
-    // is Beside, started by startCheck() or by the first write, whichever comes
-    // first: a window can come up without sharing the processor with it.
-    enum class Check { Header, Full, Beside, Later };
+    // Full reads every page once to find damage before open() returns. Later
+    // does the same on a thread of its own, started by startCheck() or by the
+    // first write, whichever comes first, so that a window can come up without
+    // sharing the processor with it; the first write waits for its answer and
+    // is refused, like every later one, when it found damage. A file that
+    // opening alone would change (not yet in WAL mode, or without the hive's
+    // tables) is checked in full first.
+    enum class Check { Header, Full, Later };
 
     SqliteHive();
     ~SqliteHive() override;
@@ -37,9 +37,9 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     // Starts a check that open() left for later; does nothing otherwise.
     void startCheck();
-    // Whether a check run beside is still going or yet to start.
+    // Whether a check left for later is still going or yet to start.
     bool isChecking() const;
-    // Waits for a check run beside; true when it found the file damaged.
+    // Waits for a check left for later; true when it found the file damaged.
     bool isDamaged();
 
     bool createKey(const QString &key) override;
@@ -80,7 +80,7 @@ private:
     int m_depth = 0;
     bool m_doomed = false; // an inner transaction rolled back
     QString m_error;
-    std::unique_ptr<HiveCheck> m_check; // runs beside
+    std::unique_ptr<HiveCheck> m_check; // on a thread of its own
     bool m_checkLater = false; // until startCheck() or the first write
     QString m_path;
     std::unique_ptr<HiveReadAhead> m_readAhead; // until the next write

@@ -12,7 +12,7 @@ class SqliteHive;
 // The current user's hive file, held by one running instance at a time. A file
 // that cannot be used is never written to: the program then runs on an empty
 // store in memory, and the file stays as it was. Damage deep inside the file is
-// looked for beside start-up; once found, the file takes no more writes.
+// looked for once the window is up; once found, the file takes no more writes.
 class UserHive final
 {
 public:
