@@ -14,9 +14,12 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSet>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
+
+#include <utility>
 
 OrganizePage::OrganizePage(BookmarkStore &store, QWidget *parent)
     : QWidget(parent), m_store(store)
@@ -40,6 +43,8 @@ void OrganizePage::createControls()
     m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tree->setAllColumnsShowFocus(true);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &OrganizePage::openOnly);
+    m_tree->viewport()->installEventFilter(this);
+    connect(m_tree, &QAbstractItemView::pressed, this, &OrganizePage::openAfterPress);
     m_fill = new LazyFill(m_tree, m_store, LazyFill::Shows::FoldersAndBookmarks,
                           [this](int folderId) { return contentsOf(folderId); });
     auto *labels = new LabelEditDelegate(m_tree);
@@ -185,6 +190,13 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
 {
     if (!current)
         return;
+    // A click selects the row under the pointer once it made the row current:
+    // folders closed before that would slide another row under the pointer.
+    if (m_pressing) {
+        m_openAfterPress = true;
+        return;
+    }
+    const int top = m_tree->visualItemRect(current).top();
     QSet<const QTreeWidgetItem *> keep;
     for (const QTreeWidgetItem *up = current; up; up = up->parent())
         keep.insert(up);
@@ -193,6 +205,28 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
             (*it)->setExpanded(false);
     if (!isBookmark(current))
         current->setExpanded(true);
+    keepInPlace(current, top);
+}
+
+// Folders closed above a row move it up: the view follows, as far as it can,
+// so that the row stays where the user saw it.
+void OrganizePage::keepInPlace(const QTreeWidgetItem *item, int top)
+{
+    const QRect now = m_tree->visualItemRect(item);
+    if (now.isEmpty() || now.top() == top)
+        return;
+    const bool perPixel = m_tree->verticalScrollMode() == QAbstractItemView::ScrollPerPixel;
+    QScrollBar *bar = m_tree->verticalScrollBar();
+    bar->setValue(bar->value() + (now.top() - top) / (perPixel ? 1 : now.height()));
+}
+
+// After the tree's own handling of a press, or at its release when the press
+// hit no row.
+void OrganizePage::openAfterPress()
+{
+    m_pressing = false;
+    if (std::exchange(m_openAfterPress, false))
+        openOnly(m_tree->currentItem());
 }
 
 void OrganizePage::reload()
@@ -375,6 +409,13 @@ void OrganizePage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, b
 
 bool OrganizePage::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_tree->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_pressing = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            openAfterPress();
+        return QWidget::eventFilter(watched, event);
+    }
     // Keys typed into a label editor go to the editor, not here.
     if (watched == m_tree && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent *>(event)->key()) {

@@ -73,6 +73,8 @@ private:
     void finishLabelEdit(const QModelIndex &index, const QString &typed);
     bool isFolderNameTaken(const QString &name, const QTreeWidgetItem *item) const;
     void openOnly(QTreeWidgetItem *current);
+    void openAfterPress();
+    void keepInPlace(const QTreeWidgetItem *item, int top);
     void reload();
     static QString label(const CurrentBookmark &bookmark);
     void showMenu(const QPoint &pos);
@@ -85,6 +87,8 @@ private:
     FolderTree *m_tree = nullptr;
     LazyFill *m_fill = nullptr;
     bool m_filled = false; // the tree has been filled once
+    bool m_pressing = false;       // a mouse press is being handled by the tree
+    bool m_openAfterPress = false; // that press made another item current
     QPushButton *m_create = nullptr;
     QPushButton *m_rename = nullptr;
     QPushButton *m_delete = nullptr;

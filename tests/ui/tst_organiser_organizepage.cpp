@@ -25,6 +25,8 @@ private slots:
     void showsFoldersThenBookmarks();
     void createsNumberedFolders_data();
     void createsNumberedFolders();
+    void aClickSelectsWhatItHit_data();
+    void aClickSelectsWhatItHit();
     void renamesInPlace_data();
     void renamesInPlace();
     void refusesATakenFolderName();
@@ -135,6 +137,37 @@ void TestOrganizePage::createsNumberedFolders()
     QVERIFY(editor()); // the new name is open for editing
     typeLabel("Reading");
     QVERIFY(m_file->folderNamesOnFile(parentId).contains("Reading"));
+}
+
+// Opening the clicked folder closes the one above it: the click still selects
+// the row it was made on, not the one that slid under the pointer.
+void TestOrganizePage::aClickSelectsWhatItHit_data()
+{
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QString>("clicked");
+    QTest::newRow("a folder below an open one") << "Programmers" << "Software";
+    QTest::newRow("a bookmark below an open folder") << "Software" << "Harbrow Home site";
+    QTest::newRow("a folder inside an open one") << "Software" << "Software";
+}
+
+void TestOrganizePage::aClickSelectsWhatItHit()
+{
+    QFETCH(QString, opened);
+    QFETCH(QString, clicked);
+    FolderTree *tree = m_page->tree();
+    const auto click = [tree](QTreeWidgetItem *target) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(target).center());
+    };
+    QTreeWidgetItem *open = tree->findItems(opened, Qt::MatchExactly).value(0);
+    tree->setCurrentItem(open);
+    QVERIFY(open->isExpanded());
+    QTreeWidgetItem *target =
+        clicked == opened ? open->child(0) : tree->findItems(clicked, Qt::MatchExactly).value(0);
+    click(target);
+    QCOMPARE(tree->currentItem(), target);
+    QCOMPARE(tree->selectedItems(), QList<QTreeWidgetItem *>{target});
+    QCOMPARE(open->isExpanded(), clicked == opened);
 }
 
 void TestOrganizePage::renamesInPlace_data()
