@@ -12,6 +12,7 @@
 #include <QBoxLayout>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -44,7 +45,11 @@ void OrganizePage::createControls()
     m_tree->setAllColumnsShowFocus(true);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &OrganizePage::openOnly);
     m_tree->viewport()->installEventFilter(this);
-    connect(m_tree, &QAbstractItemView::pressed, this, &OrganizePage::openAfterPress);
+    // A right press waits for its menu, which finds its row where the press found it.
+    connect(m_tree, &QAbstractItemView::pressed, this, [this] {
+        if (m_pressedButton != Qt::RightButton)
+            openAfterPress();
+    });
     m_fill = new LazyFill(m_tree, m_store, LazyFill::Shows::FoldersAndBookmarks,
                           [this](int folderId) { return contentsOf(folderId); });
     auto *labels = new LabelEditDelegate(m_tree);
@@ -220,8 +225,8 @@ void OrganizePage::keepInPlace(const QTreeWidgetItem *item, int top)
     bar->setValue(bar->value() + (now.top() - top) / (perPixel ? 1 : now.height()));
 }
 
-// After the tree's own handling of a press, or at its release when the press
-// hit no row.
+// After the tree's own handling of a press, after a right press's menu found its
+// row, or at the release.
 void OrganizePage::openAfterPress()
 {
     m_pressing = false;
@@ -385,6 +390,7 @@ void OrganizePage::showMenu(const QPoint &pos)
         return;
     m_rightClicked = m_tree->indexFromItem(item);
     m_tree->setCurrentItem(item);
+    openAfterPress();
     m_actions.value(Ids::OrganizeEdit)->setEnabled(isBookmark(item));
     m_menu->popup(m_tree->viewport()->mapToGlobal(pos));
 }
@@ -410,8 +416,10 @@ void OrganizePage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, b
 bool OrganizePage::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_tree->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress)
+        if (event->type() == QEvent::MouseButtonPress) {
             m_pressing = true;
+            m_pressedButton = static_cast<QMouseEvent *>(event)->button();
+        }
         else if (event->type() == QEvent::MouseButtonRelease)
             openAfterPress();
         return QWidget::eventFilter(watched, event);

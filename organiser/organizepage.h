@@ -89,6 +89,7 @@ private:
     bool m_filled = false; // the tree has been filled once
     bool m_pressing = false;       // a mouse press is being handled by the tree
     bool m_openAfterPress = false; // that press made another item current
+    Qt::MouseButton m_pressedButton = Qt::NoButton;
     QPushButton *m_create = nullptr;
     QPushButton *m_rename = nullptr;
     QPushButton *m_delete = nullptr;
