@@ -12,8 +12,8 @@
 #include <QBoxLayout>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
@@ -419,8 +419,7 @@ bool OrganizePage::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::MouseButtonPress) {
             m_pressing = true;
             m_pressedButton = static_cast<QMouseEvent *>(event)->button();
-        }
-        else if (event->type() == QEvent::MouseButtonRelease)
+        } else if (event->type() == QEvent::MouseButtonRelease)
             openAfterPress();
         return QWidget::eventFilter(watched, event);
     }
