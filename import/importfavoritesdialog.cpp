@@ -44,24 +44,26 @@ QString recentPrefix(ImportFavoritesDialog::Tab tab)
                                                       : QStringLiteral("RecentNN");
 }
 
+// Each starts in the home folder, where a launcher's working folder may not be.
 QString choosePath(QWidget *parent, ImportFavoritesDialog::Tab tab)
 {
+    const QDir home = QDir::home();
     switch (tab) {
     case ImportFavoritesDialog::FavoritesTab:
-        return QFileDialog::getExistingDirectory(parent, ImportFavoritesDialog::tr(
-                                                             "Select IE Favorites folder"));
+        return QFileDialog::getExistingDirectory(
+            parent, ImportFavoritesDialog::tr("Select IE Favorites folder"), home.path());
     case ImportFavoritesDialog::BookmarkFileTab:
-        return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("bookmark*.htm*"),
-                                            ImportFavoritesDialog::tr(
-                                                "Bookmark files (bookmark*.htm*)"));
+        return QFileDialog::getOpenFileName(
+            parent, {}, home.filePath(QStringLiteral("bookmark*.htm*")),
+            ImportFavoritesDialog::tr("Bookmark files (bookmark*.htm*)"));
     case ImportFavoritesDialog::FirefoxTab:
-        return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("places.sqlite"),
-                                            ImportFavoritesDialog::tr(
-                                                "Firefox bookmarks (places.sqlite)"));
+        return QFileDialog::getOpenFileName(
+            parent, {}, home.filePath(QStringLiteral("places.sqlite")),
+            ImportFavoritesDialog::tr("Firefox bookmarks (places.sqlite)"));
     case ImportFavoritesDialog::ChromiumTab:
-        return QFileDialog::getOpenFileName(parent, {}, QStringLiteral("Bookmarks"),
-                                            ImportFavoritesDialog::tr(
-                                                "Chromium bookmarks (Bookmarks)"));
+        return QFileDialog::getOpenFileName(
+            parent, {}, home.filePath(QStringLiteral("Bookmarks")),
+            ImportFavoritesDialog::tr("Chromium bookmarks (Bookmarks)"));
     }
     return {};
 }
