@@ -20,7 +20,8 @@ FolderTree::FolderTree(QWidget *parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDropIndicatorShown(false);
-    setAutoScroll(false); // scrolling near the edges is done by the drag handlers
+    // Near the edges a drag scrolls by the drag handlers; the view's own
+    // scrolling only brings the current row into sight.
     m_pictures = {OrganiserPictures::folderClosed(), OrganiserPictures::folderOpen(),
                   OrganiserPictures::bookmark(), OrganiserPictures::bookmark()};
 }

@@ -214,11 +214,13 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
 }
 
 // Folders closed above a row move it up: the view follows, as far as it can,
-// so that the row stays where the user saw it.
+// so that a row the user saw stays where it was. A row out of sight is left to
+// the view, which brings the current row into sight.
 void OrganizePage::keepInPlace(const QTreeWidgetItem *item, int top)
 {
     const QRect now = m_tree->visualItemRect(item);
-    if (now.isEmpty() || now.top() == top)
+    const QRect seen = m_tree->viewport()->rect();
+    if (now.isEmpty() || now.top() == top || top < seen.top() || top >= seen.bottom())
         return;
     const bool perPixel = m_tree->verticalScrollMode() == QAbstractItemView::ScrollPerPixel;
     QScrollBar *bar = m_tree->verticalScrollBar();

@@ -424,6 +424,36 @@ private slots:
         QVERIFY(!tree.droppedItem());
     }
 
+    // Moving the current row with the keys keeps it in sight.
+    void keysKeepTheCurrentRowInSight_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("from");
+        QTest::newRow("End") << int(Qt::Key_End) << QStringLiteral("Favorites");
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << QStringLiteral("Favorites");
+        QTest::newRow("Home from the end") << int(Qt::Key_Home) << QStringLiteral("Folder 99");
+    }
+
+    void keysKeepTheCurrentRowInSight()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, from);
+        FolderTree tree;
+        QTreeWidgetItem *root = tree.insertItem("Favorites", 0, 1, nullptr, nullptr, 0);
+        for (int i = 0; i < 100; ++i)
+            tree.insertItem(QStringLiteral("Folder %1").arg(i), 0, 1, root, nullptr, 101 + i);
+        root->setExpanded(true);
+        tree.resize(200, 160);
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        tree.setCurrentItem(find(tree, from));
+        tree.scrollToItem(tree.currentItem());
+        QTreeWidgetItem *before = tree.currentItem();
+        QTest::keyClick(&tree, Qt::Key(key));
+        QVERIFY(tree.currentItem() != before);
+        QVERIFY(tree.viewport()->rect().contains(tree.visualItemRect(tree.currentItem())));
+    }
+
     void draggingNearAnEdgeScrolls()
     {
         FolderTree tree;
