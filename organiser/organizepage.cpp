@@ -421,8 +421,11 @@ bool OrganizePage::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::MouseButtonPress) {
             m_pressing = true;
             m_pressedButton = static_cast<QMouseEvent *>(event)->button();
-        } else if (event->type() == QEvent::MouseButtonRelease)
-            openAfterPress();
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            // Where a right click's menu comes with the release, it comes
+            // after this: it finds its row first.
+            QMetaObject::invokeMethod(this, &OrganizePage::openAfterPress, Qt::QueuedConnection);
+        }
         return QWidget::eventFilter(watched, event);
     }
     // Keys typed into a label editor go to the editor, not here.
