@@ -145,6 +145,20 @@ private:
         return *m_tree;
     }
 
+    // "Favorites" over a hundred folders, in a view that shows a few of them.
+    FolderTree &shownLongTree()
+    {
+        m_tree = std::make_unique<FolderTree>();
+        QTreeWidgetItem *root = m_tree->insertItem("Favorites", 0, 1, nullptr, nullptr, 0);
+        for (int i = 0; i < 100; ++i)
+            m_tree->insertItem(QStringLiteral("Folder %1").arg(i), 0, 1, root, nullptr, 101 + i);
+        root->setExpanded(true);
+        m_tree->resize(200, 160);
+        m_tree->show();
+        [[maybe_unused]] const bool shown = QTest::qWaitForWindowExposed(m_tree.get());
+        return *m_tree;
+    }
+
 private slots:
     void cleanup()
     {
@@ -438,14 +452,7 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(QString, from);
-        FolderTree tree;
-        QTreeWidgetItem *root = tree.insertItem("Favorites", 0, 1, nullptr, nullptr, 0);
-        for (int i = 0; i < 100; ++i)
-            tree.insertItem(QStringLiteral("Folder %1").arg(i), 0, 1, root, nullptr, 101 + i);
-        root->setExpanded(true);
-        tree.resize(200, 160);
-        tree.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        FolderTree &tree = shownLongTree();
         tree.setCurrentItem(find(tree, from));
         tree.scrollToItem(tree.currentItem());
         QTreeWidgetItem *before = tree.currentItem();
@@ -456,14 +463,7 @@ private slots:
 
     void draggingNearAnEdgeScrolls()
     {
-        FolderTree tree;
-        QTreeWidgetItem *root = tree.insertItem("Favorites", 0, 1, nullptr, nullptr, 0);
-        for (int i = 0; i < 100; ++i)
-            tree.insertItem(QStringLiteral("Folder %1").arg(i), 0, 1, root, nullptr, 101 + i);
-        root->setExpanded(true);
-        tree.resize(200, 160);
-        tree.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        FolderTree &tree = shownLongTree();
         QScrollBar *bar = tree.verticalScrollBar();
         QCOMPARE(bar->value(), 0);
 
