@@ -21,6 +21,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include <utility>
+#include <vector>
 
 OrganizePage::OrganizePage(BookmarkStore &store, QWidget *parent)
     : QWidget(parent), m_store(store)
@@ -201,16 +202,21 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
         m_openAfterPress = true;
         return;
     }
-    const int top = m_tree->visualItemRect(current).top();
     QSet<const QTreeWidgetItem *> keep;
     for (const QTreeWidgetItem *up = current; up; up = up->parent())
         keep.insert(up);
+    std::vector<QTreeWidgetItem *> closing;
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
         if (!isBookmark(*it) && (*it)->isExpanded() && !keep.contains(*it))
-            (*it)->setExpanded(false);
+            closing.push_back(*it);
+    // Where it stands costs a layout of the tree: asked only when rows may move.
+    const int top = closing.empty() ? 0 : m_tree->visualItemRect(current).top();
+    for (QTreeWidgetItem *item : closing)
+        item->setExpanded(false);
     if (!isBookmark(current))
         current->setExpanded(true);
-    keepInPlace(current, top);
+    if (!closing.empty())
+        keepInPlace(current, top);
 }
 
 // Folders closed above a row move it up: the view follows, as far as it can,
