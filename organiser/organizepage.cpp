@@ -149,7 +149,9 @@ void OrganizePage::fillOnce()
         return;
     m_filled = true;
     m_fill->rebuild();
+    // The first item selected and closed: nothing of it is opened on the way.
     if (QTreeWidgetItem *first = m_tree->topLevelItem(0)) {
+        const QSignalBlocker quiet(m_tree);
         m_tree->setCurrentItem(first);
         first->setExpanded(false);
     }
