@@ -355,6 +355,14 @@ bool BookmarkStore::hasBookmarks(int folderId) const
     const BookmarkList *listed = listedIn(QByteArray::number(folderId));
     if (listed && !listed->empty())
         return true;
+    if (!m_namesKnown) {
+        // A folder read holds what is listed; one not read yet, what the hive
+        // names under it, which a hive may tell without every name learned.
+        if (m_readFolders.contains(folderId))
+            return false;
+        if (const auto named = m_hive->hasValuesWithPrefix(KeyPath, bookmarkName(folderId, {})))
+            return *named;
+    }
     learnNames();
     return m_foldersWithUnread.contains(folderId);
 }

@@ -15,6 +15,11 @@ bool Hive::visitOddValueNames(const QString &, const NameVisitor &)
     return false;
 }
 
+std::optional<bool> Hive::hasValuesWithPrefix(const QString &, const QByteArray &)
+{
+    return std::nullopt;
+}
+
 void Hive::readAhead(const QString &, const QByteArray &)
 {
 }

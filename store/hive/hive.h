@@ -54,6 +54,10 @@ public:
     // zero, at most nine digits), perhaps with others, in no particular order.
     // False, having visited nothing, when the hive cannot tell them apart.
     virtual bool visitOddValueNames(const QString &key, const NameVisitor &visit);
+    // Whether any value name of a key begins with prefix (compared without
+    // case), where the hive can tell without walking the key; nothing where it
+    // cannot. The prefix must not be empty.
+    virtual std::optional<bool> hasValuesWithPrefix(const QString &key, const QByteArray &prefix);
     // A hint that visitValuesWithPrefix will soon be asked for this prefix of
     // a key: a hive may read the values meanwhile, as long as what the visit
     // then sees is what it would have read itself.

@@ -57,6 +57,7 @@ constexpr const char *StatementSql[] = {
     // Fails to prepare where the file has no such index: the caller walks all names then.
     "SELECT seq, name FROM hive_values INDEXED BY hive_odd_names WHERE key = ?1 AND "
     HIVE_ODD_NAME,
+    "SELECT 1 FROM hive_values WHERE key = ?1 AND name >= ?2 AND name < ?3 LIMIT 1",
 };
 
 #undef HIVE_ODD_NAME
@@ -349,6 +350,23 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
     rows.text(1, key.toUtf8()).text(2, prefix).text(3, HiveReading::upperBound(prefix));
     while (rows.step() == SQLITE_ROW)
         visit(rows.integer(0), rows.view(1), rows.view(2));
+}
+
+std::optional<bool> SqliteHive::hasValuesWithPrefix(const QString &key, const QByteArray &prefix)
+{
+    sqlite3_stmt *any = statement(AnyPrefixed);
+    if (!any || prefix.isEmpty())
+        return std::nullopt;
+    Bound rows(any);
+    rows.text(1, key.toUtf8()).text(2, prefix).text(3, HiveReading::upperBound(prefix));
+    switch (rows.step()) {
+    case SQLITE_ROW:
+        return true;
+    case SQLITE_DONE:
+        return false;
+    default:
+        return std::nullopt;
+    }
 }
 
 void SqliteHive::readAhead(const QString &key, const QByteArray &prefix)

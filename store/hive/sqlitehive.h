@@ -52,6 +52,8 @@ public:
     bool visitOddValueNames(const QString &key, const NameVisitor &visit) override;
     void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                const PlacedValueVisitor &visit) override;
+    // From the (key, name) index alone.
+    std::optional<bool> hasValuesWithPrefix(const QString &key, const QByteArray &prefix) override;
     // Reads them on a thread of its own; a write before the visit drops what it read.
     void readAhead(const QString &key, const QByteArray &prefix) override;
     void flush() override;
@@ -64,7 +66,7 @@ private:
     class Statement;
     enum StatementId {
         KeyExists, InsertKey, Query, Set, Delete, Rename, Enumerate, Names, Prefixed, OddNames,
-        StatementCount
+        AnyPrefixed, StatementCount
     };
 
     bool exec(const char *sql);

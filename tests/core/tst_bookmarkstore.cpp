@@ -678,6 +678,22 @@ void TestBookmarkStore::foldersAreReadOnFirstUse_data()
     QTest::newRow("holding bookmarks, unread") << StoreQuestion([](BookmarkStore &store) {
         return QStringLiteral("%1 %2").arg(store.hasBookmarks(101)).arg(store.hasBookmarks(102));
     }) << "1 0";
+    QTest::newRow("holding bookmarks: one moved into an empty unread folder")
+        << StoreQuestion([](BookmarkStore &store) {
+               store.moveBookmarkById(1003, 102);
+               return QStringLiteral("%1 %2")
+                   .arg(store.hasBookmarks(102))
+                   .arg(store.hasBookmarks(0));
+           }) << "1 1";
+    QTest::newRow("holding bookmarks: a folder read, then emptied")
+        << StoreQuestion([](BookmarkStore &store) {
+               titlesOf(store, "-1");
+               store.deleteBookmarkById(1003);
+               store.deleteBookmarkById(1005);
+               return QStringLiteral("%1 %2")
+                   .arg(store.hasBookmarks(0))
+                   .arg(store.hasBookmarks(101));
+           }) << "0 1";
     QTest::newRow("an id's first in list order, its folder read last")
         << StoreQuestion([](BookmarkStore &store) {
                titlesOf(store, "101");

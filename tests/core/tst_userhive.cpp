@@ -111,6 +111,12 @@ void TestUserHive::backendsBehaveAlike()
             prefixed.insert(place, name.toByteArray() + '=' + data.toByteArray());
         });
     QCOMPARE(prefixed.values(), (QList<QByteArray>{"first=one", "FIRm=3"}));
+    // Where a hive can tell whether a prefix is taken, it tells the truth.
+    for (const auto &[prefix, taken] : {std::pair{"FIRST", true}, {"fir", true}, {"firz", false}}) {
+        const std::optional<bool> told = hive->hasValuesWithPrefix(Key, prefix);
+        QVERIFY(!told || *told == taken);
+        QCOMPARE(told.has_value(), kind == u"sqlite"); // the file's index answers at once
+    }
 }
 
 void TestUserHive::readAheadSeesWhatAVisitWould_data()
