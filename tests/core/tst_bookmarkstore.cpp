@@ -656,6 +656,15 @@ static QString titlesOf(BookmarkStore &store, const QString &folderId)
     return titles.join(' ');
 }
 
+// "1" or "0" for each folder, whether it holds bookmarks.
+static QString holding(BookmarkStore &store, std::initializer_list<int> folderIds)
+{
+    QStringList held;
+    for (int id : folderIds)
+        held << QString::number(store.hasBookmarks(id));
+    return held.join(' ');
+}
+
 static QString allTitles(BookmarkStore &store)
 {
     QStringList titles;
@@ -676,23 +685,19 @@ void TestBookmarkStore::foldersAreReadOnFirstUse_data()
         return QString::number(store.bookmarkCount());
     }) << "5";
     QTest::newRow("holding bookmarks, unread") << StoreQuestion([](BookmarkStore &store) {
-        return QStringLiteral("%1 %2").arg(store.hasBookmarks(101)).arg(store.hasBookmarks(102));
+        return holding(store, {101, 102});
     }) << "1 0";
     QTest::newRow("holding bookmarks: one moved into an empty unread folder")
         << StoreQuestion([](BookmarkStore &store) {
                store.moveBookmarkById(1003, 102);
-               return QStringLiteral("%1 %2")
-                   .arg(store.hasBookmarks(102))
-                   .arg(store.hasBookmarks(0));
+               return holding(store, {102, 0});
            }) << "1 1";
     QTest::newRow("holding bookmarks: a folder read, then emptied")
         << StoreQuestion([](BookmarkStore &store) {
                titlesOf(store, "-1");
                store.deleteBookmarkById(1003);
                store.deleteBookmarkById(1005);
-               return QStringLiteral("%1 %2")
-                   .arg(store.hasBookmarks(0))
-                   .arg(store.hasBookmarks(101));
+               return holding(store, {0, 101});
            }) << "0 1";
     QTest::newRow("an id's first in list order, its folder read last")
         << StoreQuestion([](BookmarkStore &store) {
