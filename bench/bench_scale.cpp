@@ -179,9 +179,12 @@ void answerDialog(const QString &newTitle, const QString &newAddress)
     });
 }
 
+// Types into the open editor: one closed before stays hidden until deleted.
 void typeLabel(FolderTree *tree, const QString &text)
 {
-    if (auto *line = tree->viewport()->findChild<QLineEdit *>()) {
+    for (auto *line : tree->viewport()->findChildren<QLineEdit *>()) {
+        if (line->isHidden())
+            continue;
         line->setText(text);
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(line, &enter);
