@@ -181,6 +181,9 @@ void BookmarkStore::load()
         std::sort(m_idIndex.begin(), m_idIndex.end(), idBefore);
     m_idIndexSorted = true;
     m_allRead = m_namesKnown && m_unreadCount == 0;
+    // The first addition or lookup by id then finds them read.
+    if (!m_namesKnown)
+        m_hive->readNamesAhead(KeyPath);
     mendParentLoops();
     for (const auto &folder : m_folders)
         m_childFolders[folder->parentId].push_back(folder.get());

@@ -23,3 +23,7 @@ std::optional<bool> Hive::hasValuesWithPrefix(const QString &, const QByteArray 
 void Hive::readAhead(const QString &, const QByteArray &)
 {
 }
+
+void Hive::readNamesAhead(const QString &)
+{
+}

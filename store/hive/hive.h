@@ -62,6 +62,9 @@ public:
     // a key: a hive may read the values meanwhile, as long as what the visit
     // then sees is what it would have read itself.
     virtual void readAhead(const QString &key, const QByteArray &prefix);
+    // A hint that visitValueNames may later be asked for a key: a hive may read
+    // the names meanwhile, on the same terms.
+    virtual void readNamesAhead(const QString &key);
     virtual void flush() = 0;
     virtual void close() = 0;
 

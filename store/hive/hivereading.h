@@ -16,6 +16,9 @@ namespace HiveReading {
 inline constexpr char PrefixedSql[] =
     "SELECT seq, name, data FROM hive_values WHERE key = ?1 AND name >= ?2 AND name < ?3";
 
+// Every name of a key, from the (key, name) index without touching the rows.
+inline constexpr char NamesSql[] = "SELECT seq, name FROM hive_values WHERE key = ?1";
+
 // Every name that begins with the prefix sorts between it and the prefix with
 // its last byte one higher, under the column's case folding too. The prefix
 // must not be empty.

@@ -1,6 +1,7 @@
 #include "store/hive/sqlitehive.h"
 
 #include "store/hive/hivecheck.h"
+#include "store/hive/hivenamesahead.h"
 #include "store/hive/hivereadahead.h"
 #include "store/hive/hivereading.h"
 
@@ -50,13 +51,11 @@ constexpr const char *StatementSql[] = {
     // Walks the table in seq order; most values sit under one key, so the index
     // and a sort would only cost.
     "SELECT name, data FROM hive_values WHERE +key = ?1 ORDER BY seq",
-    // The names alone come from the (key, name) index without touching the rows.
-    "SELECT seq, name FROM hive_values WHERE key = ?1",
+    HiveReading::NamesSql,
     // In the index's order: the caller puts them in place, faster than a sort here.
     HiveReading::PrefixedSql,
     // Fails to prepare where the file has no such index: the caller walks all names then.
-    "SELECT seq, name FROM hive_values INDEXED BY hive_odd_names WHERE key = ?1 AND "
-    HIVE_ODD_NAME,
+    "SELECT seq, name FROM hive_values INDEXED BY hive_odd_names WHERE key = ?1 AND " HIVE_ODD_NAME,
     "SELECT 1 FROM hive_values WHERE key = ?1 AND name >= ?2 AND name < ?3 LIMIT 1",
 };
 
@@ -206,8 +205,9 @@ bool SqliteHive::isDamaged()
 
 bool SqliteHive::mayWrite()
 {
-    // Its read from before this write is no longer what a visit would see.
+    // Its reads from before this write are no longer what a visit would see.
     m_readAhead.reset();
+    m_namesAhead.reset();
     return m_db && !isDamaged();
 }
 
@@ -316,6 +316,8 @@ void SqliteHive::visitValues(const QString &key, const ValueVisitor &visit)
 
 void SqliteHive::visitValueNames(const QString &key, const NameVisitor &visit)
 {
+    if (const auto ahead = std::move(m_namesAhead); ahead && ahead->visit(key, visit))
+        return;
     Bound rows(statement(Names));
     rows.text(1, key.toUtf8());
     while (rows.step() == SQLITE_ROW)
@@ -376,6 +378,12 @@ void SqliteHive::readAhead(const QString &key, const QByteArray &prefix)
         m_readAhead = std::make_unique<HiveReadAhead>(m_path, key, prefix);
 }
 
+void SqliteHive::readNamesAhead(const QString &key)
+{
+    if (m_db && m_depth == 0)
+        m_namesAhead = std::make_unique<HiveNamesAhead>(m_path, key);
+}
+
 void SqliteHive::flush()
 {
     if (mayWrite() && m_depth == 0)
@@ -385,6 +393,7 @@ void SqliteHive::flush()
 void SqliteHive::close()
 {
     m_readAhead.reset();
+    m_namesAhead.reset();
     m_check.reset();
     m_checkLater = false;
     m_path.clear();

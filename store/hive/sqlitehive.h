@@ -5,6 +5,7 @@
 #include <memory>
 
 class HiveCheck;
+class HiveNamesAhead;
 class HiveReadAhead;
 struct sqlite3;
 struct sqlite3_stmt;
@@ -56,6 +57,8 @@ public:
     std::optional<bool> hasValuesWithPrefix(const QString &key, const QByteArray &prefix) override;
     // Reads them on a thread of its own; a write before the visit drops what it read.
     void readAhead(const QString &key, const QByteArray &prefix) override;
+    // The same for the names, at idle priority.
+    void readNamesAhead(const QString &key) override;
     void flush() override;
     void close() override;
     bool beginTransaction() override;
@@ -86,5 +89,6 @@ private:
     bool m_checkLater = false; // until startCheck() or the first write
     QString m_path;
     std::unique_ptr<HiveReadAhead> m_readAhead; // until the next write
+    std::unique_ptr<HiveNamesAhead> m_namesAhead; // until the next write
     bool m_damaged = false;
 };

@@ -1,3 +1,4 @@
+#include "store/hive/hivenamesahead.h"
 #include "store/hive/memoryhive.h"
 #include "store/hive/sqlitehive.h"
 #include "store/hive/userhive.h"
@@ -34,6 +35,8 @@ private slots:
     void backendsBehaveAlike();
     void readAheadSeesWhatAVisitWould_data();
     void readAheadSeesWhatAVisitWould();
+    void namesReadAheadAreTheWalksNames_data();
+    void namesReadAheadAreTheWalksNames();
     void oddNamesAreListedApart_data();
     void oddNamesAreListedApart();
     void transactionsLandWhole_data();
@@ -155,6 +158,7 @@ void TestUserHive::readAheadSeesWhatAVisitWould()
     SqliteHive hive;
     QCOMPARE(hive.open(path, SqliteHive::Check::Later), SqliteHive::OpenResult::Opened);
     hive.readAhead(Key, "ur0-");
+    hive.readNamesAhead(Key);
     auto visited = [&hive](const QByteArray &prefix) {
         QMap<qint64, QByteArray> placed;
         hive.visitValuesWithPrefix(
@@ -179,6 +183,60 @@ void TestUserHive::readAheadSeesWhatAVisitWould()
     if (meanwhile == "after")
         QVERIFY(hive.deleteValue(Key, "ur0-1001"));
     QCOMPARE(visited("ur0-"), seen);
+    QStringList names;
+    hive.visitValueNames(
+        Key, [&names](qint64, QByteArrayView name) { names.append(QString::fromUtf8(name)); });
+    names.sort();
+    QStringList expected{"gr101", "ur5-1"};
+    for (const QByteArray &value : seen)
+        expected.append(QString::fromUtf8(value.split('=').first()));
+    expected.sort();
+    QCOMPARE(names, expected);
+}
+
+void TestUserHive::namesReadAheadAreTheWalksNames_data()
+{
+    QTest::addColumn<QString>("askedFor");
+    QTest::addColumn<int>("visits");
+    QTest::addColumn<bool>("handed");
+    QTest::newRow("the key read") << Key << 1 << true;
+    QTest::newRow("the key, in other case") << Key.toUpper() << 1 << true;
+    QTest::newRow("another key") << QStringLiteral("Software\\Other") << 1 << false;
+    QTest::newRow("asked twice") << Key << 2 << false;
+}
+
+// Names read on their own thread are handed over once, as the hive's own walk
+// lists them, places included.
+void TestUserHive::namesReadAheadAreTheWalksNames()
+{
+    QFETCH(QString, askedFor);
+    QFETCH(int, visits);
+    QFETCH(bool, handed);
+    QTemporaryDir dir;
+    SqliteHive hive;
+    QCOMPARE(hive.open(dir.filePath("h.sqlite3")), SqliteHive::OpenResult::Opened);
+    QVERIFY(hive.createKey(Key));
+    for (int i = 0; i < 3000; ++i) // past one step of the reader's stop check
+        QVERIFY(hive.setValue(Key, "ur7-" + QByteArray::number(i), "x"));
+    QVERIFY(hive.setValue(Key, "gr7", "folder"));
+    using Placed = QList<std::pair<qint64, QByteArray>>;
+    const auto walk = [](auto &&visitNames) {
+        Placed names;
+        visitNames([&names](qint64 place, QByteArrayView name) {
+            names.append({place, name.toByteArray()});
+        });
+        return names;
+    };
+    const Placed own = walk([&](const auto &visit) { hive.visitValueNames(Key, visit); });
+
+    HiveNamesAhead ahead(dir.filePath("h.sqlite3"), Key);
+    QTRY_VERIFY(ahead.isFinished());
+    bool told = true;
+    Placed read;
+    for (int i = 0; i < visits; ++i)
+        read = walk([&](const auto &visit) { told = ahead.visit(askedFor, visit); });
+    QCOMPARE(told, handed);
+    QCOMPARE(read, handed ? own : Placed());
 }
 
 void TestUserHive::oddNamesAreListedApart_data()

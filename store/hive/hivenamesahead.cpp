@@ -1,0 +1,66 @@
+#include "store/hive/hivenamesahead.h"
+
+#include "store/hive/hivereading.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <sqlite3.h>
+
+HiveNamesAhead::HiveNamesAhead(const QString &path, const QString &key)
+    : m_key(key), m_thread(QThread::create([this, file = QFile::encodeName(path)] { read(file); }))
+{
+    // Idle priority: start-up and the user's work come first.
+    m_thread->start(QThread::IdlePriority);
+}
+
+HiveNamesAhead::~HiveNamesAhead()
+{
+    stop();
+}
+
+void HiveNamesAhead::stop()
+{
+    m_stop = true;
+    m_thread->wait();
+}
+
+bool HiveNamesAhead::visit(const QString &key, const Hive::NameVisitor &visit)
+{
+    const bool whole = m_finished;
+    stop();
+    if (!whole || key.compare(m_key, Qt::CaseInsensitive) != 0)
+        return false;
+    m_finished = false; // once
+    quint32 from = 0;
+    for (std::size_t i = 0; i < m_places.size(); ++i) {
+        visit(m_places[i], QByteArrayView(m_names).sliced(from, m_ends[i] - from));
+        from = m_ends[i];
+    }
+    m_places = {};
+    m_ends = {};
+    m_names = {};
+    return true;
+}
+
+void HiveNamesAhead::read(const QByteArray &file)
+{
+    sqlite3 *db = HiveReading::openStoppable(file, m_stop, nullptr);
+    if (!db)
+        return;
+    const QByteArray key = m_key.toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    int step = SQLITE_ERROR;
+    if (sqlite3_prepare_v2(db, HiveReading::NamesSql, -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
+        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+            m_places.push_back(sqlite3_column_int64(stmt, 0));
+            m_names.append(static_cast<const char *>(sqlite3_column_blob(stmt, 1)),
+                           sqlite3_column_bytes(stmt, 1));
+            m_ends.push_back(quint32(m_names.size()));
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    m_finished = step == SQLITE_DONE && !m_stop;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/hive/hive.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class QThread;
+
+// Every value name of one key, read on a connection and a thread of their own
+// that run only while the processor has nothing else to do: what a first
+// walk over a large key's names would cost is paid while the user looks.
+class HiveNamesAhead final
+{
+public:
+    HiveNamesAhead(const QString &path, const QString &key);
+    // Stops a read still going and waits for its thread.
+    ~HiveNamesAhead();
+    Q_DISABLE_COPY_MOVE(HiveNamesAhead)
+
+    // Visits the names read, as the hive's own walk would, once and for this
+    // key only. False, having visited nothing, when the read has not finished
+    // (it is stopped: waiting on a thread that may not run would cost more than
+    // reading), failed, was taken already or was of another key.
+    bool visit(const QString &key, const Hive::NameVisitor &visit);
+    bool isFinished() const { return m_finished; }
+
+private:
+    void read(const QByteArray &file);
+    void stop();
+
+    const QString m_key;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_finished{false}; // the names below are whole
+    // Compact, for a key of many names may wait long to be asked for.
+    std::vector<qint64> m_places;
+    std::vector<quint32> m_ends; // of each name in m_names
+    QByteArray m_names;
+    std::unique_ptr<QThread> m_thread;
+};
