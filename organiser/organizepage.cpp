@@ -45,6 +45,8 @@ void OrganizePage::createControls()
     m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tree->setAllColumnsShowFocus(true);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &OrganizePage::openOnly);
+    // Opened by anything but openOnly: the open folders must be looked for.
+    connect(m_tree, &QTreeView::expanded, this, [this] { m_openedFor = QPersistentModelIndex(); });
     m_tree->viewport()->installEventFilter(this);
     // A right press waits for its menu, which finds its row where the press found it.
     connect(m_tree, &QAbstractItemView::pressed, this, [this] {
@@ -207,10 +209,8 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
     QSet<const QTreeWidgetItem *> keep;
     for (const QTreeWidgetItem *up = current; up; up = up->parent())
         keep.insert(up);
-    std::vector<QTreeWidgetItem *> closing;
-    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-        if (!isBookmark(*it) && (*it)->isExpanded() && !keep.contains(*it))
-            closing.push_back(*it);
+    std::vector<QTreeWidgetItem *> closing = openFolders();
+    std::erase_if(closing, [&keep](const QTreeWidgetItem *open) { return keep.contains(open); });
     // Where it stands costs a layout of the tree: asked only when rows may move.
     const int top = closing.empty() ? 0 : m_tree->visualItemRect(current).top();
     for (QTreeWidgetItem *item : closing)
@@ -219,6 +219,25 @@ void OrganizePage::openOnly(QTreeWidgetItem *current)
         current->setExpanded(true);
     if (!closing.empty())
         keepInPlace(current, top);
+    m_openedFor = m_tree->indexFromItem(current);
+}
+
+// Since the last openOnly, where nothing else opened a folder, only the folders
+// on the way to the row it opened can be open: a large tree need not be walked.
+std::vector<QTreeWidgetItem *> OrganizePage::openFolders() const
+{
+    std::vector<QTreeWidgetItem *> open;
+    if (QTreeWidgetItem *last =
+            m_openedFor.isValid() ? m_tree->itemFromIndex(m_openedFor) : nullptr) {
+        for (QTreeWidgetItem *up = last; up; up = up->parent())
+            if (!isBookmark(up) && up->isExpanded())
+                open.push_back(up);
+        return open;
+    }
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+        if (!isBookmark(*it) && (*it)->isExpanded())
+            open.push_back(*it);
+    return open;
 }
 
 // Folders closed above a row move it up: the view follows, as far as it can,

@@ -8,6 +8,8 @@
 #include <QPersistentModelIndex>
 #include <QWidget>
 
+#include <vector>
+
 class FolderTree;
 class QAction;
 class QMenu;
@@ -73,6 +75,7 @@ private:
     void finishLabelEdit(const QModelIndex &index, const QString &typed);
     bool isFolderNameTaken(const QString &name, const QTreeWidgetItem *item) const;
     void openOnly(QTreeWidgetItem *current);
+    std::vector<QTreeWidgetItem *> openFolders() const;
     void openAfterPress();
     void keepInPlace(const QTreeWidgetItem *item, int top);
     void reload();
@@ -96,4 +99,5 @@ private:
     QMenu *m_menu = nullptr;
     QHash<int, QAction *> m_actions;
     QPersistentModelIndex m_rightClicked;
+    QPersistentModelIndex m_openedFor; // the row openOnly last opened the way to
 };

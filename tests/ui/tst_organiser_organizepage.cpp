@@ -141,20 +141,26 @@ void TestOrganizePage::createsNumberedFolders()
 
 // Opening the clicked folder closes the one above it: the click still selects
 // the row it was made on, not the one that slid under the pointer, and so does
-// the context menu of a right click.
+// the context menu of a right click. A folder opened by its arrow, with
+// another row selected, closes all the same.
 void TestOrganizePage::aClickSelectsWhatItHit_data()
 {
     QTest::addColumn<QString>("opened");
     QTest::addColumn<QString>("clicked");
     QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("byArrow");
     QTest::newRow("a folder below an open one")
-        << QStringLiteral("Programmers") << QStringLiteral("Software") << Qt::LeftButton;
+        << QStringLiteral("Programmers") << QStringLiteral("Software") << Qt::LeftButton << false;
     QTest::newRow("a bookmark below an open folder")
-        << QStringLiteral("Software") << QStringLiteral("Harbrow Home site") << Qt::LeftButton;
+        << QStringLiteral("Software") << QStringLiteral("Harbrow Home site") << Qt::LeftButton
+        << false;
     QTest::newRow("a folder inside an open one")
-        << QStringLiteral("Software") << QStringLiteral("Software") << Qt::LeftButton;
+        << QStringLiteral("Software") << QStringLiteral("Software") << Qt::LeftButton << false;
     QTest::newRow("the menu of a folder below an open one")
-        << QStringLiteral("News") << QStringLiteral("Programmers") << Qt::RightButton;
+        << QStringLiteral("News") << QStringLiteral("Programmers") << Qt::RightButton << false;
+    QTest::newRow("a bookmark below a folder opened by its arrow")
+        << QStringLiteral("Software") << QStringLiteral("Harbrow Home site") << Qt::LeftButton
+        << true;
 }
 
 void TestOrganizePage::aClickSelectsWhatItHit()
@@ -162,10 +168,18 @@ void TestOrganizePage::aClickSelectsWhatItHit()
     QFETCH(QString, opened);
     QFETCH(QString, clicked);
     QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, byArrow);
     FolderTree *tree = m_page->tree();
     QTreeWidgetItem *open = tree->findItems(opened, Qt::MatchExactly).value(0);
     tree->setCurrentItem(nullptr);
-    tree->setCurrentItem(open);
+    if (byArrow) {
+        tree->setCurrentItem(tree->topLevelItem(0)); // another folder, opened
+        const QRect row = tree->visualItemRect(open);
+        const QPoint arrow(row.left() - tree->indentation() / 2, row.center().y());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, arrow);
+    } else {
+        tree->setCurrentItem(open);
+    }
     QVERIFY(open->isExpanded());
     QTreeWidgetItem *target =
         clicked == opened ? open->child(0) : tree->findItems(clicked, Qt::MatchExactly).value(0);
