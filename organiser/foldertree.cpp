@@ -20,6 +20,9 @@ FolderTree::FolderTree(QWidget *parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDropIndicatorShown(false);
+    // Every row is one line beside a picture of the view's icon size: a layout
+    // need not measure each of a large folder's rows.
+    setUniformRowHeights(true);
     // Near the edges a drag scrolls by the drag handlers; the view's own
     // scrolling only brings the current row into sight.
     m_pictures = {OrganiserPictures::folderClosed(), OrganiserPictures::folderOpen(),
