@@ -157,11 +157,15 @@ struct Session
 
 std::map<int, std::unique_ptr<Session>> g_sessions;
 
+// The session's window in front, as the window a user works in is: only the
+// active window's views take focus, and taking it repaints them whole.
 Session &session(int size)
 {
     auto &kept = g_sessions[size];
     if (!kept)
         kept = std::make_unique<Session>(g_hives.value(QString::number(size)));
+    kept->window->activateWindow();
+    waitFor([&kept] { return kept->window->isActiveWindow(); });
     return *kept;
 }
 
@@ -259,8 +263,16 @@ void BM_RenameFolderInPlace(benchmark::State &state)
         s.openInOrganize(s.sibling);
         state.ResumeTiming();
         s.organize->renameItem();
-        typeLabel(tree, QStringLiteral("Renamed %1").arg(++s.round));
+        const QString name = QStringLiteral("Renamed %1").arg(++s.round);
+        typeLabel(tree, name);
         s.settle();
+        state.PauseTiming();
+        const std::optional<FolderRecord> renamed = s.organize->store().folder(s.sibling);
+        if (!renamed || renamed->name != name) {
+            state.SkipWithError("the folder was not renamed");
+            break;
+        }
+        state.ResumeTiming();
     }
 }
 
