@@ -192,6 +192,7 @@ void typeLabel(FolderTree *tree, const QString &text)
         line->setText(text);
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(line, &enter);
+        return;
     }
 }
 
