@@ -17,21 +17,22 @@ HiveNamesAhead::HiveNamesAhead(const QString &path, const QString &key)
 HiveNamesAhead::~HiveNamesAhead()
 {
     stop();
+    m_thread->wait();
 }
 
-void HiveNamesAhead::stop()
+bool HiveNamesAhead::isRunning() const
 {
-    m_stop = true;
-    m_thread->wait();
+    return !m_thread->isFinished();
 }
 
 bool HiveNamesAhead::visit(const QString &key, const Hive::NameVisitor &visit)
 {
+    // Once finished, the thread writes nothing more: its names can be read now.
     const bool whole = m_finished;
     stop();
-    if (!whole || key.compare(m_key, Qt::CaseInsensitive) != 0)
+    if (!whole || m_taken || key.compare(m_key, Qt::CaseInsensitive) != 0)
         return false;
-    m_finished = false; // once
+    m_taken = true;
     quint32 from = 0;
     for (std::size_t i = 0; i < m_places.size(); ++i) {
         visit(m_places[i], QByteArrayView(m_names).sliced(from, m_ends[i] - from));

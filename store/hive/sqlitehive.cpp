@@ -207,8 +207,19 @@ bool SqliteHive::mayWrite()
 {
     // Its reads from before this write are no longer what a visit would see.
     m_readAhead.reset();
-    m_namesAhead.reset();
+    retireNamesAhead();
     return m_db && !isDamaged();
+}
+
+// Its thread may still be reading at idle priority: waiting for it to end on a
+// busy machine could hold up the user, so it ends on its own meanwhile.
+void SqliteHive::retireNamesAhead()
+{
+    if (m_namesAhead) {
+        m_namesAhead->stop();
+        m_namesRetired.push_back(std::move(m_namesAhead));
+    }
+    std::erase_if(m_namesRetired, [](const auto &retired) { return !retired->isRunning(); });
 }
 
 SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
@@ -316,7 +327,9 @@ void SqliteHive::visitValues(const QString &key, const ValueVisitor &visit)
 
 void SqliteHive::visitValueNames(const QString &key, const NameVisitor &visit)
 {
-    if (const auto ahead = std::move(m_namesAhead); ahead && ahead->visit(key, visit))
+    const bool handed = m_namesAhead && m_namesAhead->visit(key, visit);
+    retireNamesAhead();
+    if (handed)
         return;
     Bound rows(statement(Names));
     rows.text(1, key.toUtf8());
@@ -380,6 +393,7 @@ void SqliteHive::readAhead(const QString &key, const QByteArray &prefix)
 
 void SqliteHive::readNamesAhead(const QString &key)
 {
+    retireNamesAhead();
     if (m_db && m_depth == 0)
         m_namesAhead = std::make_unique<HiveNamesAhead>(m_path, key);
 }
@@ -394,6 +408,7 @@ void SqliteHive::close()
 {
     m_readAhead.reset();
     m_namesAhead.reset();
+    m_namesRetired.clear();
     m_check.reset();
     m_checkLater = false;
     m_path.clear();

@@ -3,6 +3,7 @@
 #include "store/hive/hive.h"
 
 #include <memory>
+#include <vector>
 
 class HiveCheck;
 class HiveNamesAhead;
@@ -77,6 +78,7 @@ private:
     bool checkSound(const QString &path, Check check);
     bool opensUnchanged();
     bool mayWrite();
+    void retireNamesAhead();
     QByteArray firstText(const char *sql);
     QString lastError() const;
 
@@ -90,5 +92,6 @@ private:
     QString m_path;
     std::unique_ptr<HiveReadAhead> m_readAhead; // until the next write
     std::unique_ptr<HiveNamesAhead> m_namesAhead; // until the next write
+    std::vector<std::unique_ptr<HiveNamesAhead>> m_namesRetired; // stopped, threads ending
     bool m_damaged = false;
 };
