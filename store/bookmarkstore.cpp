@@ -79,7 +79,7 @@ bool BookmarkStore::isFirstRun(Hive *hive)
 void BookmarkStore::readAhead(Hive *hive)
 {
     if (hive)
-        hive->readAhead(KeyPath, "gr");
+        hive->readAhead(KeyPath, {"gr", bookmarkName(0, {})});
 }
 
 bool BookmarkStore::markFirstRunDone(Hive *hive)

@@ -47,8 +47,8 @@ public:
     // Marks the first run as over, so that a store loaded from this hive starts
     // with what it holds and no default collection (a stand-in for a damaged file).
     static bool markFirstRunDone(Hive *hive);
-    // Lets the hive read what a store loaded from it reads first, the folders,
-    // while the caller does other work.
+    // Lets the hive read what a store loaded from it reads first, the folders
+    // and then the top level's bookmarks, while the caller does other work.
     static void readAhead(Hive *hive);
 
     // Bookmark scans and selection; results land in currentBookmark().

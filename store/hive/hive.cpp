@@ -20,9 +20,7 @@ std::optional<bool> Hive::hasValuesWithPrefix(const QString &, const QByteArray 
     return std::nullopt;
 }
 
-void Hive::readAhead(const QString &, const QByteArray &)
-{
-}
+void Hive::readAhead(const QString &, const QList<QByteArray> &) {}
 
 void Hive::readNamesAhead(const QString &)
 {

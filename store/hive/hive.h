@@ -58,10 +58,10 @@ public:
     // case), where the hive can tell without walking the key; nothing where it
     // cannot. The prefix must not be empty.
     virtual std::optional<bool> hasValuesWithPrefix(const QString &key, const QByteArray &prefix);
-    // A hint that visitValuesWithPrefix will soon be asked for this prefix of
-    // a key: a hive may read the values meanwhile, as long as what the visit
-    // then sees is what it would have read itself.
-    virtual void readAhead(const QString &key, const QByteArray &prefix);
+    // A hint that visitValuesWithPrefix will soon be asked for these prefixes
+    // of a key, in this order: a hive may read the values meanwhile, as long as
+    // what each visit then sees is what it would have read itself.
+    virtual void readAhead(const QString &key, const QList<QByteArray> &prefixes);
     // A hint that visitValueNames may later be asked for a key: a hive may read
     // the names meanwhile, on the same terms.
     virtual void readNamesAhead(const QString &key);

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <atomic>
 #include <future>
 #include <optional>
+#include <thread>
 #include <vector>
 
-// The values of one key whose names begin with a prefix, read on a connection
-// and a thread of their own while the caller does other work.
+struct sqlite3;
+
+// The values of one key whose names begin with one of a few prefixes, read in
+// turn on a connection and a thread of their own while the caller does other
+// work.
 class HiveReadAhead final
 {
 public:
@@ -21,20 +26,24 @@ public:
     };
     using Rows = std::vector<Row>;
 
-    HiveReadAhead(const QString &path, const QString &key, const QByteArray &prefix);
+    HiveReadAhead(const QString &path, const QString &key, const QList<QByteArray> &prefixes);
     // Stops a read still going and waits for its thread.
     ~HiveReadAhead();
     Q_DISABLE_COPY_MOVE(HiveReadAhead)
 
-    // The values read, once, for this key and prefix only: waits for them.
-    // Nothing when asked for others, taken already or not readable.
+    // The values read, once, for this key and one of the prefixes: waits for
+    // them, not for the prefixes read after. Nothing when asked for others,
+    // taken already or not readable.
     std::optional<Rows> take(const QString &key, const QByteArray &prefix);
 
 private:
-    std::optional<Rows> read(const QByteArray &file) const;
+    void readAll(const QByteArray &file);
+    std::optional<Rows> read(sqlite3 *db, const QByteArray &prefix) const;
 
     const QString m_key;
-    const QByteArray m_prefix;
+    const QList<QByteArray> m_prefixes;
+    std::vector<std::promise<std::optional<Rows>>> m_read; // one per prefix
+    std::vector<std::future<std::optional<Rows>>> m_results;
     std::atomic<bool> m_stop{false};
-    std::future<std::optional<Rows>> m_result;
+    std::thread m_thread; // last: starts once the rest is in place
 };

@@ -384,11 +384,11 @@ std::optional<bool> SqliteHive::hasValuesWithPrefix(const QString &key, const QB
     }
 }
 
-void SqliteHive::readAhead(const QString &key, const QByteArray &prefix)
+void SqliteHive::readAhead(const QString &key, const QList<QByteArray> &prefixes)
 {
     // Another connection would not see what an open transaction has written.
     if (m_db && m_depth == 0)
-        m_readAhead = std::make_unique<HiveReadAhead>(m_path, key, prefix);
+        m_readAhead = std::make_unique<HiveReadAhead>(m_path, key, prefixes);
 }
 
 void SqliteHive::readNamesAhead(const QString &key)

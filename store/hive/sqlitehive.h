@@ -57,7 +57,7 @@ public:
     // From the (key, name) index alone.
     std::optional<bool> hasValuesWithPrefix(const QString &key, const QByteArray &prefix) override;
     // Reads them on a thread of its own; a write before the visit drops what it read.
-    void readAhead(const QString &key, const QByteArray &prefix) override;
+    void readAhead(const QString &key, const QList<QByteArray> &prefixes) override;
     // The same for the names, at idle priority.
     void readNamesAhead(const QString &key) override;
     void flush() override;

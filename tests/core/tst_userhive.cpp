@@ -157,7 +157,7 @@ void TestUserHive::readAheadSeesWhatAVisitWould()
     }
     SqliteHive hive;
     QCOMPARE(hive.open(path, SqliteHive::Check::Later), SqliteHive::OpenResult::Opened);
-    hive.readAhead(Key, "ur0-");
+    hive.readAhead(Key, {"gr", "ur0-"});
     hive.readNamesAhead(Key);
     auto visited = [&hive](const QByteArray &prefix) {
         QMap<qint64, QByteArray> placed;
