@@ -33,13 +33,8 @@ bool HiveNamesAhead::visit(const QString &key, const Hive::NameVisitor &visit)
     if (!whole || m_taken || key.compare(m_key, Qt::CaseInsensitive) != 0)
         return false;
     m_taken = true;
-    quint32 from = 0;
-    for (std::size_t i = 0; i < m_places.size(); ++i) {
-        visit(m_places[i], QByteArrayView(m_names).sliced(from, m_ends[i] - from));
-        from = m_ends[i];
-    }
-    m_places = {};
-    m_ends = {};
+    m_names.visit(
+        [&visit](qint64 place, QByteArrayView name, QByteArrayView) { visit(place, name); });
     m_names = {};
     return true;
 }
@@ -54,12 +49,8 @@ void HiveNamesAhead::read(const QByteArray &file)
     int step = SQLITE_ERROR;
     if (sqlite3_prepare_v2(db, HiveReading::NamesSql, -1, &stmt, nullptr) == SQLITE_OK) {
         sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
-        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
-            m_places.push_back(sqlite3_column_int64(stmt, 0));
-            m_names.append(static_cast<const char *>(sqlite3_column_blob(stmt, 1)),
-                           sqlite3_column_bytes(stmt, 1));
-            m_ends.push_back(quint32(m_names.size()));
-        }
+        while ((step = sqlite3_step(stmt)) == SQLITE_ROW)
+            m_names.append(sqlite3_column_int64(stmt, 0), HiveReading::column(stmt, 1));
     }
     sqlite3_finalize(stmt);
     sqlite3_close(db);

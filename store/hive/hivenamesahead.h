@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/hive/hive.h"
+#include "store/hive/packedrows.h"
 
 #include <QByteArray>
 #include <QString>
@@ -42,9 +43,6 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_finished{false}; // the names below are whole and no longer written
     bool m_taken = false;
-    // Compact, for a key of many names may wait long to be asked for.
-    std::vector<qint64> m_places;
-    std::vector<quint32> m_ends; // of each name in m_names
-    QByteArray m_names;
+    PackedRows m_names; // packed: a key of many names may wait long to be asked for
     std::unique_ptr<QThread> m_thread;
 };

@@ -6,16 +6,6 @@
 
 #include <sqlite3.h>
 
-namespace {
-
-QByteArray viewed(sqlite3_stmt *stmt, int column)
-{
-    return QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, column)),
-                      sqlite3_column_bytes(stmt, column));
-}
-
-} // namespace
-
 HiveReadAhead::HiveReadAhead(const QString &path, const QString &key,
                              const QList<QByteArray> &prefixes)
     : m_key(key), m_prefixes(prefixes), m_read(std::size_t(prefixes.size()))
@@ -71,7 +61,8 @@ std::optional<HiveReadAhead::Rows> HiveReadAhead::read(sqlite3 *db, const QByteA
         sqlite3_bind_text(stmt, 2, prefix.constData(), int(prefix.size()), SQLITE_STATIC);
         sqlite3_bind_text(stmt, 3, after.constData(), int(after.size()), SQLITE_STATIC);
         while ((step = sqlite3_step(stmt)) == SQLITE_ROW)
-            rows.push_back({sqlite3_column_int64(stmt, 0), viewed(stmt, 1), viewed(stmt, 2)});
+            rows.append(sqlite3_column_int64(stmt, 0), HiveReading::column(stmt, 1),
+                        HiveReading::column(stmt, 2));
     }
     sqlite3_finalize(stmt);
     if (step != SQLITE_DONE)

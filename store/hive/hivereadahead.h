@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/hive/packedrows.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,13 +20,7 @@ struct sqlite3;
 class HiveReadAhead final
 {
 public:
-    struct Row
-    {
-        qint64 place;
-        QByteArray name;
-        QByteArray data;
-    };
-    using Rows = std::vector<Row>;
+    using Rows = PackedRows;
 
     HiveReadAhead(const QString &path, const QString &key, const QList<QByteArray> &prefixes);
     // Stops a read still going and waits for its thread.

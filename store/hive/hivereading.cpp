@@ -11,6 +11,13 @@ QByteArray upperBound(const QByteArray &prefix)
     return after;
 }
 
+QByteArrayView column(sqlite3_stmt *stmt, int column)
+{
+    // The blob first: asking for the size then cannot convert it.
+    const auto *bytes = static_cast<const char *>(sqlite3_column_blob(stmt, column));
+    return QByteArrayView(bytes, sqlite3_column_bytes(stmt, column));
+}
+
 sqlite3 *openStoppable(const QByteArray &file, const std::atomic<bool> &stop, QString *error)
 {
     sqlite3 *db = nullptr;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <atomic>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // What every reader of a hive file shares, on the hive's own connection or on
 // one of a thread of its own.
@@ -23,6 +25,9 @@ inline constexpr char NamesSql[] = "SELECT seq, name FROM hive_values WHERE key 
 // its last byte one higher, under the column's case folding too. The prefix
 // must not be empty.
 QByteArray upperBound(const QByteArray &prefix);
+
+// A column's bytes, valid until the statement steps on.
+QByteArrayView column(sqlite3_stmt *stmt, int column);
 
 // A read-only connection for one thread, whose statements give up once stop is
 // set. Null when the file cannot be opened; error then says why.

@@ -88,17 +88,9 @@ public:
         return *this;
     }
     int step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_MISUSE; }
-    QByteArrayView view(int index) const
-    {
-        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, index));
-        return QByteArrayView(bytes, sqlite3_column_bytes(m_stmt, index));
-    }
+    QByteArrayView view(int index) const { return HiveReading::column(m_stmt, index); }
     qint64 integer(int index) const { return sqlite3_column_int64(m_stmt, index); }
-    QByteArray column(int index) const
-    {
-        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_stmt, index));
-        return QByteArray(bytes, sqlite3_column_bytes(m_stmt, index));
-    }
+    QByteArray column(int index) const { return view(index).toByteArray(); }
     Bound(const Bound &) = delete;
     Bound &operator=(const Bound &) = delete;
 
@@ -356,8 +348,7 @@ void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &pre
         return;
     if (m_readAhead) {
         if (const auto read = m_readAhead->take(key, prefix)) {
-            for (const HiveReadAhead::Row &row : *read)
-                visit(row.place, row.name, row.data);
+            read->visit(visit);
             return;
         }
     }
