@@ -25,8 +25,14 @@ QString BookmarkRow::storedText(int column) const
         return m_fields.title();
     case AddressColumn:
         return m_fields.address();
-    case RatingColumn:
-        return QString::number(m_fields.rating());
+    case RatingColumn: {
+        // Shared: sorting a folder of thousands by rating asks every row for it.
+        static const QString ratings[] = {QStringLiteral("0"), QStringLiteral("1"),
+                                          QStringLiteral("2"), QStringLiteral("3"),
+                                          QStringLiteral("4"), QStringLiteral("5")};
+        const int rating = m_fields.rating();
+        return rating >= 0 && rating <= 5 ? ratings[rating] : QString::number(rating);
+    }
     default:
         return {};
     }

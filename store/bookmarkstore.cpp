@@ -240,7 +240,8 @@ void BookmarkStore::loadFolderBookmarks(int folderId) const
                                                    QByteArrayView data) {
                                       const auto later = laterName(name);
                                       if (later && later->folderId == folderId)
-                                          self->loadBookmark(name, bookmarkCipherDecipher(data), seq);
+                                          self->loadBookmark(*later, bookmarkCipherDecipher(data),
+                                                             seq);
                                   });
     self->m_loading = false;
     self->placeLoaded(firstNew, firstNewId);
@@ -259,7 +260,7 @@ void BookmarkStore::loadAll() const
                                                         QByteArrayView data) {
         const std::optional<LaterName> later = laterName(name);
         if (later && !self->m_readFolders.contains(later->folderId))
-            self->loadBookmark(name, bookmarkCipherDecipher(data), seq);
+            self->loadBookmark(*later, bookmarkCipherDecipher(data), seq);
     });
     self->m_loading = false;
     self->placeLoaded(firstNew, firstNewId);
@@ -414,9 +415,16 @@ void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain, qint64 s
     if (!parts)
         return; // no folder could ever list it; left as it is in the hive
     const int id = StoredText::leadingInt(parts->id);
-    appendBookmark(parts->folder, id, std::move(plain),
-                   parts->usual ? QByteArray() : name.toByteArray(), seq);
+    appendBookmark(StoredText::leadingInt(parts->folder), !StoredText::isPlainNumber(parts->folder),
+                   id, std::move(plain), parts->usual ? QByteArray() : name.toByteArray(), seq);
     m_highestBookmarkId = std::max(m_highestBookmarkId, id);
+}
+
+// A name already taken apart: most of a large folder's, read when it is first used.
+void BookmarkStore::loadBookmark(const LaterName &name, QByteArray plain, qint64 seq)
+{
+    appendBookmark(name.folderId, false, name.id, std::move(plain), {}, seq);
+    m_highestBookmarkId = std::max(m_highestBookmarkId, name.id);
 }
 
 // A damaged hive may hold folders whose parent chain loops, or whose parent is
@@ -462,7 +470,7 @@ static auto *firstInListOrder(const Hash &hash, const Key &key)
     return first;
 }
 
-BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArrayView folderText, int id,
+BookmarkStore::Bookmark *BookmarkStore::appendBookmark(int folderId, bool oddFolder, int id,
                                                        QByteArray plain, QByteArray oddName,
                                                        qint64 seq)
 {
@@ -470,8 +478,8 @@ BookmarkStore::Bookmark *BookmarkStore::appendBookmark(QByteArrayView folderText
     bookmark->seq = seq;
     bookmark->plain = std::move(plain);
     bookmark->id = id;
-    bookmark->folderId = StoredText::leadingInt(folderText);
-    bookmark->oddFolder = !StoredText::isPlainNumber(folderText);
+    bookmark->folderId = folderId;
+    bookmark->oddFolder = oddFolder;
     Bookmark *added = bookmark.get();
     m_bookmarks.push_back(std::move(bookmark));
     if (!oddName.isEmpty())
@@ -860,8 +868,7 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
         return WriteFailed;
     m_highestBookmarkId = id;
     touch(folderId);
-    Bookmark *bookmark =
-        appendBookmark(QByteArray::number(folderId), id, std::move(plain), {}, m_nextSeq++);
+    Bookmark *bookmark = appendBookmark(folderId, false, id, std::move(plain), {}, m_nextSeq++);
     makeCurrent(bookmark);
     return bookmarkCount() - 1;
 }

@@ -159,6 +159,7 @@ private:
     void loadFolder(QByteArrayView name, const QByteArray &plain, qint64 seq);
     void loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq);
     struct LaterName;
+    void loadBookmark(const LaterName &name, QByteArray plain, qint64 seq);
     static std::optional<LaterName> laterName(QByteArrayView name);
     void noteUnread(const LaterName &name);
     void learnNames() const;
@@ -167,8 +168,8 @@ private:
     void placeLoaded(std::size_t firstNew, std::size_t firstNewId);
     void mendParentLoops();
 
-    Bookmark *appendBookmark(QByteArrayView folderText, int id, QByteArray plain, QByteArray oddName,
-                             qint64 seq);
+    Bookmark *appendBookmark(int folderId, bool oddFolder, int id, QByteArray plain,
+                             QByteArray oddName, qint64 seq);
     BookmarkList &folderList(const Bookmark *bookmark);
     void dropFolderListIfEmpty(const Bookmark *bookmark);
     const BookmarkList *bookmarksIn(QByteArrayView folderText) const;
