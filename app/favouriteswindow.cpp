@@ -74,12 +74,14 @@ constexpr int ToolIconSize = 32;
 } // namespace
 
 FavouritesWindow::FavouritesWindow(Hive *hive, QWidget *parent)
-    : QWidget(parent), m_hive(hive), m_store(std::make_unique<BookmarkStore>(hive)),
-      m_tabs(new VXMainTabCtrl(this)), m_toolBar(new QToolBar(this))
+    : QWidget(parent), m_hive(hive), m_tabs(new VXMainTabCtrl(this)), m_toolBar(new QToolBar(this))
 {
     setMinimumSize(MinimumWidth, MinimumHeight);
     createActions();
     createToolBar();
+    // Loaded once the tool bar stands: its pictures take about as long as
+    // reading the folders ahead still needs on a large collection.
+    m_store = std::make_unique<BookmarkStore>(hive);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
