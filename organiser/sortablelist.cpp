@@ -74,21 +74,69 @@ void SortableList::sortByHeader(int column)
     header()->setSortIndicator(column, m_ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
-// Sorts the rows in place by their text in a column; true when any row moved.
-bool SortableList::sortByText(std::vector<SortRow> &rows, bool ascending)
+namespace {
+
+// Single characters (the star ratings) compare by their folded code alone: the
+// same order as comparing their texts, without a string per row.
+struct CharRow
 {
+    int key;
+    QTreeWidgetItem *item;
+};
+
+std::optional<std::vector<CharRow>> charRows(const std::vector<QTreeWidgetItem *> &items,
+                                             int column)
+{
+    std::vector<CharRow> rows;
+    rows.reserve(items.size());
+    for (QTreeWidgetItem *item : items) {
+        const QString text = item->text(column);
+        if (text.size() != 1)
+            return std::nullopt;
+        rows.push_back({foldedChar(text.front()), item});
+    }
+    return rows;
+}
+
+// Sorts rows in place and puts their items back into items in the new order;
+// true when any row moved.
+template <typename Row, typename Compare>
+bool quicksortRows(std::vector<Row> &rows, std::vector<QTreeWidgetItem *> &items, Compare compare,
+                   bool ascending, qint64 &comparisons)
+{
+    RowQuicksort<Row, Compare> quicksort(rows, compare, ascending);
+    quicksort.sort(0, qsizetype(rows.size()) - 1);
+    comparisons = quicksort.comparisons();
+    if (!quicksort.moved())
+        return false;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        items[i] = rows[i].item;
+    return true;
+}
+
+} // namespace
+
+// Sorts the items in place by their text in a column; true when any moved.
+bool SortableList::sortItems(std::vector<QTreeWidgetItem *> &items, int column, bool ascending)
+{
+    if (column != TitleColumn) {
+        if (std::optional<std::vector<CharRow>> rows = charRows(items, column))
+            return quicksortRows(
+                *rows, items, [](const CharRow &a, const CharRow &b) { return a.key - b.key; },
+                ascending, m_comparisons);
+    }
+    std::vector<SortRow> rows;
+    rows.reserve(items.size());
+    for (QTreeWidgetItem *item : items)
+        rows.push_back(sortRow(item, column));
     auto compare = [](const SortRow &a, const SortRow &b) {
         if (a.key && b.key)
             return a.key->compare(*b.key);
-        // Star ratings are one digit: the same order as the full comparison, cheaper.
         if (a.text.size() == 1 && b.text.size() == 1)
             return foldedChar(a.text.front()) - foldedChar(b.text.front());
         return QString::compare(a.text, b.text, Qt::CaseInsensitive);
     };
-    RowQuicksort<SortRow, decltype(compare)> quicksort(rows, compare, ascending);
-    quicksort.sort(0, qsizetype(rows.size()) - 1);
-    m_comparisons = quicksort.comparisons();
-    return quicksort.moved();
+    return quicksortRows(rows, items, compare, ascending, m_comparisons);
 }
 
 // A title row carries its collation key, made once, so that each comparison
@@ -116,20 +164,18 @@ bool SortableList::sortRows(int column, bool ascending, int low, int high)
     if (low >= high)
         return false;
 
-    std::vector<SortRow> sorted;
+    std::vector<QTreeWidgetItem *> sorted;
     sorted.reserve(std::size_t(high - low + 1));
-    for (int row = low; row <= high; ++row) {
-        sorted.push_back(sortRow(topLevelItem(row), column));
-    }
-    if (!sortByText(sorted, ascending))
+    for (int row = low; row <= high; ++row)
+        sorted.push_back(topLevelItem(row));
+    if (!sortItems(sorted, column, ascending))
         return true;
 
     std::vector<QTreeWidgetItem *> order;
     order.reserve(std::size_t(rows));
     for (int row = 0; row < low; ++row)
         order.push_back(topLevelItem(row));
-    for (const SortRow &row : sorted)
-        order.push_back(row.item);
+    order.insert(order.end(), sorted.cbegin(), sorted.cend());
     for (int row = high + 1; row < rows; ++row)
         order.push_back(topLevelItem(row));
     reorderRows(order);
@@ -140,19 +186,11 @@ void SortableList::setSortedRows(const QList<QTreeWidgetItem *> &rows, int colum
 {
     forgetHeaderSort();
     m_comparisons = 0;
-    const bool sortable = column >= 0 && column < header()->count() && rows.size() > 1;
-    std::vector<SortRow> sorted;
-    sorted.reserve(std::size_t(rows.size()));
-    for (QTreeWidgetItem *item : rows)
-        sorted.push_back(sortable ? sortRow(item, column) : SortRow{{}, item, std::nullopt});
-    if (sortable)
-        sortByText(sorted, ascending);
-    QList<QTreeWidgetItem *> order;
-    order.reserve(rows.size());
-    for (const SortRow &row : sorted)
-        order.append(row.item);
+    std::vector<QTreeWidgetItem *> order(rows.cbegin(), rows.cend());
+    if (column >= 0 && column < header()->count() && rows.size() > 1)
+        sortItems(order, column, ascending);
     clear();
-    addTopLevelItems(order);
+    addTopLevelItems(QList<QTreeWidgetItem *>(order.cbegin(), order.cend()));
 }
 
 // A list filled anew is in its fill order, whatever the header showed before:

@@ -59,7 +59,7 @@ protected:
 
 private:
     struct SortRow;
-    bool sortByText(std::vector<SortRow> &rows, bool ascending);
+    bool sortItems(std::vector<QTreeWidgetItem *> &items, int column, bool ascending);
     SortRow sortRow(QTreeWidgetItem *item, int column);
     void forgetHeaderSort();
     void sortByHeader(int column);

@@ -391,15 +391,16 @@ bool BookmarkStore::commitBatch()
     return false;
 }
 
-void BookmarkStore::loadFolder(QByteArrayView name, const QByteArray &plain, qint64 seq)
+void BookmarkStore::loadFolder(const QByteArray &name, const QByteArray &plain, qint64 seq)
 {
-    const int id = StoredText::leadingInt(name.sliced(std::min<qsizetype>(2, name.size())));
+    const int id =
+        StoredText::leadingInt(QByteArrayView(name).sliced(std::min<qsizetype>(2, name.size())));
     if (id <= 0)
         return; // not a folder we could ever name; left as it is in the hive
     FolderFields fields = splitFolder(plain);
     auto folder = std::make_unique<Folder>();
     folder->seq = seq;
-    folder->valueName = name.toByteArray();
+    folder->valueName = name; // shared, not copied
     folder->name = std::move(fields.name);
     folder->id = id;
     folder->parentId = fields.parentId;

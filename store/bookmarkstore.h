@@ -156,7 +156,7 @@ private:
 
     void load();
     void reload();
-    void loadFolder(QByteArrayView name, const QByteArray &plain, qint64 seq);
+    void loadFolder(const QByteArray &name, const QByteArray &plain, qint64 seq);
     void loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq);
     struct LaterName;
     void loadBookmark(const LaterName &name, QByteArray plain, qint64 seq);

@@ -129,6 +129,50 @@ private slots:
         QCOMPARE(fixture.rowData(), expectedRows);
     }
 
+    // A column other than the title compares texts without regard to case,
+    // whether its texts are all single characters (the star ratings) or not.
+    void sortsOtherColumnsInTheListsOwnOrder_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<bool>("ascending");
+        QTest::addColumn<QList<int>>("expectedRows");
+
+        QTest::newRow("ratings with ties, descending")
+            << QStringList{"3", "5", "0", "5", "1", "3", "0", "5"} << false
+            << QList<int>{7, 1, 3, 0, 5, 4, 6, 2};
+        QTest::newRow("ratings with ties, ascending")
+            << QStringList{"3", "5", "0", "5", "1", "3", "0", "5"} << true
+            << QList<int>{6, 2, 4, 5, 0, 1, 3, 7};
+        QTest::newRow("one text longer than the rest")
+            << QStringList{"3", "10", "2", "1"} << true << QList<int>{3, 1, 2, 0};
+        QTest::newRow("an empty text among single characters")
+            << QStringList{"2", "", "1", "0"} << true << QList<int>{1, 3, 2, 0};
+        QTest::newRow("letters equal but for case")
+            << QStringList{"b", "A", "a", "B", "c", "a"} << true << QList<int>{5, 1, 2, 3, 0, 4};
+        QTest::newRow("letters beyond ASCII")
+            << QStringList{QString::fromUtf8("\u00e9"), "e", QString::fromUtf8("\u00c9"), "E", "z"}
+            << false << QList<int>{0, 2, 4, 3, 1};
+    }
+
+    void sortsOtherColumnsInTheListsOwnOrder()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(bool, ascending);
+        QFETCH(QList<int>, expectedRows);
+        ListFixture fixture;
+        fixture.fill(QStringList(texts.size(), QStringLiteral("t")), texts);
+        fixture.list.sortRows(2, ascending);
+        QCOMPARE(fixture.rowData(), expectedRows);
+
+        QList<QTreeWidgetItem *> rows;
+        for (int row = 0; row < texts.size(); ++row) {
+            rows.append(new QTreeWidgetItem(QStringList{"t", "http://x", texts.at(row)}));
+            rows.back()->setData(0, Qt::UserRole, row);
+        }
+        fixture.list.setSortedRows(rows, 2, ascending);
+        QCOMPARE(fixture.rowData(), expectedRows);
+    }
+
     // Rows handed over unlisted end in the order a fill and a sort would give.
     void setsRowsInSortedOrder_data() { sortsInTheListsOwnOrder_data(); }
     void setsRowsInSortedOrder()
