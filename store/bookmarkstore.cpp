@@ -18,7 +18,7 @@ struct BookmarkStore::Bookmark
 {
     qint64 seq;
     QByteArray plain; // address, title, comments, reserved, rating: one per line
-    QByteArray tag;
+    QString tag;
     int id;
     int folderId;
     bool oddFolder; // the folder id text is not a plain number: see m_oddNames
@@ -604,7 +604,7 @@ BookmarkStore::sameId(int id) const
 
 // A tag names one bookmark: a row's tag left on a bookmark that has since left
 // the folder must never answer for the row that carries it now.
-void BookmarkStore::setTag(Bookmark *bookmark, const QByteArray &tag)
+void BookmarkStore::setTag(Bookmark *bookmark, const QString &tag)
 {
     if (bookmark->tag == tag)
         return; // a folder listed again hands out the same tags
@@ -659,7 +659,7 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idT
     return found;
 }
 
-BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QByteArray &tag) const
+BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QString &tag) const
 {
     if (!tag.isEmpty())
         return m_bookmarksByTag.value(tag);
@@ -811,7 +811,7 @@ bool BookmarkStore::selectBookmarkById(const QString &id)
 
 bool BookmarkStore::selectBookmarkByTag(const QString &tag)
 {
-    const Bookmark *bookmark = bookmarkWithTag(tag.toUtf8());
+    const Bookmark *bookmark = bookmarkWithTag(tag);
     if (bookmark)
         makeCurrent(bookmark);
     return bookmark;
@@ -836,7 +836,7 @@ void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
     if (m_filtered && m_scanPlace == 1)
         if (const BookmarkList *folder = listedIn(m_filter))
             m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(folder->size()));
-    setTag(bookmark, tag.toUtf8());
+    setTag(bookmark, tag);
 }
 
 // ---- bookmarks: changes
@@ -890,7 +890,7 @@ bool BookmarkStore::updateBookmarkById(const BookmarkRecord &record)
 
 bool BookmarkStore::updateBookmarkByTag(const BookmarkRecord &record)
 {
-    return updateBookmark(bookmarkWithTag(record.folderOrKey.toUtf8()), record);
+    return updateBookmark(bookmarkWithTag(record.folderOrKey), record);
 }
 
 bool BookmarkStore::setBookmarkTitle(int id, const QString &title)
@@ -948,7 +948,7 @@ bool BookmarkStore::deleteBookmarkById(int id)
 
 bool BookmarkStore::deleteBookmarkByTag(const QString &tag)
 {
-    return removeBookmark(bookmarkWithTag(tag.toUtf8()));
+    return removeBookmark(bookmarkWithTag(tag));
 }
 
 // Renamed in place, a value keeps its place in the hive's order as in the list.
@@ -1007,7 +1007,7 @@ bool BookmarkStore::moveBookmarkById(int id, int folderId)
 
 bool BookmarkStore::moveBookmarkByTag(const QString &tag, int folderId)
 {
-    Bookmark *bookmark = bookmarkWithTag(tag.toUtf8());
+    Bookmark *bookmark = bookmarkWithTag(tag);
     if (bookmark)
         setTag(bookmark, {});
     return moveBookmark(bookmark, folderId);

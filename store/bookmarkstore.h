@@ -180,11 +180,11 @@ private:
     void addToIdIndex(Bookmark *bookmark);
     void removeFromIdIndex(Bookmark *bookmark);
     std::pair<IdIndex::const_iterator, IdIndex::const_iterator> sameId(int id) const;
-    void setTag(Bookmark *bookmark, const QByteArray &tag);
+    void setTag(Bookmark *bookmark, const QString &tag);
     QByteArray valueName(const Bookmark *bookmark) const;
     Bookmark *bookmarkWithId(int id) const;
     Bookmark *bookmarkWithIdText(const QByteArray &idText) const;
-    Bookmark *bookmarkWithTag(const QByteArray &tag) const;
+    Bookmark *bookmarkWithTag(const QString &tag) const;
     Bookmark *bookmarkAtCursor() const;
     qsizetype positionOf(const Bookmark *bookmark) const;
     void makeCurrent(const Bookmark *bookmark);
@@ -219,7 +219,7 @@ private:
     IdIndex m_idIndex; // sorted by id, then list order
     bool m_idIndexSorted = true;
     bool m_loading = false;
-    QHash<QByteArray, Bookmark *> m_bookmarksByTag; // a tag names one bookmark
+    QHash<QString, Bookmark *> m_bookmarksByTag;    // a tag names one bookmark
     QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
     qint64 m_nextSeq = 0;
 
