@@ -20,9 +20,19 @@ public:
 
     // The picture follows the selection, as the selected image says.
     QVariant data(int column, int role) const override;
+    void setData(int column, int role, const QVariant &value) override;
 
     static int id(const QTreeWidgetItem *item);
     static int image(const QTreeWidgetItem *item);
     static int selectedImage(const QTreeWidgetItem *item);
     static bool isFolder(const QTreeWidgetItem *item) { return image(item) <= 1; }
+
+private:
+    // Held here rather than as item data, which costs several allocations per
+    // item: one level of a large collection makes thousands of items.
+    QString m_label;
+    int m_id;
+    int m_image;
+    int m_selectedImage;
+    bool m_unfilled = false;
 };

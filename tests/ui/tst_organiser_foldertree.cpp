@@ -1,6 +1,7 @@
 #include "app/harbrowapp.h"
 #include "organiser/dragstate.h"
 #include "organiser/foldertree.h"
+#include "organiser/foldertreeitem.h"
 
 #include <QMimeData>
 #include <QScrollBar>
@@ -165,6 +166,33 @@ private slots:
         m_tree.reset();
         DragState::setFolderDragging(false);
         DragState::setBookmarkDragging(false);
+    }
+
+    // An item holds its own roles apart from item data; whatever role is set
+    // reads back, and only a real change tells the tree.
+    void itemRolesReadBackAndReportChanges_data()
+    {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("label") << int(Qt::EditRole) << QVariant(QStringLiteral("Renamed"));
+        QTest::newRow("id") << int(FolderTreeItem::IdRole) << QVariant(4242);
+        QTest::newRow("unfilled") << int(FolderTreeItem::UnfilledRole) << QVariant(true);
+        QTest::newRow("any other role") << int(Qt::ToolTipRole) << QVariant(QStringLiteral("tip"));
+    }
+
+    void itemRolesReadBackAndReportChanges()
+    {
+        QFETCH(int, role);
+        QFETCH(QVariant, value);
+        FolderTree tree;
+        auto *item = new FolderTreeItem(QStringLiteral("Folder"), 0, 1, 7);
+        tree.addTopLevelItem(item);
+        QSignalSpy changed(&tree, &QTreeWidget::itemChanged);
+        item->setData(0, role, value);
+        item->setData(0, role, value);
+        QCOMPARE(item->data(0, role), value);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(item->text(0), role == Qt::EditRole ? value.toString() : QStringLiteral("Folder"));
     }
 
     void refusedDropsChangeNothing_data()
