@@ -182,14 +182,15 @@ QList<LazyFill::Entry> OrganizePage::contentsOf(int folderId) const
         entries.append({folder.id, folder.name, true});
     store.beginBookmarkScan(folderId == 0 ? QStringLiteral("-1") : QString::number(folderId));
     while (store.nextBookmark())
-        entries.append({store.currentBookmark().id, label(store.currentBookmark()), false});
+        entries.append({store.currentBookmarkId(), label(store.currentFields()), false});
     return entries;
 }
 
 // A bookmark without a title is shown by its address; what is stored stays.
-QString OrganizePage::label(const CurrentBookmark &bookmark)
+QString OrganizePage::label(const BookmarkFields &bookmark)
 {
-    return bookmark.title.isEmpty() ? bookmark.address : bookmark.title;
+    const QString title = bookmark.title();
+    return title.isEmpty() ? bookmark.address() : title;
 }
 
 // A selected folder opens, and every folder that is not on its way up closes.
@@ -400,7 +401,7 @@ void OrganizePage::editBookmark()
             BookmarkRecord record = m_edited;
             record.folderOrKey = QString::number(id);
             if (store.updateBookmarkById(record)) {
-                item->setText(0, label(store.currentBookmark()));
+                item->setText(0, label(store.currentFields()));
             } else {
                 SaveFailure::warn(this, tr("The bookmark could not be changed."));
                 reload();

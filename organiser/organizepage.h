@@ -10,6 +10,7 @@
 
 #include <vector>
 
+class BookmarkFields;
 class FolderTree;
 class QAction;
 class QMenu;
@@ -79,7 +80,7 @@ private:
     void openAfterPress();
     void keepInPlace(const QTreeWidgetItem *item, int top);
     void reload();
-    static QString label(const CurrentBookmark &bookmark);
+    static QString label(const BookmarkFields &bookmark);
     void showMenu(const QPoint &pos);
     void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
     static bool isBookmark(const QTreeWidgetItem *item);

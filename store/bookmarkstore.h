@@ -63,6 +63,7 @@ public:
     const CurrentBookmark &currentBookmark() const;
     // The current bookmark's listed texts, converted only when asked for.
     BookmarkFields currentFields() const;
+    int currentBookmarkId() const { return m_current.id; } // converts nothing
 
     // Bookmark changes. addBookmark returns the new list position (the last),
     // -1 when no id is left, or WriteFailed.
