@@ -132,6 +132,7 @@ bool SortableList::sortItems(std::vector<QTreeWidgetItem *> &items, int column, 
     auto compare = [](const SortRow &a, const SortRow &b) {
         if (a.key && b.key)
             return a.key->compare(*b.key);
+        // As the single-character sort compares them, where other texts are longer.
         if (a.text.size() == 1 && b.text.size() == 1)
             return foldedChar(a.text.front()) - foldedChar(b.text.front());
         return QString::compare(a.text, b.text, Qt::CaseInsensitive);
