@@ -29,6 +29,9 @@ sqlite3 *openStoppable(const QByteArray &file, const std::atomic<bool> &stop, QS
         return nullptr;
     }
     sqlite3_busy_timeout(db, 2000);
+    // These connections read each page about once: a page cache would only hold
+    // memory while start-up is at its peak.
+    sqlite3_exec(db, "PRAGMA cache_size=-512", nullptr, nullptr, nullptr);
     sqlite3_progress_handler(
         db, 1000,
         [](void *flag) { return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0; },
