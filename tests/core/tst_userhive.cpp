@@ -1,5 +1,6 @@
 #include "store/hive/hivenamesahead.h"
 #include "store/hive/memoryhive.h"
+#include "store/hive/packedrows.h"
 #include "store/hive/sqlitehive.h"
 #include "store/hive/userhive.h"
 
@@ -37,6 +38,8 @@ private slots:
     void readAheadSeesWhatAVisitWould();
     void namesReadAheadAreTheWalksNames_data();
     void namesReadAheadAreTheWalksNames();
+    void packedRowsReadBackAsAppended_data();
+    void packedRowsReadBackAsAppended();
     void oddNamesAreListedApart_data();
     void oddNamesAreListedApart();
     void transactionsLandWhole_data();
@@ -194,6 +197,44 @@ void TestUserHive::readAheadSeesWhatAVisitWould()
         expected.append(QString::fromUtf8(value.split('=').first()));
     expected.sort();
     QCOMPARE(names, expected);
+}
+
+void TestUserHive::packedRowsReadBackAsAppended_data()
+{
+    QTest::addColumn<QList<int>>("dataSizes");
+    constexpr int block = int(PackedRows::BlockSize);
+    QTest::newRow("none") << QList<int>{};
+    QTest::newRow("empty rows") << QList<int>{0, 0, 0};
+    QTest::newRow("rows across several blocks") << QList<int>(200, 1000);
+    QTest::newRow("a block filled to the byte") << QList<int>{block - 6, 0, 10};
+    QTest::newRow("larger than a block, first") << QList<int>{3 * block, 5};
+    QTest::newRow("an empty row between two larger than a block")
+        << QList<int>{block + 1, 0, block + 1, 0};
+    QTest::newRow("larger than a block, after a part-filled one")
+        << QList<int>{100, 2 * block, 100};
+}
+
+// Rows packed end to end come back whole, in order, wherever a block ends.
+void TestUserHive::packedRowsReadBackAsAppended()
+{
+    QFETCH(QList<int>, dataSizes);
+    // A row with no data has no name either: nothing at all to pack.
+    const auto name = [&dataSizes](qsizetype i) {
+        return dataSizes[i] == 0 ? QByteArray() : "n" + QByteArray::number(i);
+    };
+    const auto data = [](qsizetype i, int size) { return QByteArray(size, char('a' + i % 26)); };
+    PackedRows rows;
+    for (qsizetype i = 0; i < dataSizes.size(); ++i)
+        rows.append(100 + i, name(i), data(i, dataSizes[i]));
+    QCOMPARE(rows.size(), std::size_t(dataSizes.size()));
+    qsizetype seen = 0;
+    rows.visit([&](qint64 place, QByteArrayView rowName, QByteArrayView rowData) {
+        QCOMPARE(place, 100 + seen);
+        QCOMPARE(rowName.toByteArray(), name(seen));
+        QCOMPARE(rowData.toByteArray(), data(seen, dataSizes.value(seen)));
+        ++seen;
+    });
+    QCOMPARE(seen, dataSizes.size());
 }
 
 void TestUserHive::namesReadAheadAreTheWalksNames_data()
