@@ -387,6 +387,22 @@ void BM_LoadStoreOnly(benchmark::State &state)
     }
 }
 
+// What start-up spends on the favourites window alone, without the browser:
+// the store, the folder tree and the top level's list, painted.
+void BM_FavouritesWindowOnly(benchmark::State &state)
+{
+    const QString path = g_hives.value(QString::number(state.range(0)));
+    for (auto _ : state) {
+        SqliteHive hive;
+        hive.open(path, SqliteHive::Check::Header);
+        BookmarkStore::readAhead(&hive);
+        FavouritesWindow window(&hive);
+        window.resize(900, 600);
+        if (!showPainted(&window))
+            state.SkipWithError("the window was not shown");
+    }
+}
+
 constexpr int Rounds = 15;
 // A delete is short and its commit's wait for the disk varies: more rounds.
 constexpr int DeleteRounds = 4 * Rounds;
@@ -461,6 +477,11 @@ BENCHMARK(BM_DeleteBookmark)->Arg(1000)->Arg(100000)->Iterations(DeleteRounds)->
 BENCHMARK(BM_StartUpToFavorites)->Arg(0)->Arg(100000)->Iterations(Rounds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpToHome)->Arg(0)->Arg(100000)->Iterations(Rounds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadStoreOnly)->Arg(0)->Arg(100000)->Iterations(Rounds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FavouritesWindowOnly)
+    ->Arg(0)
+    ->Arg(100000)
+    ->Iterations(Rounds)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
