@@ -4,6 +4,8 @@ BookmarkRow::BookmarkRow(const BookmarkFields &fields, const QIcon &icon, int nu
                          int numberRole)
     : m_fields(fields), m_icon(icon), m_number(number), m_numberRole(numberRole)
 {
+    // Spares the list's layout asking each of thousands of rows for children.
+    setFlags(flags() | Qt::ItemNeverHasChildren);
 }
 
 QVariant BookmarkRow::data(int column, int role) const
