@@ -22,6 +22,7 @@ struct BookmarkStore::Bookmark
     int id;
     int folderId;
     bool oddFolder; // the folder id text is not a plain number: see m_oddNames
+    quint32 taggedAt = 0; // the tag clock when it last took a tag (or gave one up)
 };
 
 struct BookmarkStore::Folder
@@ -306,6 +307,7 @@ void BookmarkStore::reload()
     m_idIndex.clear();
     m_idIndexSorted = true;
     m_bookmarksByTag.clear();
+    m_tagsToIndex.clear();
     m_oddNames.clear();
     m_nextSeq = 0;
     m_allRead = false;
@@ -548,8 +550,10 @@ void BookmarkStore::indexBookmark(Bookmark *bookmark)
         folder.insert(seqPosition(folder, bookmark), bookmark);
     if (!m_oddNames.contains(bookmark))
         addToIdIndex(bookmark);
-    if (!bookmark->tag.isEmpty())
+    if (!bookmark->tag.isEmpty()) {
+        indexTags();
         m_bookmarksByTag.insert(bookmark->tag, bookmark);
+    }
 }
 
 void BookmarkStore::unindexBookmark(Bookmark *bookmark)
@@ -560,6 +564,7 @@ void BookmarkStore::unindexBookmark(Bookmark *bookmark)
         folder.erase(at);
     dropFolderListIfEmpty(bookmark);
     removeFromIdIndex(bookmark);
+    indexTags(); // no tag waits on a bookmark about to go
     if (!bookmark->tag.isEmpty())
         m_bookmarksByTag.remove(bookmark->tag);
 }
@@ -603,20 +608,50 @@ BookmarkStore::sameId(int id) const
 }
 
 // A tag names one bookmark: a row's tag left on a bookmark that has since left
-// the folder must never answer for the row that carries it now.
+// the folder must never answer for the row that carries it now. A listing tags
+// every row and most are never looked up, so the tags it hands out wait, in
+// order, until the next lookup or listing indexes them (indexTags).
 void BookmarkStore::setTag(Bookmark *bookmark, const QString &tag)
 {
-    if (bookmark->tag == tag)
+    if (bookmark->tag == tag && m_tagsToIndex.empty())
         return; // a folder listed again hands out the same tags
-    if (!bookmark->tag.isEmpty())
-        m_bookmarksByTag.remove(bookmark->tag);
-    if (!tag.isEmpty()) {
-        Bookmark *&holder = m_bookmarksByTag[tag];
-        if (holder)
-            holder->tag.clear();
-        holder = bookmark;
+    if (!bookmark->tag.isEmpty()) {
+        const auto held = m_bookmarksByTag.constFind(bookmark->tag);
+        if (held != m_bookmarksByTag.cend() && *held == bookmark)
+            m_bookmarksByTag.erase(held);
+    }
+    if (m_tagClock == std::numeric_limits<quint32>::max()) {
+        indexTags(); // what waits compares with the clock; nothing may be older than 0
+        for (const auto &each : m_bookmarks)
+            each->taggedAt = 0;
+        m_tagClock = 0;
     }
     bookmark->tag = tag;
+    bookmark->taggedAt = ++m_tagClock;
+    if (!tag.isEmpty())
+        m_tagsToIndex.push_back({bookmark, tag, bookmark->taggedAt});
+}
+
+// The index as if every waiting tag had been indexed when it was handed out:
+// each took its tag from the bookmark holding it then, unless that bookmark
+// has taken a tag since. A bookmark's tag that another took later is gone,
+// even where the taker has since taken yet another tag.
+void BookmarkStore::indexTags() const
+{
+    if (m_tagsToIndex.empty())
+        return;
+    m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(m_tagsToIndex.size()));
+    for (const WaitingTag &waiting : m_tagsToIndex) {
+        Bookmark *&holder = m_bookmarksByTag[waiting.tag];
+        if (holder && holder != waiting.bookmark && holder->tag == waiting.tag &&
+            holder->taggedAt < waiting.at)
+            holder->tag.clear();
+        if (waiting.bookmark->taggedAt == waiting.at)
+            holder = waiting.bookmark;
+        else
+            m_bookmarksByTag.remove(waiting.tag); // its taker has taken another since
+    }
+    m_tagsToIndex = {};
 }
 
 QByteArray BookmarkStore::valueName(const Bookmark *bookmark) const
@@ -661,6 +696,7 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idT
 
 BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QString &tag) const
 {
+    indexTags();
     if (!tag.isEmpty())
         return m_bookmarksByTag.value(tag);
     loadAll();
@@ -765,6 +801,7 @@ void BookmarkStore::visitReadBookmarks(
 
 void BookmarkStore::beginBookmarkScan(const QString &folderId)
 {
+    indexTags(); // only the last listing's tags wait
     m_cursor = -1;
     m_filter = folderId == u"-1" ? QByteArray("0") : folderId.toUtf8();
     m_filtered = true;
@@ -835,7 +872,7 @@ void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
     // room for them all at once rather than by doubling.
     if (m_filtered && m_scanPlace == 1)
         if (const BookmarkList *folder = listedIn(m_filter))
-            m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(folder->size()));
+            m_tagsToIndex.reserve(m_tagsToIndex.size() + folder->size());
     setTag(bookmark, tag);
 }
 

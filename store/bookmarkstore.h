@@ -182,6 +182,7 @@ private:
     void removeFromIdIndex(Bookmark *bookmark);
     std::pair<IdIndex::const_iterator, IdIndex::const_iterator> sameId(int id) const;
     void setTag(Bookmark *bookmark, const QString &tag);
+    void indexTags() const;
     QByteArray valueName(const Bookmark *bookmark) const;
     Bookmark *bookmarkWithId(int id) const;
     Bookmark *bookmarkWithIdText(const QByteArray &idText) const;
@@ -220,7 +221,15 @@ private:
     IdIndex m_idIndex; // sorted by id, then list order
     bool m_idIndexSorted = true;
     bool m_loading = false;
-    QHash<QString, Bookmark *> m_bookmarksByTag;    // a tag names one bookmark
+    mutable QHash<QString, Bookmark *> m_bookmarksByTag; // a tag names one bookmark
+    struct WaitingTag
+    {
+        Bookmark *bookmark;
+        QString tag;
+        quint32 at; // the tag clock when it was handed out
+    };
+    mutable std::vector<WaitingTag> m_tagsToIndex; // handed out since the last lookup
+    quint32 m_tagClock = 0;
     QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
     qint64 m_nextSeq = 0;
 

@@ -28,6 +28,8 @@ private slots:
     void deleteFolderRemovesSubtree();
     void scansFollowListOrder();
     void tagsNameOneBookmark();
+    void tagsNameTheirLastTaker_data();
+    void tagsNameTheirLastTaker();
     void folderNames_data();
     void folderNames();
     void ensureFolderPathBuildsAndFinds();
@@ -285,6 +287,78 @@ void TestBookmarkStore::tagsNameOneBookmark()
     QVERIFY(store.selectBookmarkById("5")); // untouched
     QVERIFY(!store.selectBookmarkByTag("4-0"));
     QVERIFY(!store.selectBookmarkByTag("4-1")); // 6 gave it up when it took "4-0"
+}
+
+void TestBookmarkStore::tagsNameTheirLastTaker_data()
+{
+    // "list X _ Y/Z" tags folder 4's rows in their order ("_" leaves one as it
+    // is, "Y/Z" tags it twice).
+    // Rows are named by their place in the folder's first listing; "-": none.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("listed once") << QStringList{"list X Y"} << QStringList{"X=0", "Y=1"};
+    QTest::newRow("one tag handed out twice in a listing")
+        << QStringList{"list X X"} << QStringList{"X=1"};
+    QTest::newRow("listed again, tags swapped")
+        << QStringList{"list X Y", "list Y X"} << QStringList{"X=1", "Y=0"};
+    QTest::newRow("looked up, then swapped")
+        << QStringList{"list X Y", "find X", "list Y X"} << QStringList{"X=1", "Y=0"};
+    QTest::newRow("taken by a row further down")
+        << QStringList{"list X Y", "list _ _ X"} << QStringList{"X=2", "Y=1"};
+    QTest::newRow("taken, then taken back")
+        << QStringList{"list X", "list _ X", "list X"} << QStringList{"X=0"};
+    QTest::newRow("its taker tagged again in the same listing")
+        << QStringList{"list X X/Y"} << QStringList{"X=-", "Y=1"};
+    QTest::newRow("its taker tagged again")
+        << QStringList{"list X", "list _ X", "list _ Y"} << QStringList{"X=-", "Y=1"};
+    QTest::newRow("a tagged bookmark deleted")
+        << QStringList{"list X Y", "delete 0"} << QStringList{"X=-", "Y=1"};
+    QTest::newRow("a bookmark added beside")
+        << QStringList{"list X Y", "add"} << QStringList{"X=0", "Y=1"};
+    QTest::newRow("the first row moved away, the folder listed again")
+        << QStringList{"list X Y", "move 0", "list X"} << QStringList{"X=1", "Y=-"};
+}
+
+// Tags wait to be indexed until they are looked up; what they name then is
+// what each would have named had it been indexed at once.
+void TestBookmarkStore::tagsNameTheirLastTaker()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, named);
+    BookmarkStore store(m_hive.get());
+    QList<int> ids;
+    store.beginBookmarkScan("4");
+    while (store.nextBookmark())
+        ids << store.currentBookmark().id;
+    QVERIFY(ids.size() >= 3);
+    for (const QString &step : steps) {
+        const QStringList words = step.split(u' ');
+        const int row = words.value(1).toInt();
+        if (words[0] == u"list") {
+            store.beginBookmarkScan("4");
+            for (const QString &tags : words.mid(1)) {
+                QVERIFY(store.nextBookmark());
+                for (const QString &tag : tags.split(u'/'))
+                    if (tag != u"_")
+                        store.setCurrentBookmarkTag(tag);
+            }
+        } else if (words[0] == u"find") {
+            QVERIFY(store.selectBookmarkByTag(words[1]));
+        } else if (words[0] == u"delete") {
+            QVERIFY(store.deleteBookmarkById(ids[row]));
+        } else if (words[0] == u"move") {
+            QVERIFY(store.moveBookmarkById(ids[row], 0));
+        } else if (words[0] == u"add") {
+            QVERIFY(store.addBookmark({"http://added.example", "Added", {}, {}, 0, "4"}) >= 0);
+        }
+    }
+    for (const QString &expected : named) {
+        const QStringList parts = expected.split(u'=');
+        const bool found = store.selectBookmarkByTag(parts[0]);
+        QVERIFY2(found == (parts[1] != u"-"), qPrintable(expected));
+        if (found)
+            QCOMPARE(store.currentBookmark().id, ids[parts[1].toInt()]);
+    }
 }
 
 void TestBookmarkStore::folderNames_data()
