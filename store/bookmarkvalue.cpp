@@ -79,7 +79,7 @@ FolderFields splitFolder(const QByteArray &plain)
     const qsizetype lineFeed = plain.indexOf(LineFeed);
     if (lineFeed < 0)
         return {QString::fromUtf8(plain), 0};
-    return {QString::fromUtf8(plain.left(lineFeed)),
+    return {QString::fromUtf8(QByteArrayView(plain).first(lineFeed)),
             std::max(0, StoredText::leadingInt(QByteArrayView(plain).sliced(lineFeed + 1)))};
 }
 
