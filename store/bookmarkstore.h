@@ -228,7 +228,7 @@ private:
         QString tag;
         quint32 at; // the tag clock when it was handed out
     };
-    mutable std::vector<WaitingTag> m_tagsToIndex; // handed out since the last lookup
+    mutable std::vector<WaitingTag> m_tagsToIndex; // handed out since the last lookup or listing
     quint32 m_tagClock = 0;
     QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
     qint64 m_nextSeq = 0;
