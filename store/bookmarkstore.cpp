@@ -22,7 +22,7 @@ struct BookmarkStore::Bookmark
     int id;
     int folderId;
     bool oddFolder; // the folder id text is not a plain number: see m_oddNames
-    quint32 taggedAt = 0; // the tag clock when it last took a tag (or gave one up)
+    bool tagWaiting = false; // its tag is not in the index yet: see m_tagsToIndex
 };
 
 struct BookmarkStore::Folder
@@ -610,46 +610,42 @@ BookmarkStore::sameId(int id) const
 // A tag names one bookmark: a row's tag left on a bookmark that has since left
 // the folder must never answer for the row that carries it now. A listing tags
 // every row and most are never looked up, so the tags it hands out wait, in
-// order, until the next lookup or listing indexes them (indexTags).
+// order, until the next lookup or listing indexes them.
 void BookmarkStore::setTag(Bookmark *bookmark, const QString &tag)
 {
+    // Tagged again before a lookup: a new listing (found bookmarks list without
+    // a scan), so the last one's tags go in first and none waits twice.
+    if (bookmark->tagWaiting)
+        indexTags();
+    // A folder listed again hands out the same tags; with tags waiting, one of
+    // them may be this bookmark's, taken from it.
     if (bookmark->tag == tag && m_tagsToIndex.empty())
-        return; // a folder listed again hands out the same tags
+        return;
     if (!bookmark->tag.isEmpty()) {
         const auto held = m_bookmarksByTag.constFind(bookmark->tag);
         if (held != m_bookmarksByTag.cend() && *held == bookmark)
             m_bookmarksByTag.erase(held);
     }
-    if (m_tagClock == std::numeric_limits<quint32>::max()) {
-        indexTags(); // what waits compares with the clock; nothing may be older than 0
-        for (const auto &each : m_bookmarks)
-            each->taggedAt = 0;
-        m_tagClock = 0;
-    }
     bookmark->tag = tag;
-    bookmark->taggedAt = ++m_tagClock;
-    if (!tag.isEmpty())
-        m_tagsToIndex.push_back({bookmark, tag, bookmark->taggedAt});
+    if (!tag.isEmpty()) {
+        bookmark->tagWaiting = true;
+        m_tagsToIndex.push_back(bookmark);
+    }
 }
 
 // The index as if every waiting tag had been indexed when it was handed out:
-// each took its tag from the bookmark holding it then, unless that bookmark
-// has taken a tag since. A bookmark's tag that another took later is gone,
-// even where the taker has since taken yet another tag.
+// each takes its tag from the bookmark that held it.
 void BookmarkStore::indexTags() const
 {
     if (m_tagsToIndex.empty())
         return;
     m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(m_tagsToIndex.size()));
-    for (const WaitingTag &waiting : m_tagsToIndex) {
-        Bookmark *&holder = m_bookmarksByTag[waiting.tag];
-        if (holder && holder != waiting.bookmark && holder->tag == waiting.tag &&
-            holder->taggedAt < waiting.at)
+    for (Bookmark *bookmark : m_tagsToIndex) {
+        bookmark->tagWaiting = false;
+        Bookmark *&holder = m_bookmarksByTag[bookmark->tag];
+        if (holder && holder != bookmark)
             holder->tag.clear();
-        if (waiting.bookmark->taggedAt == waiting.at)
-            holder = waiting.bookmark;
-        else
-            m_bookmarksByTag.remove(waiting.tag); // its taker has taken another since
+        holder = bookmark;
     }
     m_tagsToIndex = {};
 }

@@ -222,14 +222,7 @@ private:
     bool m_idIndexSorted = true;
     bool m_loading = false;
     mutable QHash<QString, Bookmark *> m_bookmarksByTag; // a tag names one bookmark
-    struct WaitingTag
-    {
-        Bookmark *bookmark;
-        QString tag;
-        quint32 at; // the tag clock when it was handed out
-    };
-    mutable std::vector<WaitingTag> m_tagsToIndex; // handed out since the last lookup or listing
-    quint32 m_tagClock = 0;
+    mutable std::vector<Bookmark *> m_tagsToIndex;       // tagged since the last lookup or listing
     QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
     qint64 m_nextSeq = 0;
 

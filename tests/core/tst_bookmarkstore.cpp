@@ -292,7 +292,8 @@ void TestBookmarkStore::tagsNameOneBookmark()
 void TestBookmarkStore::tagsNameTheirLastTaker_data()
 {
     // "list X _ Y/Z" tags folder 4's rows in their order ("_" leaves one as it
-    // is, "Y/Z" tags it twice).
+    // is, "Y/Z" tags it twice); "tag 1=X" tags a row picked by id, as found
+    // bookmarks are listed, without a scan.
     // Rows are named by their place in the folder's first listing; "-": none.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("named");
@@ -311,6 +312,8 @@ void TestBookmarkStore::tagsNameTheirLastTaker_data()
         << QStringList{"list X X/Y"} << QStringList{"X=-", "Y=1"};
     QTest::newRow("its taker tagged again")
         << QStringList{"list X", "list _ X", "list _ Y"} << QStringList{"X=-", "Y=1"};
+    QTest::newRow("found twice, tags swapped")
+        << QStringList{"tag 0=X 1=Y", "tag 0=Y 1=X"} << QStringList{"X=1", "Y=0"};
     QTest::newRow("a tagged bookmark deleted")
         << QStringList{"list X Y", "delete 0"} << QStringList{"X=-", "Y=1"};
     QTest::newRow("a bookmark added beside")
@@ -341,6 +344,12 @@ void TestBookmarkStore::tagsNameTheirLastTaker()
                 for (const QString &tag : tags.split(u'/'))
                     if (tag != u"_")
                         store.setCurrentBookmarkTag(tag);
+            }
+        } else if (words[0] == u"tag") {
+            for (const QString &pick : words.mid(1)) {
+                const QStringList rowAndTag = pick.split(u'=');
+                QVERIFY(store.selectBookmarkById(QString::number(ids[rowAndTag[0].toInt()])));
+                store.setCurrentBookmarkTag(rowAndTag[1]);
             }
         } else if (words[0] == u"find") {
             QVERIFY(store.selectBookmarkByTag(words[1]));
