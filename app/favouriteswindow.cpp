@@ -2,9 +2,9 @@
 
 #include "app/appicons.h"
 #include "app/vxmaintabctrl.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/organizepage.h"
-#include "organiser/sortablelist.h"
 #include "res/ids.h"
 #include "store/bookmarkstore.h"
 

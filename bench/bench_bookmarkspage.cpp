@@ -3,9 +3,9 @@
 #include "ratioreporter.h"
 
 #include "controls/prompts.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/foldertree.h"
-#include "organiser/sortablelist.h"
 #include "store/bookmarkcipher.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/sqlitehive.h"
@@ -83,7 +83,7 @@ void BM_OpenFolderOf10000(benchmark::State &state)
     BookmarksPage &page = *fixture().page;
     for (auto _ : state) {
         page.fillList();
-        benchmark::DoNotOptimize(page.bookmarkList()->topLevelItemCount());
+        benchmark::DoNotOptimize(page.bookmarkList()->rowCount());
     }
 }
 
@@ -104,19 +104,19 @@ void BM_Floor_1000SingleRowHiveDeletes(benchmark::State &state)
 void BM_Delete1000SelectedRows(benchmark::State &state)
 {
     Fixture &f = fixture();
-    SortableList *list = f.page->bookmarkList();
+    BookmarkList *list = f.page->bookmarkList();
     Prompts::instance().setAnswerAll(true, QMessageBox::Yes);
     for (auto _ : state) {
         state.PauseTiming();
-        if (list->topLevelItemCount() < FolderSize) {
+        if (list->rowCount() < FolderSize) {
             const QString folder = QString::number(f.page->selectedFolderId());
-            for (int i = list->topLevelItemCount(); i < FolderSize; ++i)
+            for (int i = list->rowCount(); i < FolderSize; ++i)
                 f.page->store().addBookmark({address(i), title(i), {}, {}, i % 6, folder});
             f.page->fillList();
         }
         list->clearSelection();
         for (int i = 0; i < Deleted; ++i)
-            list->topLevelItem(i * 7)->setSelected(true);
+            list->setRowSelected(i * 7, true);
         list->setFocus();
         state.ResumeTiming();
         f.page->deleteSelection();

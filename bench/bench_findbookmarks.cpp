@@ -3,9 +3,9 @@
 // a bare list fill of as many rows as were found, measured in the same run.
 #include "ratioreporter.h"
 
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/findfield.h"
-#include "organiser/sortablelist.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/sqlitehive.h"
 
@@ -74,7 +74,7 @@ int foundCount(const char *search)
 {
     BookmarksPage &page = *fixture().page;
     page.findField()->setText(QString::fromUtf8(search));
-    const int count = page.bookmarkList()->topLevelItemCount();
+    const int count = page.bookmarkList()->rowCount();
     page.findField()->clear();
     return count;
 }
@@ -107,7 +107,7 @@ void BM_FindKeystroke(benchmark::State &state)
     const QString search = QString::fromUtf8(Searches[state.range(0)]);
     for (auto _ : state) {
         page.findField()->setText(search);
-        benchmark::DoNotOptimize(page.bookmarkList()->topLevelItemCount());
+        benchmark::DoNotOptimize(page.bookmarkList()->rowCount());
         state.PauseTiming();
         {
             const QSignalBlocker quiet(page.findField());
@@ -115,7 +115,7 @@ void BM_FindKeystroke(benchmark::State &state)
         }
         state.ResumeTiming();
     }
-    state.counters["rows"] = page.bookmarkList()->topLevelItemCount();
+    state.counters["rows"] = page.bookmarkList()->rowCount();
 }
 
 } // namespace

@@ -11,12 +11,12 @@
 #include "app/vxmaintabctrl.h"
 #include "controls/prompts.h"
 #include "organiser/bookmarkdialog.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 #include "organiser/lazyfill.h"
 #include "organiser/organizepage.h"
-#include "organiser/sortablelist.h"
 #include "privacy/settings/privacyoptions.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/sqlitehive.h"
@@ -214,9 +214,9 @@ void BM_EditBookmarkThroughDialog(benchmark::State &state)
     s.window->tabs()->setCurrentIndex(0);
     for (auto _ : state) {
         state.PauseTiming();
-        SortableList *list = s.bookmarks->bookmarkList();
+        BookmarkList *list = s.bookmarks->bookmarkList();
         list->clearSelection();
-        list->topLevelItem(0)->setSelected(true);
+        list->setRowSelected(0, true);
         state.ResumeTiming();
         answerDialog(QStringLiteral("Edited %1").arg(++s.round), {});
         s.bookmarks->editBookmark();
@@ -231,12 +231,12 @@ void BM_MoveBookmarkByDrag(benchmark::State &state)
     s.window->tabs()->setCurrentIndex(0);
     for (auto _ : state) {
         state.PauseTiming();
-        SortableList *list = s.bookmarks->bookmarkList();
+        BookmarkList *list = s.bookmarks->bookmarkList();
         FolderTree *tree = s.bookmarks->folderTree();
         QTreeWidgetItem *target = tree->lazyFill()->folderItem(s.sibling, true);
         tree->scrollToItem(target);
         list->clearSelection();
-        list->topLevelItem(0)->setSelected(true);
+        list->setRowSelected(0, true);
         const std::unique_ptr<QMimeData> data = list->beginBookmarkDrag();
         const QPoint at = tree->visualItemRect(target).center();
         state.ResumeTiming();

@@ -4,7 +4,7 @@
 #include "controls/splitterbar.h"
 #include "import/importfavoritesdialog.h"
 #include "organiser/bookmarkdialog.h"
-#include "organiser/bookmarkrow.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/findfield.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
@@ -13,7 +13,6 @@
 #include "organiser/movetofolderdialog.h"
 #include "organiser/organiserpictures.h"
 #include "organiser/savefailure.h"
-#include "organiser/sortablelist.h"
 #include "organiser/starratingdelegate.h"
 #include "res/ids.h"
 #include "store/bookmarkfinder.h"
@@ -88,7 +87,7 @@ void BookmarksPage::createViews()
     });
     m_fill->setRootLabel(tr("Favorites"));
 
-    m_list = new SortableList(this);
+    m_list = new BookmarkList(m_rowIcon, this);
     m_list->setHeaderLabels({tr("Title"), tr("Web address"), tr("Star rating")});
     m_list->setColumnWidth(TitleColumn, 150);
     m_list->setColumnWidth(AddressColumn, 230);
@@ -115,8 +114,9 @@ void BookmarksPage::createViews()
     });
     connect(m_tree, &FolderTree::itemDropped, this, &BookmarksPage::takeDrop);
     connect(m_tree, &QWidget::customContextMenuRequested, this, &BookmarksPage::showFolderMenu);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &BookmarksPage::openSelection);
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &BookmarksPage::updateButtons);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, &BookmarksPage::openSelection);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &BookmarksPage::updateButtons);
     connect(m_list, &QWidget::customContextMenuRequested, this, &BookmarksPage::showListMenu);
 }
 
@@ -211,7 +211,7 @@ FolderTree *BookmarksPage::folderTree()
     return m_tree;
 }
 
-SortableList *BookmarksPage::bookmarkList()
+BookmarkList *BookmarksPage::bookmarkList()
 {
     fillOnce();
     return m_list;
@@ -255,9 +255,9 @@ void BookmarksPage::selectFolder(int folderId)
     m_tree->setCurrentItem(item ? item : m_fill->topItem());
 }
 
-QString BookmarksPage::rowTag(const QTreeWidgetItem *row) const
+QString BookmarksPage::rowTag(int row) const
 {
-    return tagPrefix() + QString::number(row->data(0, RowRole).toInt());
+    return tagPrefix() + QString::number(m_list->number(row));
 }
 
 // The folder's part of every row tag: its id and "-".
@@ -266,17 +266,10 @@ QString BookmarksPage::tagPrefix() const
     return QString::number(selectedFolderId()) + QLatin1Char('-');
 }
 
-void BookmarksPage::setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &bookmark)
-{
-    row->setText(TitleColumn, bookmark.title);
-    row->setText(AddressColumn, bookmark.address);
-    row->setText(RatingColumn, QString::number(bookmark.rating));
-}
-
 // A row for the store's current bookmark, which takes the row's tag.
-QTreeWidgetItem *BookmarksPage::makeRow(const QString &tagPrefix)
+BookmarkListModel::Row BookmarksPage::makeRow(const QString &tagPrefix)
 {
-    auto *row = new BookmarkRow(m_store.currentFields(), m_rowIcon, m_nextRow, RowRole);
+    BookmarkListModel::Row row{m_store.currentFields(), m_nextRow, {}};
     m_store.setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
     return row;
 }
@@ -295,32 +288,25 @@ void BookmarksPage::fillList()
     m_nextRow = 0;
     const QString prefix = tagPrefix();
     m_store.beginBookmarkScan(QString::number(selectedFolderId()));
-    QList<QTreeWidgetItem *> rows;
+    std::vector<BookmarkListModel::Row> rows;
     while (m_store.nextBookmark())
-        rows.append(makeRow(prefix));
-    showRows(rows);
+        rows.push_back(makeRow(prefix));
+    showRows(std::move(rows));
 }
 
 // Rows in the list's default order, best rated first, with the first one selected.
-void BookmarksPage::showRows(const QList<QTreeWidgetItem *> &rows)
+void BookmarksPage::showRows(std::vector<BookmarkListModel::Row> rows)
 {
-    m_list->setUpdatesEnabled(false);
-    m_list->setSortedRows(rows, RatingColumn, false);
-    if (!rows.isEmpty()) {
-        m_list->setCurrentItem(m_list->topLevelItem(0));
-        m_list->topLevelItem(0)->setSelected(true);
-    }
-    m_list->setUpdatesEnabled(true);
+    const bool any = !rows.empty();
+    m_list->setSortedRows(std::move(rows), RatingColumn, false);
+    if (any)
+        m_list->setCurrentRow(0);
     updateButtons();
 }
 
-QList<QTreeWidgetItem *> BookmarksPage::selectedRows() const
+QList<int> BookmarksPage::selectedRows() const
 {
-    QList<QTreeWidgetItem *> rows;
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
-        if (m_list->topLevelItem(i)->isSelected())
-            rows.append(m_list->topLevelItem(i));
-    return rows;
+    return m_list->selectedRows();
 }
 
 QTreeWidgetItem *BookmarksPage::selectedFolderItem() const
@@ -335,7 +321,7 @@ bool BookmarksPage::isDeletableFolder(const QTreeWidgetItem *item) const
 
 bool BookmarksPage::updateButtons()
 {
-    const bool rowsSelected = !m_list->selectedItems().isEmpty();
+    const bool rowsSelected = m_list->selectionModel()->hasSelection();
     for (int id : {Ids::ListGo, Ids::ListDelete, Ids::ListMoveTo, Ids::ListProperties})
         m_actions.value(id)->setEnabled(rowsSelected);
     return rowsSelected;
@@ -369,10 +355,10 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
 void BookmarksPage::editBookmark()
 {
     fillOnce();
-    const QList<QTreeWidgetItem *> rows = selectedRows();
+    const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    QTreeWidgetItem *row = rows.first();
+    const int row = rows.first();
     const QString tag = rowTag(row);
     if (m_store.selectBookmarkByTag(tag)) {
         BookmarkDialog dialog(*this, BookmarkDialog::Mode::Edit, this);
@@ -380,7 +366,7 @@ void BookmarksPage::editBookmark()
             BookmarkRecord record = m_edited;
             record.folderOrKey = tag;
             if (m_store.updateBookmarkByTag(record)) {
-                setRowTexts(row, m_store.currentBookmark());
+                m_list->setRowFields(row, m_store.currentFields());
             } else {
                 SaveFailure::warn(this, tr("The bookmark could not be changed."));
                 reload();
@@ -403,26 +389,27 @@ void BookmarksPage::deleteSelection()
 
 void BookmarksPage::deleteBookmarks()
 {
-    const QList<QTreeWidgetItem *> rows = selectedRows();
+    const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    const QString question = rows.size() < 2
-        ? tr("Do you want to delete your bookmark '%1'?").arg(rows.first()->text(TitleColumn))
-        : tr("Do you want to delete selected favorites?");
+    const QString question = rows.size() < 2 ? tr("Do you want to delete your bookmark '%1'?")
+                                                   .arg(m_list->text(rows.first(), TitleColumn))
+                                             : tr("Do you want to delete selected favorites?");
     const QString title = rows.size() < 2 ? tr("Deleting bookmark") : tr("Deleting bookmarks");
     if (Prompts::instance().ask(this, QMessageBox::Question, title, question,
                                 QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    QList<QTreeWidgetItem *> deleted;
-    for (QTreeWidgetItem *row : rows) {
+    QList<int> deleted;
+    for (int row : rows) {
         // The product's own home page stays, without a word.
-        if (row->text(AddressColumn).compare(QLatin1String(ProductSite::HomePage),
-                                             Qt::CaseInsensitive) == 0)
+        if (m_list->text(row, AddressColumn)
+                .compare(QLatin1String(ProductSite::HomePage), Qt::CaseInsensitive) == 0)
             continue;
         if (!m_store.deleteBookmarkByTag(rowTag(row))) {
-            SaveFailure::warn(this, tr("The bookmark '%1' could not be deleted.")
-                                        .arg(row->text(TitleColumn)));
+            SaveFailure::warn(
+                this,
+                tr("The bookmark '%1' could not be deleted.").arg(m_list->text(row, TitleColumn)));
             reload();
             emit bookmarksChanged();
             return;
@@ -436,7 +423,7 @@ void BookmarksPage::deleteBookmarks()
 void BookmarksPage::openSelection()
 {
     fillOnce();
-    const QList<QTreeWidgetItem *> rows = selectedRows();
+    const QList<int> rows = selectedRows();
     if (rows.size() > OpenWithoutAsking
         && Prompts::instance().ask(
                this, QMessageBox::Question, tr("Opening Favorites"),
@@ -445,8 +432,8 @@ void BookmarksPage::openSelection()
                QMessageBox::Yes | QMessageBox::No)
                != QMessageBox::Yes)
         return;
-    for (const QTreeWidgetItem *row : rows) {
-        const QString address = row->text(AddressColumn);
+    for (int row : rows) {
+        const QString address = m_list->text(row, AddressColumn);
         emit openAddressRequested(hasKnownScheme(address) ? address
                                                           : QStringLiteral("http://") + address);
     }
@@ -455,12 +442,13 @@ void BookmarksPage::openSelection()
 // False, after one warning and a reload, when a row could not be moved.
 bool BookmarksPage::moveSelectedRows(int folderId)
 {
-    const QList<QTreeWidgetItem *> rows = selectedRows();
-    QList<QTreeWidgetItem *> moved;
-    for (QTreeWidgetItem *row : rows) {
+    const QList<int> rows = selectedRows();
+    QList<int> moved;
+    for (int row : rows) {
         if (!m_store.moveBookmarkByTag(rowTag(row), folderId)) {
-            SaveFailure::warn(this, tr("The bookmark '%1' could not be moved.")
-                                        .arg(row->text(TitleColumn)));
+            SaveFailure::warn(
+                this,
+                tr("The bookmark '%1' could not be moved.").arg(m_list->text(row, TitleColumn)));
             reload();
             return false;
         }
@@ -470,13 +458,9 @@ bool BookmarksPage::moveSelectedRows(int folderId)
     return true;
 }
 
-// One update of the buttons for the whole change, not one per row.
-void BookmarksPage::removeRows(const QList<QTreeWidgetItem *> &rows)
+void BookmarksPage::removeRows(const QList<int> &rows)
 {
-    {
-        const QSignalBlocker quiet(m_list);
-        m_list->removeRows(rows);
-    }
+    m_list->removeRows(rows);
     updateButtons();
 }
 
@@ -495,13 +479,13 @@ void BookmarksPage::moveToFolder()
 }
 
 // A new row is where the user can see it: selected alone, and scrolled to.
-void BookmarksPage::showNewRow(QTreeWidgetItem *row)
+void BookmarksPage::showNewRow(BookmarkListModel::Row row)
 {
-    m_list->addTopLevelItem(row);
+    m_list->appendRow(std::move(row));
+    const int last = m_list->rowCount() - 1;
     m_list->clearSelection();
-    m_list->setCurrentItem(row);
-    row->setSelected(true);
-    m_list->scrollToItem(row);
+    m_list->setCurrentRow(last);
+    m_list->scrollToRow(last);
 }
 
 // After a change the store refused: the views show again what the store holds,
@@ -685,9 +669,9 @@ bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
                       || (key == Qt::Key_F10 && keyEvent->modifiers() == Qt::ShiftModifier);
     if (menuKey && (watched == m_list || watched == m_tree)) {
         // The menu of the item with the focus, where that item is.
-        auto *view = static_cast<QTreeWidget *>(watched);
-        if (QTreeWidgetItem *item = view->currentItem()) {
-            const QPoint at = view->visualItemRect(item).center();
+        auto *view = static_cast<QAbstractItemView *>(watched);
+        if (const QModelIndex current = view->currentIndex(); current.isValid()) {
+            const QPoint at = view->visualRect(current).center();
             watched == m_list ? showListMenu(at) : showFolderMenu(at);
         }
         return true;
@@ -808,20 +792,20 @@ void BookmarksPage::fillFoundList()
     m_nextRow = 0;
     const QString prefix = tagPrefix();
     const QList<int> found = BookmarkFinder::find(m_store, m_findField->text());
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(found.size());
+    std::vector<BookmarkListModel::Row> rows;
+    rows.reserve(std::size_t(found.size()));
     QHash<int, QString> folderTips; // one shared text per folder, not one per row
     for (int position : found) {
         if (!m_store.selectBookmarkAt(position))
             continue;
         const CurrentBookmark &bookmark = m_store.currentBookmark();
-        QTreeWidgetItem *row = makeRow(prefix);
+        BookmarkListModel::Row row = makeRow(prefix);
         QString &tip = folderTips[bookmark.folderId];
         if (tip.isEmpty())
             tip = tr("In folder: %1")
                       .arg(bookmark.folderName.isEmpty() ? tr("Favorites") : bookmark.folderName);
-        row->setToolTip(TitleColumn, tip);
-        rows.append(row);
+        row.tip = tip;
+        rows.push_back(std::move(row));
     }
-    showRows(rows);
+    showRows(std::move(rows));
 }

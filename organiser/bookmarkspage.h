@@ -1,7 +1,7 @@
 #pragma once
 
+#include "organiser/bookmarklistmodel.h"
 #include "organiser/bookmarkpageaccess.h"
-#include "organiser/bookmarkrow.h"
 #include "store/bookmarkrecord.h"
 
 #include <QHash>
@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class BookmarkList;
 class FindField;
 class FolderTree;
 class LazyFill;
@@ -18,7 +19,6 @@ class Hive;
 class QAction;
 class QMenu;
 class QTreeWidgetItem;
-class SortableList;
 class SplitterBar;
 
 // The user's bookmarks: the folder tree on the left and the bookmarks of the
@@ -32,12 +32,12 @@ class BookmarksPage final : public QWidget, public BookmarkPageAccess
 public:
     // The rows answer their texts in this order.
     enum Column {
-        TitleColumn = BookmarkRow::TitleColumn,
-        AddressColumn = BookmarkRow::AddressColumn,
-        RatingColumn = BookmarkRow::RatingColumn
+        TitleColumn = BookmarkListModel::TitleColumn,
+        AddressColumn = BookmarkListModel::AddressColumn,
+        RatingColumn = BookmarkListModel::RatingColumn
     };
     // A row's number when it was listed: with the folder id, the bookmark's tag.
-    static constexpr int RowRole = Qt::UserRole;
+    static constexpr int RowRole = BookmarkListModel::NumberRole;
 
     explicit BookmarksPage(BookmarkStore &store, QWidget *parent = nullptr);
     ~BookmarksPage() override;
@@ -56,13 +56,13 @@ public:
     // Both views are filled when first needed: on the first show or the first
     // call that works on them.
     FolderTree *folderTree();
-    SortableList *bookmarkList();
+    BookmarkList *bookmarkList();
     FindField *findField() const { return m_findField; }
     // Whether the list shows what the find field found rather than a folder.
     bool isFinding() const;
     // The context menus' actions, by command id.
     QAction *action(int commandId) const { return m_actions.value(commandId); }
-    QString rowTag(const QTreeWidgetItem *row) const;
+    QString rowTag(int row) const;
 
 public slots:
     // Title and address prefill the dialog when the title is not empty.
@@ -102,11 +102,10 @@ private:
     QAction *makeAction(int commandId, const QString &text, const std::function<void()> &run);
     void fillTree();
     void selectFolder(int folderId);
-    QTreeWidgetItem *makeRow(const QString &tagPrefix);
+    BookmarkListModel::Row makeRow(const QString &tagPrefix);
     QString tagPrefix() const;
-    void setRowTexts(QTreeWidgetItem *row, const CurrentBookmark &bookmark);
-    void showRows(const QList<QTreeWidgetItem *> &rows);
-    QList<QTreeWidgetItem *> selectedRows() const;
+    void showRows(std::vector<BookmarkListModel::Row> rows);
+    QList<int> selectedRows() const;
     QTreeWidgetItem *selectedFolderItem() const;
     bool isDeletableFolder(const QTreeWidgetItem *item) const;
     bool updateButtons();
@@ -115,9 +114,9 @@ private:
     void showFolderMenu(const QPoint &pos);
     void takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, bool folderDrop);
     bool moveSelectedRows(int folderId);
-    void showNewRow(QTreeWidgetItem *row);
+    void showNewRow(BookmarkListModel::Row row);
     void reload();
-    void removeRows(const QList<QTreeWidgetItem *> &rows);
+    void removeRows(const QList<int> &rows);
     void noteFocus(QWidget *now);
     void createFindField();
     void fillFoundList();
@@ -126,7 +125,7 @@ private:
     FolderTree *m_tree = nullptr;
     LazyFill *m_fill = nullptr;
     SplitterBar *m_splitter = nullptr;
-    SortableList *m_list = nullptr;
+    BookmarkList *m_list = nullptr;
     FindField *m_findField = nullptr;
     QMenu *m_listMenu = nullptr;
     QMenu *m_folderMenu = nullptr;

@@ -2,7 +2,7 @@
 
 #include <QTreeWidget>
 
-class QCollator;
+class ColumnSort;
 
 #include <memory>
 #include <vector>
@@ -11,8 +11,6 @@ class QCollator;
 // left click on a column header sorts by that column, ascending first and
 // toggling on repeated clicks; hovering over any cell shows the row's web
 // address. It knows only the texts, icons, data and selection of its rows.
-// With setDragEnabled(true) the selected rows can be dragged onto a FolderTree
-// as bookmarks (DragState's bookmark-drag flag is set meanwhile).
 class SortableList final : public QTreeWidget
 {
     Q_OBJECT
@@ -44,23 +42,11 @@ public:
     // How many times the last sort compared two texts.
     qint64 lastComparisonCount() const { return m_comparisons; }
 
-    // A drag of the selected rows: sets the bookmark-drag flag and returns the
-    // drag's data, or null when no row is selected. endBookmarkDrag clears the
-    // flag. startDrag runs both around the drag loop; tests call them around
-    // the drag events they deliver.
-    std::unique_ptr<QMimeData> beginBookmarkDrag();
-    void endBookmarkDrag();
-
 protected:
     bool viewportEvent(QEvent *event) override;
-    void startDrag(Qt::DropActions supportedActions) override;
-    QStringList mimeTypes() const override;
-    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
 
 private:
-    struct SortRow;
     bool sortItems(std::vector<QTreeWidgetItem *> &items, int column, bool ascending);
-    SortRow sortRow(QTreeWidgetItem *item, int column);
     void forgetHeaderSort();
     void sortByHeader(int column);
     void showAddressTip(QHelpEvent *event);
@@ -69,5 +55,5 @@ private:
     int m_lastSortColumn = -1;
     bool m_ascending = true;
     qint64 m_comparisons = 0;
-    std::unique_ptr<QCollator> m_collator; // made on the first title sort
+    std::unique_ptr<ColumnSort> m_sort;
 };

@@ -7,12 +7,12 @@
 #include "browser/startservice.h"
 #include "controls/prompts.h"
 #include "localhttpserver.h"
-#include "testcertificate.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
-#include "organiser/sortablelist.h"
 #include "res/ids.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
+#include "testcertificate.h"
 #include "webtesting.h"
 
 #include <QCheckBox>
@@ -574,12 +574,14 @@ void TestBrowserPage::bookmarkOpensInTheBrowserTab()
     QVERIFY(bookmarks->store().addBookmark(record) >= 0);
     window.selectPage(MainWindow::FavouritesPage);
     bookmarks->fillList();
-    SortableList *list = bookmarks->bookmarkList();
-    QTreeWidgetItem *row = list->findItems(QStringLiteral("Local B"), Qt::MatchExactly).value(0);
-    QVERIFY(row);
+    BookmarkList *list = bookmarks->bookmarkList();
+    const QModelIndexList found =
+        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("Local B"),
+                             1, Qt::MatchExactly);
+    QVERIFY(!found.isEmpty());
 
     list->clearSelection();
-    row->setSelected(true);
+    list->setRowSelected(found.first().row(), true);
     QVERIFY(loadAndWait(view, [&] { QTest::keyClick(list, Qt::Key_Return); }));
     QCOMPARE(view->url(), m_server.url(QStringLiteral("/b")));
     QCOMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));

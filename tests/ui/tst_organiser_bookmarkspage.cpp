@@ -1,15 +1,15 @@
 #include "core/failinghive.h"
 #include "pagetesting.h"
 
+#include "controls/splitterbar.h"
 #include "organiser/bookmarkdialog.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/dragstate.h"
 #include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 #include "organiser/movetofolderdialog.h"
-#include "organiser/sortablelist.h"
-#include "controls/splitterbar.h"
 #include "res/ids.h"
 
 #include <QAction>
@@ -91,18 +91,18 @@ QTreeWidgetItem *TestBookmarksPage::folderItem(const QString &name) const
 QStringList TestBookmarksPage::listedTitles() const
 {
     QStringList titles;
-    SortableList *list = m_page->bookmarkList();
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        titles << list->topLevelItem(i)->text(BookmarksPage::TitleColumn);
+    BookmarkList *list = m_page->bookmarkList();
+    for (int i = 0; i < list->rowCount(); ++i)
+        titles << list->text(i, BookmarksPage::TitleColumn);
     return titles;
 }
 
 void TestBookmarksPage::selectRows(std::initializer_list<int> rows)
 {
-    SortableList *list = m_page->bookmarkList();
+    BookmarkList *list = m_page->bookmarkList();
     list->clearSelection();
     for (int row : rows)
-        list->topLevelItem(row)->setSelected(true);
+        list->setRowSelected(row, true);
 }
 
 void TestBookmarksPage::showFolder(const QString &name)
@@ -114,7 +114,7 @@ void TestBookmarksPage::showFolder(const QString &name)
 // tree: enter, move and drop over the folder. True when the tree took it.
 bool TestBookmarksPage::dragSelectedRowsTo(QTreeWidgetItem *folder)
 {
-    SortableList *list = m_page->bookmarkList();
+    BookmarkList *list = m_page->bookmarkList();
     if (!list->dragEnabled())
         return false;
     const std::unique_ptr<QMimeData> data = list->beginBookmarkDrag();
@@ -143,7 +143,7 @@ void TestBookmarksPage::showsTheCollection()
     QCOMPARE(tree->currentItem(), root);
     QCOMPARE(root->childCount(), 3);
     QCOMPARE(listedTitles(), QStringList{"Harbrow Home site"});
-    QVERIFY(m_page->bookmarkList()->topLevelItem(0)->isSelected());
+    QVERIFY(m_page->bookmarkList()->isRowSelected(0));
 
     showFolder("Software");
     QCOMPARE(listedTitles().size(), 3);
@@ -167,27 +167,27 @@ void TestBookmarksPage::fillsWhenFirstNeeded()
     QFETCH(bool, commandFirst);
     BookmarksPage hidden(*m_store);
     hidden.resize(800, 500);
-    auto *list = hidden.findChild<SortableList *>();
+    auto *list = hidden.findChild<BookmarkList *>();
     auto *tree = hidden.findChild<FolderTree *>();
-    QCOMPARE(list->topLevelItemCount() + tree->topLevelItemCount(), 0);
+    QCOMPARE(list->rowCount() + tree->topLevelItemCount(), 0);
     QStringList expected{"Harbrow Home site"};
     if (changeFirst) {
         QVERIFY(m_store->addBookmark({"http://later.example/", "Added while hidden", {}, {}, 5, "0"})
                 > 0);
         hidden.reloadFolders();
-        QCOMPARE(list->topLevelItemCount(), 0);
+        QCOMPARE(list->rowCount(), 0);
         expected << "Added while hidden";
     }
     if (commandFirst) {
         hidden.selectAllRows();
-        QCOMPARE(list->selectedItems().size(), expected.size());
+        QCOMPARE(list->selectedRows().size(), expected.size());
     } else {
         hidden.show();
         QVERIFY(QTest::qWaitForWindowExposed(&hidden));
     }
     QStringList titles;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        titles << list->topLevelItem(i)->text(BookmarksPage::TitleColumn);
+    for (int i = 0; i < list->rowCount(); ++i)
+        titles << list->text(i, BookmarksPage::TitleColumn);
     titles.sort();
     expected.sort();
     QCOMPARE(titles, expected);
@@ -225,10 +225,10 @@ void TestBookmarksPage::addsBookmarks()
     const QString title = prefillTitle.isEmpty() ? QStringLiteral("Typed page") : prefillTitle;
     QCOMPARE(listedTitles().contains(title), ok);
     if (ok) { // selected alone, where it can be seen
-        const QList<QTreeWidgetItem *> selected = m_page->bookmarkList()->selectedItems();
+        const QList<int> selected = m_page->bookmarkList()->selectedRows();
         QCOMPARE(selected.size(), 1);
-        QCOMPARE(selected.first()->text(0), title);
-        QCOMPARE(m_page->bookmarkList()->currentItem(), selected.first());
+        QCOMPARE(m_page->bookmarkList()->text(selected.first(), 0), title);
+        QCOMPARE(m_page->bookmarkList()->currentRow(), selected.first());
     }
     QCOMPARE(m_file->titlesOnFile(idOf("News")).contains(title), ok);
     QCOMPARE(changed.count(), 1);
@@ -238,14 +238,14 @@ void TestBookmarksPage::editsTheFirstSelectedRow()
 {
     showFolder("Software");
     selectRows({1, 2});
-    const QString address = m_page->bookmarkList()->topLevelItem(1)->text(1);
+    const QString address = m_page->bookmarkList()->text(1, 1);
     whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
         dialog->titleEdit()->setText(QStringLiteral("Edited"));
         QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
     });
     m_page->editBookmark();
-    QCOMPARE(m_page->bookmarkList()->topLevelItem(1)->text(0), QStringLiteral("Edited"));
-    QCOMPARE(m_page->bookmarkList()->topLevelItem(1)->text(1), address);
+    QCOMPARE(m_page->bookmarkList()->text(1, 0), QStringLiteral("Edited"));
+    QCOMPARE(m_page->bookmarkList()->text(1, 1), address);
     QVERIFY(m_file->titlesOnFile(idOf("Software")).contains("Edited"));
 }
 
@@ -272,17 +272,17 @@ void TestBookmarksPage::deletesAfterAsking()
     QFETCH(QString, question);
     QFETCH(int, left);
     showFolder("Software");
-    SortableList *list = m_page->bookmarkList();
+    BookmarkList *list = m_page->bookmarkList();
     list->clearSelection();
     for (int row : rows)
-        list->topLevelItem(row)->setSelected(true);
+        list->setRowSelected(row, true);
     if (question.isEmpty())
         question = QStringLiteral("Do you want to delete your bookmark '%1'?")
-                       .arg(list->topLevelItem(rows.first())->text(0));
+                       .arg(list->text(rows.first(), 0));
     Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
     m_page->deleteSelection();
     QCOMPARE(Prompts::instance().takeAsked(), QStringList{question});
-    QCOMPARE(list->topLevelItemCount(), left);
+    QCOMPARE(list->rowCount(), left);
     QCOMPARE(m_file->titlesOnFile(idOf("Software")).size(), left);
 }
 
@@ -317,7 +317,7 @@ void TestBookmarksPage::opensSelectedRows()
     m_page->fillList();
     m_page->bookmarkList()->clearSelection();
     for (int i = 0; i < rows; ++i)
-        m_page->bookmarkList()->topLevelItem(i)->setSelected(true);
+        m_page->bookmarkList()->setRowSelected(i, true);
     if (answer >= 0)
         Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
     QSignalSpy opens(m_page.get(), &BookmarksPage::openAddressRequested);
@@ -357,7 +357,7 @@ void TestBookmarksPage::movesRowsByMenuAndByDrag()
 {
     showFolder("Software");
     selectRows({0, 2});
-    const QString kept = m_page->bookmarkList()->topLevelItem(1)->text(0);
+    const QString kept = m_page->bookmarkList()->text(1, 0);
     whenShown<MoveToFolderDialog>([](MoveToFolderDialog *dialog) {
         const auto news = dialog->tree()->findItems("News", Qt::MatchExactly | Qt::MatchRecursive);
         dialog->tree()->setCurrentItem(news.value(0));
@@ -447,12 +447,12 @@ void TestBookmarksPage::rowsNeverShareATag()
     });
     m_page->addBookmark();
     QSet<QString> tags;
-    for (int i = 0; i < m_page->bookmarkList()->topLevelItemCount(); ++i)
-        tags.insert(m_page->rowTag(m_page->bookmarkList()->topLevelItem(i)));
+    for (int i = 0; i < m_page->bookmarkList()->rowCount(); ++i)
+        tags.insert(m_page->rowTag(i));
     QCOMPARE(tags.size(), 3);
 
     // Editing the new row edits the new bookmark, not the one before it.
-    const int newRow = m_page->bookmarkList()->topLevelItemCount() - 1;
+    const int newRow = m_page->bookmarkList()->rowCount() - 1;
     selectRows({newRow});
     whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
         QCOMPARE(dialog->titleEdit()->text(), QStringLiteral("New"));
@@ -475,7 +475,7 @@ void TestBookmarksPage::panesStayInsideWhenShrunk()
     QVERIFY(bar->x() > 1000);
     for (int width : {635, 300, 120}) {
         m_page->resize(width, 400);
-        SortableList *list = m_page->bookmarkList();
+        BookmarkList *list = m_page->bookmarkList();
         QVERIFY2(bar->geometry().right() < width, qPrintable(QString::number(width)));
         QVERIFY(m_page->folderTree()->geometry().right() < bar->x());
         QVERIFY(list->x() > bar->geometry().right());

@@ -1,11 +1,11 @@
 #include "pagetesting.h"
 
 #include "organiser/bookmarkdialog.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/findfield.h"
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
-#include "organiser/sortablelist.h"
 #include "res/ids.h"
 
 #include <QLineEdit>
@@ -73,8 +73,8 @@ QTreeWidgetItem *TestFindBookmarks::folderItem(const QString &name) const
 QStringList TestFindBookmarks::listedTitles() const
 {
     QStringList titles;
-    for (int i = 0; i < m_page->bookmarkList()->topLevelItemCount(); ++i)
-        titles << m_page->bookmarkList()->topLevelItem(i)->text(BookmarksPage::TitleColumn);
+    for (int i = 0; i < m_page->bookmarkList()->rowCount(); ++i)
+        titles << m_page->bookmarkList()->text(i, BookmarksPage::TitleColumn);
     return titles;
 }
 
@@ -97,8 +97,7 @@ void TestFindBookmarks::findsOpensAndReturns()
                                           QStringLiteral("Lemon tart")}));
     QTest::keyClicks(m_page->findField(), QStringLiteral(" cr\u00c8me"));
     QCOMPARE(listedTitles(), QStringList{QStringLiteral("Cr\u00e8me br\u00fbl\u00e9e")});
-    QTreeWidgetItem *row = m_page->bookmarkList()->topLevelItem(0);
-    QVERIFY(row->toolTip(BookmarksPage::TitleColumn).contains(QStringLiteral("Recipes")));
+    QVERIFY(m_page->bookmarkList()->toolTip(0).contains(QStringLiteral("Recipes")));
 
     QTest::keyClick(m_page->findField(), Qt::Key_Return);
     QCOMPARE(opened.size(), 1);
@@ -130,9 +129,8 @@ void TestFindBookmarks::commandsWorkOnFoundRows()
     QCOMPARE(listedTitles().value(0), QStringLiteral("Cr\u00e8me caramel"));
     QCOMPARE(m_page->selectedFolderName(), QStringLiteral("Software"));
 
-    QTreeWidgetItem *tart = m_page->bookmarkList()->topLevelItem(1);
     QTest::mouseClick(m_page->bookmarkList()->viewport(), Qt::LeftButton, {},
-                      m_page->bookmarkList()->visualItemRect(tart).center());
+                      m_page->bookmarkList()->rowRect(1).center());
     answer({QMessageBox::Yes});
     QTest::keyClick(m_page->bookmarkList(), Qt::Key_Delete);
     QCOMPARE(listedTitles(), QStringList{QStringLiteral("Cr\u00e8me caramel")});

@@ -2,11 +2,11 @@
 #include "app/mainwindow.h"
 #include "app/vxmaintabctrl.h"
 #include "organiser/bookmarkdialog.h"
-#include "organiser/foldernamedialog.h"
+#include "organiser/bookmarklist.h"
 #include "organiser/bookmarkspage.h"
+#include "organiser/foldernamedialog.h"
 #include "organiser/foldertree.h"
 #include "organiser/organizepage.h"
-#include "organiser/sortablelist.h"
 #include "pagetesting.h"
 #include "res/ids.h"
 #include "store/hive/memoryhive.h"
@@ -240,7 +240,7 @@ void TestShellFavourites::offerBookmarkAddsToBothPages()
     FavouritesWindow window(file.hive(), nullptr);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const int rows = window.bookmarksPage()->bookmarkList()->topLevelItemCount();
+    const int rows = window.bookmarksPage()->bookmarkList()->rowCount();
     whenShown<BookmarkDialog>([](BookmarkDialog *dialog) {
         QCOMPARE(dialog->titleEdit()->text(), QStringLiteral("Harbrow help"));
         QCOMPARE(dialog->addressEdit()->text(), QStringLiteral("http://www.harbrow.org/help.html"));
@@ -248,7 +248,7 @@ void TestShellFavourites::offerBookmarkAddsToBothPages()
     });
     window.offerBookmark(QStringLiteral("Harbrow help"),
                          QStringLiteral("http://www.harbrow.org/help.html"));
-    QCOMPARE(window.bookmarksPage()->bookmarkList()->topLevelItemCount(), rows + 1);
+    QCOMPARE(window.bookmarksPage()->bookmarkList()->rowCount(), rows + 1);
     QVERIFY(file.titlesOnFile(0).contains(QStringLiteral("Harbrow help")));
     QCOMPARE(window.organizePage()
                  ->tree()
@@ -262,13 +262,13 @@ void TestShellFavourites::goOpensTheSelectedBookmark()
     FavouritesWindow window(&m_hive, nullptr);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    SortableList *list = window.bookmarksPage()->bookmarkList();
-    QVERIFY(list->topLevelItemCount() > 0);
-    list->setCurrentItem(list->topLevelItem(0));
+    BookmarkList *list = window.bookmarksPage()->bookmarkList();
+    QVERIFY(list->rowCount() > 0);
+    list->setCurrentRow(0);
     QSignalSpy opened(&window, &FavouritesWindow::openAddressRequested);
     clickCommand(window, Ids::GoToBookmark);
     QCOMPARE(opened.count(), 1);
-    QCOMPARE(opened.constFirst().at(0).toString(), list->topLevelItem(0)->text(1));
+    QCOMPARE(opened.constFirst().at(0).toString(), list->text(0, 1));
 }
 
 void TestShellFavourites::deleteRemovesTheSelectedBookmark()
@@ -280,12 +280,12 @@ void TestShellFavourites::deleteRemovesTheSelectedBookmark()
     BookmarksPage *page = window.bookmarksPage();
     // A folder of its own, so that the home-page bookmark is not the one chosen.
     page->folderTree()->setCurrentItem(page->folderTree()->topLevelItem(0)->child(0));
-    SortableList *list = page->bookmarkList();
-    QVERIFY(list->topLevelItemCount() > 0);
-    const QString title = list->topLevelItem(0)->text(0);
+    BookmarkList *list = page->bookmarkList();
+    QVERIFY(list->rowCount() > 0);
+    const QString title = list->text(0, 0);
     const int folderId = page->selectedFolderId();
     list->setFocus();
-    list->setCurrentItem(list->topLevelItem(0));
+    list->setCurrentRow(0);
     answer({QMessageBox::Yes});
     clickCommand(window, Ids::DeleteBookmark);
     QVERIFY(!file.titlesOnFile(folderId).contains(title));

@@ -1,9 +1,9 @@
 #include "app/aboutdialog.h"
-#include "organiser/bookmarkspage.h"
-#include "organiser/sortablelist.h"
 #include "app/favouriteswindow.h"
 #include "app/mainwindow.h"
 #include "app/vxmaintabctrl.h"
+#include "organiser/bookmarklist.h"
+#include "organiser/bookmarkspage.h"
 #include "res/ids.h"
 #include "store/hive/memoryhive.h"
 

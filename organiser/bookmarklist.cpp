@@ -1,0 +1,214 @@
+#include "organiser/bookmarklist.h"
+
+#include "organiser/addresstip.h"
+#include "organiser/columnsort.h"
+#include "organiser/dragstate.h"
+
+#include <QDrag>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QItemSelection>
+#include <QMimeData>
+#include <QStyle>
+
+#include <numeric>
+
+BookmarkList::BookmarkList(const QIcon &rowIcon, QWidget *parent)
+    : QTreeView(parent), m_model(new BookmarkListModel(rowIcon, this)),
+      m_sort(std::make_unique<ColumnSort>())
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    // The header emits clicks for the left button only.
+    connect(header(), &QHeaderView::sectionClicked, this, &BookmarkList::sortByHeader);
+}
+
+BookmarkList::~BookmarkList() = default;
+
+void BookmarkList::setHeaderLabels(const QStringList &labels)
+{
+    m_model->setHeaderLabels(labels);
+}
+
+int BookmarkList::rowCount() const
+{
+    return m_model->rowCount();
+}
+
+QString BookmarkList::text(int row, int column) const
+{
+    return m_model->text(row, column);
+}
+
+int BookmarkList::number(int row) const
+{
+    return m_model->number(row);
+}
+
+QString BookmarkList::toolTip(int row) const
+{
+    return m_model->row(row).tip;
+}
+
+std::vector<int> BookmarkList::sortedOrder(int count, int column, bool ascending,
+                                           const std::function<QString(int, int)> &text)
+{
+    std::vector<int> order(std::size_t(count), 0);
+    std::iota(order.begin(), order.end(), 0);
+    if (column >= 0 && column < BookmarkListModel::ColumnCount && count > 1)
+        m_sort->sort(order, column, ascending, text);
+    return order;
+}
+
+void BookmarkList::setSortedRows(std::vector<Row> rows, int column, bool ascending)
+{
+    forgetHeaderSort();
+    const std::vector<int> order =
+        sortedOrder(int(rows.size()), column, ascending, [&rows](int row, int column) {
+            const BookmarkListModel::Row &listed = rows[std::size_t(row)];
+            return BookmarkListModel::text(listed.fields, column);
+        });
+    std::vector<Row> sorted;
+    sorted.reserve(rows.size());
+    for (int row : order)
+        sorted.push_back(std::move(rows[std::size_t(row)]));
+    m_model->setRows(std::move(sorted));
+}
+
+void BookmarkList::appendRow(Row row)
+{
+    m_model->appendRow(std::move(row));
+}
+
+void BookmarkList::setRowFields(int row, const BookmarkFields &fields)
+{
+    m_model->setFields(row, fields);
+}
+
+void BookmarkList::removeRows(const QList<int> &rows)
+{
+    m_model->removeRowSet(rows);
+}
+
+bool BookmarkList::sortRows(int column, bool ascending)
+{
+    if (column < 0 || column >= BookmarkListModel::ColumnCount || rowCount() < 2)
+        return false;
+    const std::vector<int> order =
+        sortedOrder(rowCount(), column, ascending,
+                    [this](int row, int column) { return m_model->text(row, column); });
+    m_model->reorder(order);
+    return true;
+}
+
+void BookmarkList::sortByHeader(int column)
+{
+    m_ascending = column != m_lastSortColumn || !m_ascending;
+    m_lastSortColumn = column;
+    sortRows(column, m_ascending);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column, m_ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+// A list filled anew is in its fill order, whatever the header showed before:
+// the next click on any column starts ascending again.
+void BookmarkList::forgetHeaderSort()
+{
+    m_lastSortColumn = -1;
+    m_ascending = true;
+    header()->setSortIndicatorShown(false);
+}
+
+QList<int> BookmarkList::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+bool BookmarkList::isRowSelected(int row) const
+{
+    return selectionModel()->isRowSelected(row, {});
+}
+
+void BookmarkList::setRowSelected(int row, bool selected)
+{
+    selectionModel()->select(m_model->index(row, 0), (selected ? QItemSelectionModel::Select
+                                                               : QItemSelectionModel::Deselect) |
+                                                         QItemSelectionModel::Rows);
+}
+
+int BookmarkList::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void BookmarkList::setCurrentRow(int row)
+{
+    setCurrentIndex(row < 0 ? QModelIndex() : m_model->index(row, 0));
+}
+
+QRect BookmarkList::rowRect(int row) const
+{
+    return visualRect(m_model->index(row, 0));
+}
+
+void BookmarkList::scrollToRow(int row)
+{
+    scrollTo(m_model->index(row, 0));
+}
+
+bool BookmarkList::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex at = indexAt(help->pos());
+        AddressTip::show(help, viewport(),
+                         at.isValid() ? text(at.row(), BookmarkListModel::AddressColumn)
+                                      : QString(),
+                         at.isValid() ? visualRect(at) : QRect());
+        return true;
+    }
+    return QTreeView::viewportEvent(event);
+}
+
+// Bookmark rows dragged out of the list; the folder tree takes them when the
+// bookmark-drag flag says the drag is ours.
+void BookmarkList::startDrag(Qt::DropActions)
+{
+    std::unique_ptr<QMimeData> data = beginBookmarkDrag();
+    if (!data)
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data.release());
+    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    drag->setPixmap(m_model->rowIcon().pixmap(side, side));
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    // Not through this list: the drop may have deleted it.
+    DragState::setBookmarkDragging(false);
+}
+
+std::unique_ptr<QMimeData> BookmarkList::beginBookmarkDrag()
+{
+    if (!selectionModel()->hasSelection())
+        return nullptr;
+    DragState::setBookmarkDragging(true);
+    return DragState::bookmarkPayload();
+}
+
+void BookmarkList::endBookmarkDrag()
+{
+    DragState::setBookmarkDragging(false);
+}
