@@ -58,7 +58,8 @@ public:
     std::optional<bool> hasValuesWithPrefix(const QString &key, const QByteArray &prefix) override;
     // Reads them on a thread of its own; a write before the visit drops what it read.
     void readAhead(const QString &key, const QList<QByteArray> &prefixes) override;
-    // The same for the names, at idle priority.
+    // The same for the names, at idle priority; while a check waits for
+    // startCheck(), so does this read.
     void readNamesAhead(const QString &key) override;
     void flush() override;
     void close() override;
@@ -92,6 +93,7 @@ private:
     QString m_path;
     std::unique_ptr<HiveReadAhead> m_readAhead; // until the next write
     std::unique_ptr<HiveNamesAhead> m_namesAhead; // until the next write
+    QString m_namesLater; // the key whose names are read when the check starts
     std::vector<std::unique_ptr<HiveNamesAhead>> m_namesRetired; // stopped, threads ending
     bool m_damaged = false;
 };

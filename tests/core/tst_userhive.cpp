@@ -164,6 +164,7 @@ void TestUserHive::readAheadSeesWhatAVisitWould()
     QCOMPARE(hive.open(path, SqliteHive::Check::Later), SqliteHive::OpenResult::Opened);
     hive.readAhead(Key, {"gr", "ur0-"});
     hive.readNamesAhead(Key);
+    hive.startCheck(); // the names are read from here on
     auto visited = [&hive](const QByteArray &prefix) {
         QMap<qint64, QByteArray> placed;
         hive.visitValuesWithPrefix(
