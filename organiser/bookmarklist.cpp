@@ -69,19 +69,66 @@ std::vector<int> BookmarkList::sortedOrder(int count, int column, bool ascending
     return order;
 }
 
+namespace {
+
+// The ratings as the rating column's single characters, when every one is a
+// digit; none otherwise.
+std::vector<char16_t> ratingDigits(const std::vector<BookmarkList::Row> &rows)
+{
+    std::vector<char16_t> digits;
+    digits.reserve(rows.size());
+    for (const BookmarkList::Row &row : rows) {
+        const int rating = row.fields.rating();
+        if (rating < 0 || rating > 9)
+            return {};
+        digits.push_back(char16_t(u'0' + rating));
+    }
+    return digits;
+}
+
+// Moves each row to its place in order (order[place] names the row that goes
+// there) without a second array: for thousands of rows that would be fresh
+// memory to fault in.
+void applyOrder(std::vector<BookmarkList::Row> &rows, std::vector<int> order)
+{
+    for (std::size_t start = 0; start < rows.size(); ++start) {
+        if (order[start] == int(start))
+            continue;
+        BookmarkList::Row held = std::move(rows[start]);
+        std::size_t at = start;
+        for (;;) {
+            const auto from = std::size_t(order[at]);
+            order[at] = int(at);
+            if (from == start) {
+                rows[at] = std::move(held);
+                break;
+            }
+            rows[at] = std::move(rows[from]);
+            at = from;
+        }
+    }
+}
+
+} // namespace
+
 void BookmarkList::setSortedRows(std::vector<Row> rows, int column, bool ascending)
 {
     forgetHeaderSort();
-    const std::vector<int> order =
-        sortedOrder(int(rows.size()), column, ascending, [&rows](int row, int column) {
-            const BookmarkListModel::Row &listed = rows[std::size_t(row)];
-            return BookmarkListModel::text(listed.fields, column);
+    std::vector<int> order(rows.size(), 0);
+    std::iota(order.begin(), order.end(), 0);
+    const std::vector<char16_t> digits =
+        column == BookmarkListModel::RatingColumn ? ratingDigits(rows) : std::vector<char16_t>();
+    if (!digits.empty()) {
+        // The order the rating texts give, from the ratings alone.
+        m_sort->sortByCharacter(order, ascending,
+                                [&digits](int row) { return QChar(digits[std::size_t(row)]); });
+    } else {
+        order = sortedOrder(int(rows.size()), column, ascending, [&rows](int row, int column) {
+            return BookmarkListModel::text(rows[std::size_t(row)].fields, column);
         });
-    std::vector<Row> sorted;
-    sorted.reserve(rows.size());
-    for (int row : order)
-        sorted.push_back(std::move(rows[std::size_t(row)]));
-    m_model->setRows(std::move(sorted));
+    }
+    applyOrder(rows, std::move(order));
+    m_model->setRows(std::move(rows));
 }
 
 void BookmarkList::appendRow(Row row)

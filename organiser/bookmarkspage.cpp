@@ -26,6 +26,8 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 
 namespace {
 
@@ -257,7 +259,19 @@ void BookmarksPage::selectFolder(int folderId)
 
 QString BookmarksPage::rowTag(int row) const
 {
-    return tagPrefix() + QString::number(m_list->number(row));
+    return tag(tagPrefix(), m_list->number(row));
+}
+
+// In one allocation: a listing tags thousands of rows.
+QString BookmarksPage::tag(const QString &prefix, int number)
+{
+    char digits[12];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), number);
+    QString tag;
+    tag.reserve(prefix.size() + (written.ptr - digits));
+    tag += prefix;
+    tag += QLatin1StringView(digits, written.ptr);
+    return tag;
 }
 
 // The folder's part of every row tag: its id and "-".
@@ -270,7 +284,7 @@ QString BookmarksPage::tagPrefix() const
 BookmarkListModel::Row BookmarksPage::makeRow(const QString &tagPrefix)
 {
     BookmarkListModel::Row row{m_store.currentFields(), m_nextRow, {}};
-    m_store.setCurrentBookmarkTag(tagPrefix + QString::number(m_nextRow++));
+    m_store.setCurrentBookmarkTag(tag(tagPrefix, m_nextRow++));
     return row;
 }
 
@@ -289,8 +303,11 @@ void BookmarksPage::fillList()
     const QString prefix = tagPrefix();
     m_store.beginBookmarkScan(QString::number(selectedFolderId()));
     std::vector<BookmarkListModel::Row> rows;
-    while (m_store.nextBookmark())
+    while (m_store.nextBookmark()) {
+        if (rows.empty())
+            rows.reserve(std::size_t(m_store.scanLength()));
         rows.push_back(makeRow(prefix));
+    }
     showRows(std::move(rows));
 }
 

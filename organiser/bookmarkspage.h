@@ -104,6 +104,7 @@ private:
     void selectFolder(int folderId);
     BookmarkListModel::Row makeRow(const QString &tagPrefix);
     QString tagPrefix() const;
+    static QString tag(const QString &prefix, int number);
     void showRows(std::vector<BookmarkListModel::Row> rows);
     QList<int> selectedRows() const;
     QTreeWidgetItem *selectedFolderItem() const;

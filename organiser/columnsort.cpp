@@ -77,6 +77,18 @@ bool quicksortRows(std::vector<Row> &rows, std::vector<int> &order, Compare comp
 ColumnSort::ColumnSort() = default;
 ColumnSort::~ColumnSort() = default;
 
+bool ColumnSort::sortByCharacter(std::vector<int> &order, bool ascending,
+                                 const std::function<QChar(int)> &character)
+{
+    std::vector<CharRow> rows;
+    rows.reserve(order.size());
+    for (int row : order)
+        rows.push_back({foldedChar(character(row)), row});
+    return quicksortRows(
+        rows, order, [](const CharRow &a, const CharRow &b) { return a.key - b.key; }, ascending,
+        m_comparisons);
+}
+
 bool ColumnSort::sort(std::vector<int> &order, int column, bool ascending,
                       const std::function<QString(int, int)> &text)
 {

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QCollator;
+class QChar;
 class QString;
 
 // How the lists order their rows by one column: titles (column 0) as the
@@ -27,6 +28,10 @@ public:
     // answers a row's text. True when any row moved.
     bool sort(std::vector<int> &order, int column, bool ascending,
               const std::function<QString(int row, int column)> &text);
+    // The same order for a column whose every text is one character, from the
+    // characters alone: the caller need not make a text per row.
+    bool sortByCharacter(std::vector<int> &order, bool ascending,
+                         const std::function<QChar(int row)> &character);
     // How many times the last sort compared two rows.
     qint64 comparisons() const { return m_comparisons; }
 

@@ -827,6 +827,14 @@ bool BookmarkStore::nextBookmark()
     return true;
 }
 
+qsizetype BookmarkStore::scanLength() const
+{
+    if (!m_filtered)
+        return bookmarkCount();
+    const BookmarkList *folder = listedIn(m_filter);
+    return folder ? qsizetype(folder->size()) : 0;
+}
+
 void BookmarkStore::endBookmarkScan()
 {
     m_cursor = -1;

@@ -55,6 +55,8 @@ public:
     void beginBookmarkScan(const QString &folderId);
     bool nextBookmark();
     void endBookmarkScan();
+    // How many bookmarks the scan lists at most, once it has listed the first.
+    qsizetype scanLength() const;
     bool selectBookmarkById(const QString &id);
     bool selectBookmarkByTag(const QString &tag);
     // The bookmark at this place in list order, as visitBookmarks meets them.
