@@ -14,25 +14,38 @@
 #include <numeric>
 
 BookmarkList::BookmarkList(const QIcon &rowIcon, QWidget *parent)
-    : QTreeView(parent), m_model(new BookmarkListModel(rowIcon, this)),
+    : QTableView(parent), m_model(new BookmarkListModel(rowIcon, this)),
       m_sort(std::make_unique<ColumnSort>())
 {
     setModel(m_model);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fixedRowHeight());
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
-    header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
     // The header emits clicks for the left button only.
-    connect(header(), &QHeaderView::sectionClicked, this, &BookmarkList::sortByHeader);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &BookmarkList::sortByHeader);
 }
 
 BookmarkList::~BookmarkList() = default;
+
+// One line of text beside a small icon: a fixed height spares the view asking
+// thousands of rows for theirs.
+int BookmarkList::fixedRowHeight() const
+{
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    return std::max(fontMetrics().height(), icon) + 2;
+}
 
 void BookmarkList::setHeaderLabels(const QStringList &labels)
 {
@@ -162,8 +175,9 @@ void BookmarkList::sortByHeader(int column)
     m_ascending = column != m_lastSortColumn || !m_ascending;
     m_lastSortColumn = column;
     sortRows(column, m_ascending);
-    header()->setSortIndicatorShown(true);
-    header()->setSortIndicator(column, m_ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(column,
+                                         m_ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 // A list filled anew is in its fill order, whatever the header showed before:
@@ -172,7 +186,7 @@ void BookmarkList::forgetHeaderSort()
 {
     m_lastSortColumn = -1;
     m_ascending = true;
-    header()->setSortIndicatorShown(false);
+    horizontalHeader()->setSortIndicatorShown(false);
 }
 
 QList<int> BookmarkList::selectedRows() const
@@ -217,6 +231,26 @@ void BookmarkList::scrollToRow(int row)
     scrollTo(m_model->index(row, 0));
 }
 
+// The keys of a list, not of a table: Home and End go to the first and last
+// row, and left and right do not move between the cells of a row.
+QModelIndex BookmarkList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const int last = rowCount() - 1;
+    switch (action) {
+    case MoveHome:
+        return last < 0 ? QModelIndex() : m_model->index(0, 0);
+    case MoveEnd:
+        return last < 0 ? QModelIndex() : m_model->index(last, 0);
+    case MoveLeft:
+    case MoveRight:
+    case MoveNext:
+    case MovePrevious:
+        return currentIndex();
+    default:
+        return QTableView::moveCursor(action, modifiers);
+    }
+}
+
 bool BookmarkList::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
@@ -228,7 +262,7 @@ bool BookmarkList::viewportEvent(QEvent *event)
                          at.isValid() ? visualRect(at) : QRect());
         return true;
     }
-    return QTreeView::viewportEvent(event);
+    return QTableView::viewportEvent(event);
 }
 
 // Bookmark rows dragged out of the list; the folder tree takes them when the

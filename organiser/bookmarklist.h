@@ -2,7 +2,7 @@
 
 #include "organiser/bookmarklistmodel.h"
 
-#include <QTreeView>
+#include <QTableView>
 
 #include <memory>
 #include <vector>
@@ -17,7 +17,7 @@ class QMimeData;
 // cell shows the row's web address. The selected rows can be dragged onto a
 // FolderTree as bookmarks (DragState's bookmark-drag flag is set meanwhile).
 // Rows are named by their place in the list, from 0.
-class BookmarkList final : public QTreeView
+class BookmarkList final : public QTableView
 {
     Q_OBJECT
 
@@ -72,8 +72,10 @@ public:
 protected:
     bool viewportEvent(QEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
+    int fixedRowHeight() const;
     void sortByHeader(int column);
     void forgetHeaderSort();
     std::vector<int> sortedOrder(int count, int column, bool ascending,

@@ -44,6 +44,8 @@ private slots:
     void movesRowsByMenuAndByDrag();
     void managesFolders();
     void deleteKeyFollowsTheFocus();
+    void keysMoveByWholeRows_data();
+    void keysMoveByWholeRows();
     void rowsNeverShareATag();
     void panesStayInsideWhenShrunk();
     void failedWritesWarnAndReload_data();
@@ -431,6 +433,32 @@ void TestBookmarksPage::deleteKeyFollowsTheFocus()
     QTest::keyClick(m_page->bookmarkList(), Qt::Key_Delete);
     QCOMPARE(listedTitles().size(), 2);
     QCOMPARE(m_file->titlesOnFile(idOf("Software")).size(), 2);
+}
+
+void TestBookmarksPage::keysMoveByWholeRows_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row"); // from the middle one of three
+    QTest::newRow("home") << int(Qt::Key_Home) << 0;
+    QTest::newRow("end") << int(Qt::Key_End) << 2;
+    QTest::newRow("down") << int(Qt::Key_Down) << 2;
+    QTest::newRow("up") << int(Qt::Key_Up) << 0;
+    QTest::newRow("right stays") << int(Qt::Key_Right) << 1;
+    QTest::newRow("left stays") << int(Qt::Key_Left) << 1;
+}
+
+void TestBookmarksPage::keysMoveByWholeRows()
+{
+    QFETCH(int, key);
+    QFETCH(int, row);
+    showFolder("Software");
+    BookmarkList *list = m_page->bookmarkList();
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key(key));
+    QCOMPARE(list->currentRow(), row);
+    QCOMPARE(list->selectedRows(), QList<int>{row});
+    QCOMPARE(list->currentIndex().column(), 0);
 }
 
 void TestBookmarksPage::rowsNeverShareATag()
