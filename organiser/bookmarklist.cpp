@@ -251,6 +251,14 @@ QModelIndex BookmarkList::moveCursor(CursorAction action, Qt::KeyboardModifiers 
     }
 }
 
+// The rows' height follows the font and the style, as a list's would.
+void BookmarkList::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        verticalHeader()->setDefaultSectionSize(fixedRowHeight());
+}
+
 bool BookmarkList::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {

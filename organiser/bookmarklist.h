@@ -71,6 +71,7 @@ public:
 
 protected:
     bool viewportEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 

@@ -46,6 +46,8 @@ private slots:
     void deleteKeyFollowsTheFocus();
     void keysMoveByWholeRows_data();
     void keysMoveByWholeRows();
+    void rowsFitTheirFont_data();
+    void rowsFitTheirFont();
     void rowsNeverShareATag();
     void panesStayInsideWhenShrunk();
     void failedWritesWarnAndReload_data();
@@ -459,6 +461,27 @@ void TestBookmarksPage::keysMoveByWholeRows()
     QCOMPARE(list->currentRow(), row);
     QCOMPARE(list->selectedRows(), QList<int>{row});
     QCOMPARE(list->currentIndex().column(), 0);
+}
+
+void TestBookmarksPage::rowsFitTheirFont_data()
+{
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("large") << 24;
+    QTest::newRow("small") << 7;
+}
+
+void TestBookmarksPage::rowsFitTheirFont()
+{
+    QFETCH(int, pointSize);
+    showFolder("Software");
+    BookmarkList *list = m_page->bookmarkList();
+    QFont font = list->font();
+    font.setPointSize(pointSize);
+    list->setFont(font);
+    const int line = QFontMetrics(font).height();
+    QVERIFY(list->rowRect(0).height() >= line);
+    QVERIFY(list->rowRect(0).height() <= std::max(line, 16) + 4);
+    QCOMPARE(list->rowRect(1).top(), list->rowRect(0).bottom() + 1);
 }
 
 void TestBookmarksPage::rowsNeverShareATag()
