@@ -14,10 +14,11 @@
 
 #include <QAction>
 #include <QDragEnterEvent>
-#include <QMimeData>
-#include <QScrollBar>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 class TestBookmarksPage final : public QObject
@@ -47,6 +48,8 @@ private slots:
     void keysMoveByWholeRows_data();
     void keysMoveByWholeRows();
     void rowsFitTheirFont_data();
+    void headerClicksSortAndKeepTheSelection_data();
+    void headerClicksSortAndKeepTheSelection();
     void rowsFitTheirFont();
     void rowsNeverShareATag();
     void panesStayInsideWhenShrunk();
@@ -482,6 +485,45 @@ void TestBookmarksPage::rowsFitTheirFont()
     QVERIFY(list->rowRect(0).height() >= line);
     QVERIFY(list->rowRect(0).height() <= std::max(line, 16) + 4);
     QCOMPARE(list->rowRect(1).top(), list->rowRect(0).bottom() + 1);
+}
+
+void TestBookmarksPage::headerClicksSortAndKeepTheSelection_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QStringList>("titles");
+    const QStringList ascending{"http://www.debian.org", "http://www.gnu.org",
+                                "http://www.sqlite.org"};
+    QStringList descending = ascending;
+    std::reverse(descending.begin(), descending.end());
+    QTest::newRow("title") << int(BookmarksPage::TitleColumn) << 1 << ascending;
+    QTest::newRow("title again") << int(BookmarksPage::TitleColumn) << 2 << descending;
+    QTest::newRow("address") << int(BookmarksPage::AddressColumn) << 1 << ascending;
+    QTest::newRow("address twice, then title")
+        << int(BookmarksPage::AddressColumn) << 3 << ascending;
+}
+
+// Clicks on the header itself; the selected bookmark stays selected wherever
+// its row goes.
+void TestBookmarksPage::headerClicksSortAndKeepTheSelection()
+{
+    QFETCH(int, column);
+    QFETCH(int, clicks);
+    QFETCH(QStringList, titles);
+    showFolder("Software");
+    BookmarkList *list = m_page->bookmarkList();
+    const QString kept = QStringLiteral("http://www.sqlite.org");
+    list->setCurrentRow(int(listedTitles().indexOf(kept)));
+    QHeaderView *header = list->horizontalHeader();
+    for (int click = 0; click < clicks; ++click) {
+        const int at = click < 2 ? column : int(BookmarksPage::TitleColumn);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(at) + 5, header->height() / 2));
+    }
+    QCOMPARE(listedTitles(), titles);
+    const int row = int(titles.indexOf(kept));
+    QCOMPARE(list->selectedRows(), QList<int>{row});
+    QCOMPARE(list->currentRow(), row);
 }
 
 void TestBookmarksPage::rowsNeverShareATag()
