@@ -262,14 +262,20 @@ void TestBookmarksPage::deletesAfterAsking_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("question");
     QTest::addColumn<int>("left");
+    QTest::addColumn<int>("added"); // bookmarks put in the folder first
 
     const QString many = QStringLiteral("Do you want to delete selected favorites?");
-    QTest::newRow("row 0, yes") << QList<int>{0} << int(QMessageBox::Yes) << QString() << 2;
-    QTest::newRow("row 0, no") << QList<int>{0} << int(QMessageBox::No) << QString() << 3;
-    QTest::newRow("two, yes") << QList<int>{0, 2} << int(QMessageBox::Yes) << many << 1;
-    QTest::newRow("all, no") << QList<int>{0, 1, 2} << int(QMessageBox::No) << many << 3;
-    QTest::newRow("row 0, box closed") << QList<int>{0} << int(QMessageBox::NoButton) << QString()
-                                       << 3;
+    QList<int> everyOther; // more separate runs than the list removes one by one
+    for (int row = 0; row <= 40; row += 2)
+        everyOther.append(row);
+    QTest::newRow("every other of 43, yes")
+        << everyOther << int(QMessageBox::Yes) << many << 22 << 40;
+    QTest::newRow("row 0, yes") << QList<int>{0} << int(QMessageBox::Yes) << QString() << 2 << 0;
+    QTest::newRow("row 0, no") << QList<int>{0} << int(QMessageBox::No) << QString() << 3 << 0;
+    QTest::newRow("two, yes") << QList<int>{0, 2} << int(QMessageBox::Yes) << many << 1 << 0;
+    QTest::newRow("all, no") << QList<int>{0, 1, 2} << int(QMessageBox::No) << many << 3 << 0;
+    QTest::newRow("row 0, box closed")
+        << QList<int>{0} << int(QMessageBox::NoButton) << QString() << 3 << 0;
 }
 
 void TestBookmarksPage::deletesAfterAsking()
@@ -278,6 +284,14 @@ void TestBookmarksPage::deletesAfterAsking()
     QFETCH(int, answer);
     QFETCH(QString, question);
     QFETCH(int, left);
+    QFETCH(int, added);
+    for (int i = 0; i < added; ++i)
+        QVERIFY(m_page->store().addBookmark({QStringLiteral("http://many.example/%1").arg(i),
+                                             QStringLiteral("Many %1").arg(i),
+                                             {},
+                                             {},
+                                             0,
+                                             QString::number(idOf("Software"))}) >= 0);
     showFolder("Software");
     BookmarkList *list = m_page->bookmarkList();
     list->clearSelection();
@@ -290,7 +304,13 @@ void TestBookmarksPage::deletesAfterAsking()
     m_page->deleteSelection();
     QCOMPARE(Prompts::instance().takeAsked(), QStringList{question});
     QCOMPARE(list->rowCount(), left);
+    QCOMPARE(list->verticalHeader()->count(), left); // no empty rows shown past the end
     QCOMPARE(m_file->titlesOnFile(idOf("Software")).size(), left);
+    QStringList kept = listedTitles();
+    QStringList onFile = m_file->titlesOnFile(idOf("Software"));
+    kept.sort();
+    onFile.sort();
+    QCOMPARE(kept, onFile);
 }
 
 void TestBookmarksPage::keepsTheHomePage()
