@@ -48,8 +48,6 @@ public:
     // Sorts every row by the text of a column, without regard to case; the
     // selection and focus move with their rows. False when there is nothing to sort.
     bool sortRows(int column, bool ascending);
-    int lastSortColumn() const { return m_lastSortColumn; }
-    bool lastSortAscending() const { return m_ascending; }
 
     // The selected rows, in list order.
     QList<int> selectedRows() const;
