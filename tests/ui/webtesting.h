@@ -44,6 +44,9 @@ public:
 template<typename Work>
 bool loadAndWait(CWebCommercial *view, Work work, int timeout = 15000)
 {
+    // A load still going would end inside the wait and pass for the new one.
+    if (!QTest::qWaitFor([view] { return !view->Busy(); }, timeout))
+        return false;
     QSignalSpy finished(view->page(), &QWebEnginePage::loadFinished);
     work();
     return finished.wait(timeout);
