@@ -145,6 +145,12 @@ bool SqliteHive::checkSound(const QString &path, Check check)
         m_error = QObject::tr("The file is not a Harbrow data file.");
         return false;
     }
+    // A first start stopped before it had written all its tables leaves a
+    // database with no more than some of them: finishing it loses nothing, and
+    // refusing it would refuse every later start too.
+    if (firstText("SELECT count(*) FROM sqlite_master WHERE name = 'hive_values' OR NOT (name IN "
+                  "('hive_keys', 'sqlite_autoindex_hive_keys_1', 'sqlite_sequence'))") == "0")
+        return true;
     if (firstText("SELECT count(*) FROM sqlite_master WHERE name = 'hive_values'") != "1") {
         m_error = QObject::tr("The file is damaged or is not a Harbrow data file (%1).")
                       .arg(lastError());

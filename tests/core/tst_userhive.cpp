@@ -46,6 +46,8 @@ private slots:
     void transactionsLandWhole();
     void damagedFileIsNeverTouched_data();
     void damagedFileIsNeverTouched();
+    void startCutShortBeforeTables_data();
+    void startCutShortBeforeTables();
     void secondInstanceIsTurnedAway();
     void fileIsPrivate();
     void valuesSurviveReopening();
@@ -442,6 +444,51 @@ void TestUserHive::damagedFileIsNeverTouched()
     }
     QVERIFY(!QFile::exists(path + "-wal") || QFileInfo(path + "-wal").size() == 0);
     QCOMPARE(fileHash(path), before);
+}
+
+// A first start killed between making the file and writing all its tables
+// leaves a database with no more than some of them: the next start must take
+// it, not refuse it.
+void TestUserHive::startCutShortBeforeTables_data()
+{
+    QTest::addColumn<QByteArray>("leftBehind");
+    QTest::addColumn<SqliteHive::Check>("check");
+    QTest::addColumn<bool>("taken");
+    const QByteArray cutShort = "PRAGMA journal_mode=WAL";
+    QTest::newRow("cut short, checked later") << cutShort << SqliteHive::Check::Later << true;
+    QTest::newRow("cut short, checked in full") << cutShort << SqliteHive::Check::Full << true;
+    QTest::newRow("cut short between tables")
+        << QByteArray("PRAGMA journal_mode=WAL; CREATE TABLE hive_keys(path TEXT PRIMARY KEY)")
+        << SqliteHive::Check::Later << true;
+    QTest::newRow("another program's database")
+        << QByteArray("CREATE TABLE notes(text TEXT)") << SqliteHive::Check::Later << false;
+}
+
+void TestUserHive::startCutShortBeforeTables()
+{
+    QFETCH(QByteArray, leftBehind);
+    QFETCH(SqliteHive::Check, check);
+    QFETCH(bool, taken);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("h.sqlite3");
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, leftBehind.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const QByteArray before = fileHash(path);
+
+    SqliteHive hive;
+    if (!taken) {
+        QCOMPARE(hive.open(path, check), SqliteHive::OpenResult::Damaged);
+        QCOMPARE(fileHash(path), before);
+        return;
+    }
+    QCOMPARE(hive.open(path, check), SqliteHive::OpenResult::Opened);
+    QVERIFY(hive.createKey(Key));
+    QVERIFY(hive.setValue(Key, "v", "data"));
+    hive.close();
+    QCOMPARE(hive.open(path, check), SqliteHive::OpenResult::Opened);
+    QCOMPARE(hive.queryValue(Key, "v"), std::optional<QByteArray>("data"));
 }
 
 void TestUserHive::secondInstanceIsTurnedAway()
