@@ -1,8 +1,9 @@
 // Harbrow at 100,000 bookmarks in 5,000 folders (10,000 at the top level), each
 // figure against the same on 1,000 bookmarks, or on none, measured in the same
-// run: one change through the pages; start-up to a filled "Favorites" tab, both
-// past the web engine's one-time start and as a whole program launched afresh;
-// and the whole program's peak memory (the last two each in a process of its own).
+// run: one change through the pages; start-up to a filled "Favorites" tab, held
+// to its limit as a whole program launched afresh and also shown past the web
+// engine's one-time start; and the whole program's peak memory. The fresh
+// start-up and the memory each run in a process of their own.
 #include "eventwait.h"
 #include "ratioreporter.h"
 #include "webengineapp.h"
@@ -592,8 +593,13 @@ int main(int argc, char **argv)
         const int rounds = qstrcmp(name, "BM_DeleteBookmark") == 0 ? DeleteRounds : Rounds;
         targets.push_back({run(name, 100000, rounds), run(name, 1000, rounds), 1.5});
     }
-    for (const char *name : {"BM_StartUpToFavorites", "BM_StartUpToHome"})
-        targets.push_back({run(name, 100000, Rounds), run(name, 0, Rounds), 1.3});
+    // Start-up to "Favorites" is held to its limit as a user meets it, launched
+    // afresh (above). Here, with the engine's start already behind, the store's
+    // and the list's share stands out: worth watching, but not what a user waits for.
+    targets.push_back(
+        {run("BM_StartUpToFavorites", 100000, Rounds), run("BM_StartUpToFavorites", 0, Rounds), 0});
+    targets.push_back(
+        {run("BM_StartUpToHome", 100000, Rounds), run("BM_StartUpToHome", 0, Rounds), 1.3});
     RatioReporter reporter(targets);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     g_sessions.clear();

@@ -8,7 +8,8 @@
 #include <vector>
 
 // Prints, after the usual table, each measured figure against the floor it is held
-// to (both measured in the same run) and whether it keeps within its limit.
+// to (both measured in the same run) and whether it keeps within its limit. A
+// target without a limit is only shown, for a figure watched but held elsewhere.
 class RatioReporter final : public benchmark::ConsoleReporter
 {
 public:
@@ -16,7 +17,7 @@ public:
     {
         std::string name;
         std::string floor;
-        double limit;
+        double limit; // 0: shown, not held
     };
 
     explicit RatioReporter(std::vector<Target> targets) : m_targets(std::move(targets)) {}
@@ -36,6 +37,11 @@ public:
             if (!m_nanos.count(target.name) || !m_nanos.count(target.floor))
                 continue;
             const double ratio = m_nanos[target.name] / m_nanos[target.floor];
+            if (target.limit <= 0) {
+                std::printf("%-44s %-36s %8.2f %6s shown only\n", target.name.c_str(),
+                            target.floor.c_str(), ratio, "-");
+                continue;
+            }
             std::printf("%-44s %-36s %8.2f %5.1fx %s\n", target.name.c_str(), target.floor.c_str(),
                         ratio, target.limit, ratio <= target.limit ? "ok" : "OVER");
         }
