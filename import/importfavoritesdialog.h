@@ -1,21 +1,24 @@
 #pragma once
 
+#include "import/importlistmodel.h"
+#include "import/importoutcome.h"
 #include "import/readers/importrow.h"
 
 #include <QDialog>
 
+#include <array>
 #include <functional>
 
 class BookmarkPageAccess;
 class Hive;
 class HoverButton;
+class ImportList;
+class ImportProgress;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabBar;
-class QTreeWidgetItem;
-class SortableList;
 
 // "Import Favorites": the favourites of a Favorites folder on one tab, the
 // bookmarks of a Netscape or Mozilla bookmark file on the next, then those of a
@@ -29,8 +32,12 @@ class ImportFavoritesDialog final : public QDialog
 public:
     enum Tab { FavoritesTab, BookmarkFileTab, FirefoxTab, ChromiumTab };
     static constexpr int TabCount = 4;
-    enum Column { TitleColumn, AddressColumn, FolderColumn };
-    static constexpr int RowRole = Qt::UserRole; // index into the tab's rows
+    enum Column {
+        TitleColumn = ImportListModel::TitleColumn,
+        AddressColumn = ImportListModel::AddressColumn,
+        FolderColumn = ImportListModel::FolderColumn
+    };
+    static constexpr int RowRole = ImportListModel::RowRole; // index into the tab's rows
     static constexpr int RecentLimit = 10;
     static const QString RecentKey;
 
@@ -45,7 +52,7 @@ public:
     static void setPathChooser(PathChooser chooser);
 
     QTabBar *tabBar() const { return m_tabs; }
-    SortableList *list(Tab tab) const;
+    ImportList *list(Tab tab) const;
     QComboBox *locations(Tab tab) const;
     // Null for the browser profile tabs, which offer no removal.
     QCheckBox *removeOnImport(Tab tab) const;
@@ -60,12 +67,13 @@ public:
     // How many bookmarks the last Import added or overwrote.
     int importedCount() const { return m_imported; }
 
+    // What to tell after an import that otherwise went well; empty when all
+    // went as asked.
+    static QString outcomeMessage(const ImportOutcome &outcome);
+
 public slots:
     // Imports the checked lines of both tabs (the Import button).
     void importChecked();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
@@ -80,10 +88,9 @@ private:
     void chooseFavoritesFolder(int index);
     void chooseBookmarkFile(int index);
     void setAllChecked(bool checked);
-    void rememberPressedCheck(const QPoint &pos);
-    void toggleClickedRow(QTreeWidgetItem *item);
     bool overwriteExisting();
-    void removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
+    QStringList removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
+    void tellOutcome(const ImportOutcome &outcome);
     ImportRows checkedRows(Tab tab) const;
     ImportRows &rowsOf(Tab tab);
     const ImportRows &rowsOf(Tab tab) const;
@@ -95,14 +102,14 @@ private:
     QComboBox *m_favoritesLocations = nullptr;
     QComboBox *m_bookmarkLocations = nullptr;
     QPushButton *m_browse = nullptr;
-    SortableList *m_favorites = nullptr;
-    SortableList *m_bookmarks = nullptr;
+    ImportList *m_favorites = nullptr;
+    ImportList *m_bookmarks = nullptr;
     HoverButton *m_selectAll = nullptr;
     HoverButton *m_deselectAll = nullptr;
     QComboBox *m_firefoxLocations = nullptr;
     QComboBox *m_chromiumLocations = nullptr;
-    SortableList *m_firefox = nullptr;
-    SortableList *m_chromium = nullptr;
+    ImportList *m_firefox = nullptr;
+    ImportList *m_chromium = nullptr;
     QCheckBox *m_removeFavorites = nullptr;
     QCheckBox *m_removeBookmarks = nullptr;
     QPushButton *m_import = nullptr;
@@ -113,9 +120,11 @@ private:
     ImportRows m_bookmarkRows;
     ImportRows m_firefoxRows;
     ImportRows m_chromiumRows;
+    // Bookmarks each tab's reader kept at the nesting limit, for the message
+    // after the import.
+    std::array<qsizetype, TabCount> m_placedAtDepthLimit{};
     bool m_profilesFound = false; // the profile tabs are searched when first shown
-    QTreeWidgetItem *m_pressedItem = nullptr;
-    Qt::CheckState m_pressedState = Qt::Unchecked;
+    ImportProgress *m_importProgress = nullptr; // while the import runs
     bool m_noneChecked = true;
     int m_overwriteAnswer = 0; // 0 not asked, 1 overwrite, 2 keep; asked once per dialog
     int m_imported = 0;
