@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <numeric>
@@ -93,6 +94,18 @@ void ImportList::mousePressEvent(QMouseEvent *event)
     m_pressedLine = at.isValid() ? at.row() : -1;
     m_pressedChecked = at.isValid() && isChecked(at.row());
     QTreeView::mousePressEvent(event);
+}
+
+// Space toggles the line in focus, whichever of its cells has the focus.
+void ImportList::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex current = currentIndex();
+    const bool toggle = event->key() == Qt::Key_Space || event->key() == Qt::Key_Select;
+    if (toggle && event->modifiers() == Qt::NoModifier && current.isValid()) {
+        setChecked(current.row(), !isChecked(current.row()));
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 // A click on a line's text toggles it; a click on its check box has toggled

@@ -47,6 +47,7 @@ public:
 protected:
     bool viewportEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     std::vector<int> sortedOrder(int count, int column, bool ascending,
