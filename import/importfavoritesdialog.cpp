@@ -11,6 +11,7 @@
 #include "import/readers/firefoxplacesreader.h"
 #include "import/readers/favoritesreader.h"
 #include "organiser/bookmarkpageaccess.h"
+#include "organiser/savefailure.h"
 #include "organiser/sortablelist.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/hive.h"
@@ -495,7 +496,8 @@ void ImportFavoritesDialog::importChecked()
         Prompts::instance().inform(
             this, QMessageBox::Critical, tr("Import Favorites"),
             tr("The bookmarks could not all be saved. %n bookmark(s) were imported before the "
-               "failure.", nullptr, m_imported));
+               "failure.", nullptr, m_imported)
+                + QLatin1Char(' ') + SaveFailure::reason(m_page.store().lastError()));
         return;
     }
     if (!finished) {

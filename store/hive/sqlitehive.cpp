@@ -269,6 +269,7 @@ bool SqliteHive::mayWrite()
     m_readAhead.reset();
     m_namesLater.clear();
     retireNamesAhead();
+    m_failure = {}; // a write that fails says why afresh
     if (!m_db || isDamaged()) {
         m_failure = {HiveError::Damaged, SQLITE_CORRUPT,
                      m_error.isEmpty() ? QObject::tr("The file is not open.") : m_error};

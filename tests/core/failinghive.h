@@ -113,6 +113,8 @@ public:
     bool isInTransaction() const override { return m_inner.isInTransaction(); }
     HiveError lastError() const override
     {
+        if (!m_injected && !failWrites)
+            return m_inner.lastError();
         return {HiveError::Full, 13, QStringLiteral("database or disk is full")};
     }
 
