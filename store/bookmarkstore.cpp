@@ -35,6 +35,32 @@ struct BookmarkStore::Folder
     enum Walk : quint8 { Unseen, OnPath, Done } walk = Unseen; // while parent loops are mended
 };
 
+class BookmarkStore::ActionEnd final
+{
+public:
+    explicit ActionEnd(const BookmarkStore *store)
+#ifndef QT_NO_DEBUG
+        : m_store(store), m_open(store->inTransaction())
+#endif
+    {
+        Q_UNUSED(store)
+    }
+    ~ActionEnd()
+    {
+#ifndef QT_NO_DEBUG
+        Q_ASSERT_X(m_open || m_store->m_batches > 0 || !m_store->inTransaction(), "BookmarkStore",
+                   "a change left a write transaction open");
+#endif
+    }
+    Q_DISABLE_COPY_MOVE(ActionEnd)
+
+private:
+#ifndef QT_NO_DEBUG
+    const BookmarkStore *m_store;
+    bool m_open;
+#endif
+};
+
 struct BookmarkStore::Memory
 {
     std::vector<std::unique_ptr<Bookmark>> bookmarks;
@@ -511,13 +537,25 @@ HiveError BookmarkStore::lastError() const
     return m_hive ? m_hive->lastError() : HiveError{HiveError::Other, 0, {}};
 }
 
+bool BookmarkStore::inTransaction() const
+{
+    return m_hive && m_hive->isInTransaction();
+}
+
 bool BookmarkStore::beginBatch()
 {
-    return m_keyOpen && m_hive->beginTransaction();
+    if (!m_keyOpen || !m_hive->beginTransaction())
+        return false;
+    ++m_batches;
+    return true;
 }
 
 bool BookmarkStore::commitBatch()
 {
+    if (m_batches == 0)
+        return false; // none open: nothing to commit, and the hive's own must stay
+    --m_batches;
+    const ActionEnd end(this);
     if (m_hive->commitTransaction())
         return true;
     // The hive dropped the batch, so memory drops it too.
@@ -1031,6 +1069,7 @@ bool BookmarkStore::writeBookmark(Bookmark *bookmark, QByteArray plain)
 
 int BookmarkStore::addBookmark(const BookmarkRecord &record)
 {
+    const ActionEnd end(this);
     if (!m_keyOpen)
         return WriteFailed;
     if (!learnNames()) // the highest id and place in use
@@ -1066,16 +1105,19 @@ bool BookmarkStore::updateBookmark(Bookmark *bookmark, const BookmarkRecord &rec
 
 bool BookmarkStore::updateBookmarkById(const BookmarkRecord &record)
 {
+    const ActionEnd end(this);
     return updateBookmark(bookmarkWithIdText(record.folderOrKey.toUtf8()), record);
 }
 
 bool BookmarkStore::updateBookmarkByTag(const BookmarkRecord &record)
 {
+    const ActionEnd end(this);
     return updateBookmark(bookmarkWithTag(record.folderOrKey), record);
 }
 
 bool BookmarkStore::setBookmarkTitle(int id, const QString &title)
 {
+    const ActionEnd end(this);
     Bookmark *bookmark = bookmarkWithId(id);
     return bookmark && writeBookmark(bookmark, withTitle(bookmark->plain, title));
 }
@@ -1130,11 +1172,13 @@ bool BookmarkStore::removeBookmark(Bookmark *bookmark)
 
 bool BookmarkStore::deleteBookmarkById(int id)
 {
+    const ActionEnd end(this);
     return removeBookmark(bookmarkWithId(id));
 }
 
 bool BookmarkStore::deleteBookmarkByTag(const QString &tag)
 {
+    const ActionEnd end(this);
     return removeBookmark(bookmarkWithTag(tag));
 }
 
@@ -1194,11 +1238,13 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
 
 bool BookmarkStore::moveBookmarkById(int id, int folderId)
 {
+    const ActionEnd end(this);
     return moveBookmark(bookmarkWithId(id), folderId);
 }
 
 bool BookmarkStore::moveBookmarkByTag(const QString &tag, int folderId)
 {
+    const ActionEnd end(this);
     Bookmark *bookmark = bookmarkWithTag(tag);
     if (bookmark)
         setTag(bookmark, {});
@@ -1314,6 +1360,7 @@ bool BookmarkStore::writeFolder(const QByteArray &valueName, const QString &name
 
 int BookmarkStore::addFolder(const QString &name, int parentId)
 {
+    const ActionEnd end(this);
     if (!m_keyOpen)
         return WriteFailed;
     if (m_memory->highestFolderId >= MaxId)
@@ -1340,6 +1387,7 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
 
 bool BookmarkStore::renameFolder(int folderId, const QString &name)
 {
+    const ActionEnd end(this);
     Folder *folder = folderWithId(folderId);
     if (!folder)
         return false;
@@ -1379,6 +1427,7 @@ void BookmarkStore::unlinkChild(Folder *folder)
 
 bool BookmarkStore::setFolderParent(int folderId, int parentId)
 {
+    const ActionEnd end(this);
     parentId = std::max(parentId, 0);
     Folder *folder = folderWithId(folderId);
     if (!folder || isInSubtree(parentId, folderId))
@@ -1424,6 +1473,7 @@ void BookmarkStore::forgetFolder(Folder *folder)
 // it has committed.
 bool BookmarkStore::deleteFolder(const QString &folderId)
 {
+    const ActionEnd end(this);
     Folder *root = folderWithId(StoredText::leadingInt(folderId.toUtf8()));
     if (!root || !m_keyOpen)
         return false;

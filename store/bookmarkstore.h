@@ -162,6 +162,11 @@ private:
     using BookmarkList = std::vector<Bookmark *>; // in list order
     using IdIndex = std::vector<IdEntry>;
 
+    // In debug builds, at the end of every change: a transaction opened by it
+    // (not by a batch, nor by the caller) is closed again, or what follows
+    // would wait unsaved for a commit that never comes.
+    class ActionEnd;
+    bool inTransaction() const;
     void load();
     bool readAll();
     void reload();
@@ -226,6 +231,7 @@ private:
 
     Hive *m_hive;
     bool m_keyOpen = false;
+    int m_batches = 0; // open batches
 
     // Everything a load builds, in one piece: a reload replaces it whole, so
     // that no list, cursor or cached pointer outlives what it points into.

@@ -80,7 +80,9 @@ struct Step
 QList<Step> session(const Seeded &ids)
 {
     const QString work = QString::number(ids.work);
+    const auto none = [](const BookmarkStore::StoredBookmark &) { return true; };
     return {
+        {"start page", [none](BookmarkStore &s) { return s.streamBookmarks(none); }},
         {"add", [](BookmarkStore &s) { return s.addBookmark(row("new", "0")) >= 0; }},
         {"edit",
          [ids](BookmarkStore &s) {
@@ -95,6 +97,7 @@ QList<Step> session(const Seeded &ids)
         {"import to a folder",
          [](BookmarkStore &s) { return importBatch(s, "\\Imported\\Sub", {"f1", "f2"}); }, true},
         {"add after", [work](BookmarkStore &s) { return s.addBookmark(row("last", work)) >= 0; }},
+        {"export", [](BookmarkStore &s) { return s.visitBookmarks([](const auto &) {}); }},
     };
 }
 
@@ -173,7 +176,7 @@ void TestStoreFaults::everyFaultLeavesMemoryAsTheHive()
     QFETCH(int, fault);
     int made = 0;
     QVERIFY(!runFailing(file, fault, 0, &made));
-    QVERIFY(made > 5);
+    QVERIFY2(made > 4, qPrintable(QString::number(made)));
     for (int n = 1; n <= made; ++n) {
         const bool met = runFailing(file, fault, n);
         if (QTest::currentTestFailed())
