@@ -99,7 +99,6 @@ public:
     bool renameFolder(int folderId, const QString &name);
     bool setFolderParent(int folderId, int parentId);
     bool deleteFolder(const QString &folderId);
-    FolderPathResult ensureFolderPath(const QString &path, const QString &address);
 
     // Groups the changes that follow into one transaction until commitBatch, so
     // that many bookmarks cost one disk sync. A crash keeps every committed
