@@ -1,6 +1,7 @@
 #include "failinghive.h"
 #include "storesnapshot.h"
 
+#include "import/readers/importfoldermaker.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
 #include "store/hive/sqlitehive.h"
@@ -61,7 +62,7 @@ bool importBatch(BookmarkStore &store, const QString &path, const QStringList &n
         return false;
     bool written = true;
     for (const QString &name : names) {
-        const FolderPathResult folder = store.ensureFolderPath(path, name);
+        const FolderPathResult folder = ensureFolderPath(store, path, name);
         written = !folder.failed && store.addBookmark(row(name, folder.folderId)) >= 0;
         if (!written)
             break;
