@@ -1,12 +1,10 @@
 #pragma once
 
 #include "import/importlistmodel.h"
-#include "import/importoutcome.h"
-#include "import/readers/importrow.h"
+#include "import/readers/importreadresult.h"
 
 #include <QDialog>
 
-#include <array>
 #include <functional>
 
 class BookmarkPageAccess;
@@ -67,10 +65,6 @@ public:
     // How many bookmarks the last Import added or overwrote.
     int importedCount() const { return m_imported; }
 
-    // What to tell after an import that otherwise went well; empty when all
-    // went as asked.
-    static QString outcomeMessage(const ImportOutcome &outcome);
-
 public slots:
     // Imports the checked lines of both tabs (the Import button).
     void importChecked();
@@ -84,13 +78,13 @@ private:
     void parseBookmarkFile();
     void findProfiles();
     void readProfile(Tab tab);
+    void fillSource(Tab tab, ImportReadResult result);
     void browse();
     void chooseFavoritesFolder(int index);
     void chooseBookmarkFile(int index);
     void setAllChecked(bool checked);
     bool overwriteExisting();
     QStringList removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
-    void tellOutcome(const ImportOutcome &outcome);
     ImportRows checkedRows(Tab tab) const;
     ImportRows &rowsOf(Tab tab);
     const ImportRows &rowsOf(Tab tab) const;
@@ -120,9 +114,7 @@ private:
     ImportRows m_bookmarkRows;
     ImportRows m_firefoxRows;
     ImportRows m_chromiumRows;
-    // Bookmarks each tab's reader kept at the nesting limit, for the message
-    // after the import.
-    std::array<qsizetype, TabCount> m_placedAtDepthLimit{};
+    ImportReadResult m_sources[TabCount]; // each tab's folders and file, its rows above
     bool m_profilesFound = false; // the profile tabs are searched when first shown
     ImportProgress *m_importProgress = nullptr; // while the import runs
     bool m_noneChecked = true;

@@ -106,8 +106,6 @@ private slots:
     void removeOnImport();
     void cancelledImportKeepsCommittedBookmarks();
     void questionIsNeverUnderTheProgressBox();
-    void outcomeMessage_data();
-    void outcomeMessage();
     void failuresAfterImportAreToldOnce();
 
 private:
@@ -506,40 +504,6 @@ void TestImportDialog::questionIsNeverUnderTheProgressBox()
     QCOMPARE(titles, (QStringList{"Dup", "New"}));
 }
 
-void TestImportDialog::outcomeMessage_data()
-{
-    QTest::addColumn<QStringList>("unremoved");
-    QTest::addColumn<bool>("recentSaved");
-    QTest::addColumn<int>("deep");
-    QTest::addColumn<QString>("message");
-    const QString recent = QStringLiteral("The recent import locations could not be saved.");
-    const QString depth = QStringLiteral(
-        "3 bookmark(s) were nested more than 256 folders deep and were placed in the deepest "
-        "folder kept.");
-    QStringList twelve;
-    for (int i = 1; i <= 12; ++i)
-        twelve << QStringLiteral("/f/%1.url").arg(i);
-    QTest::newRow("all done") << QStringList() << true << 0 << QString();
-    QTest::newRow("recent") << QStringList() << false << 0 << recent;
-    QTest::newRow("depth") << QStringList() << true << 3 << depth;
-    QTest::newRow("all three") << QStringList{"/f/a.url"} << false << 3
-                               << "1 imported shortcut file(s) could not be removed:\n/f/a.url\n\n"
-                                      + recent + "\n\n" + depth;
-    QTest::newRow("twelve files, ten named")
-        << twelve << true << 0
-        << "12 imported shortcut file(s) could not be removed:\n" + twelve.mid(0, 10).join('\n')
-               + "\nand 2 more";
-}
-
-void TestImportDialog::outcomeMessage()
-{
-    QFETCH(QStringList, unremoved);
-    QFETCH(bool, recentSaved);
-    QFETCH(int, deep);
-    QFETCH(QString, message);
-    QCOMPARE(ImportFavoritesDialog::outcomeMessage({unremoved, recentSaved, deep}), message);
-}
-
 // A shortcut that became a folder cannot go, and the recent locations cannot be
 // written: the import still ends, and one message names both.
 void TestImportDialog::failuresAfterImportAreToldOnce()
@@ -561,8 +525,11 @@ void TestImportDialog::failuresAfterImportAreToldOnce()
     answer({QMessageBox::Ok});
     QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
 
-    QCOMPARE(Prompts::instance().takeAsked(),
-             QStringList{ImportFavoritesDialog::outcomeMessage({{stuck}, false, 0})});
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked.first().contains("The recent import locations could not be saved.\n"));
+    QVERIFY2(asked.first().contains("1 shortcut file(s) could not be removed:\n" + stuck + ": "),
+             qPrintable(asked.first()));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!QFile::exists(favorites() + QStringLiteral("/Goes.url")));
     QCOMPARE(page.file().titlesOnFile(0).size(), 2);
