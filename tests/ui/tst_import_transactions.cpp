@@ -4,10 +4,13 @@
 #include "../core/storesnapshot.h"
 
 #include "import/importfavoritesdialog.h"
+#include "controls/hoverbutton.h"
 #include "import/importprogress.h"
 #include "store/hive/sqlitehive.h"
 
+#include <QCheckBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
