@@ -21,32 +21,35 @@ QString reason(const HiveError &why)
     QString said;
     switch (why.kind) {
     case HiveError::Full:
-        said = tr("The disk that holds your bookmarks file is full.");
+        said = tr("The disk that holds it is full.");
         break;
     case HiveError::ReadOnly:
-        said = tr("Your bookmarks file is read-only.");
+        said = tr("The file is read-only.");
         break;
     case HiveError::Locked:
-        said = tr("Your bookmarks file is locked by another program.");
+        said = tr("Another program has it locked.");
         break;
     case HiveError::Damaged:
-        said = tr("Your bookmarks file is damaged, so it takes no more changes.");
+        said = tr("The file is damaged and takes no more changes.");
         break;
     case HiveError::None:
     case HiveError::Other:
-        said = tr("Your bookmarks file did not take this change.");
         break;
     }
     if (!why.text.isEmpty())
-        said += QLatin1Char(' ') + tr("(%1, code %2)").arg(why.text).arg(why.code);
+        said += (said.isEmpty() ? QString() : QStringLiteral(" "))
+              + tr("(%1, code %2)").arg(why.text).arg(why.code);
     return said;
 }
 
 void warn(QWidget *parent, const QString &what, const HiveError &why)
 {
-    Prompts::instance().inform(parent, QMessageBox::Warning, tr("Harbrow"),
-                               what + QLatin1Char(' ') + reason(why) + QLatin1Char(' ')
-                                   + tr("The change was not made."));
+    QString text = what + QLatin1Char(' ')
+                 + tr("Your bookmarks file did not take this change, so it was not made.");
+    const QString because = reason(why);
+    if (!because.isEmpty())
+        text += QLatin1Char(' ') + because;
+    Prompts::instance().inform(parent, QMessageBox::Warning, tr("Harbrow"), text);
 }
 
 } // namespace SaveFailure

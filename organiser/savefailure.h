@@ -12,7 +12,8 @@ namespace SaveFailure {
 // why: what the file said when it refused.
 void warn(QWidget *parent, const QString &what, const HiveError &why);
 
-// The reason as a sentence for the person: disk full, read-only, locked.
+// The reason as a sentence for the person (disk full, read-only, locked), with
+// the file's own words; empty when there is none.
 QString reason(const HiveError &why);
 
 } // namespace SaveFailure

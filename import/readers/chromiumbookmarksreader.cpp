@@ -143,6 +143,9 @@ ImportReadResult ChromiumBookmarksReader::readBookmarksJson(const QByteArray &js
         if (root.fallbackName.isEmpty()) {
             finished = walker.walk(folder, ImportFolders::Top, topLabel);
         } else {
+            // A root that holds nothing (most often the mobile one) brings no folder.
+            if (folder.value(QLatin1String("children")).toArray().isEmpty())
+                continue;
             QString name = folder.value(QLatin1String("name")).toString();
             if (name.isEmpty())
                 name = root.fallbackName;

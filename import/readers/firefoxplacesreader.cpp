@@ -96,7 +96,9 @@ public:
                     continue;
                 QString name;
                 const RootKind kind = rootKind(item, name);
-                if (kind == RootKind::Skipped)
+                // A root that holds nothing (most often the mobile one) brings no folder.
+                if (kind == RootKind::Skipped
+                    || (kind == RootKind::Named && !m_children.contains(item.id)))
                     continue;
                 visited.insert(item.id);
                 const int into = kind == RootKind::TopLevel
