@@ -154,9 +154,9 @@ private:
         row.address = piece(m_text, open < 0 ? -1 : open + 1, close);
         row.label = folder == ImportFolders::Top ? m_topLabel : m_result.folders.name(folder);
         row.folder = folder;
-        row.sourceBegin = a;
-        row.sourceEnd = titleEnd >= 0 ? titleEnd + qsizetype(TitleEnd.size())
-                                      : a + qsizetype(BookmarkMarker.size());
+        row.sourceBegin = qint32(a);
+        row.sourceEnd = qint32(titleEnd >= 0 ? titleEnd + qsizetype(TitleEnd.size())
+                                             : a + qsizetype(BookmarkMarker.size()));
         readComment(row);
         return row;
     }
@@ -178,7 +178,7 @@ private:
         QByteArray comment = m_text.sliced(start, end - start).toByteArray();
         comment.replace("\r\n", "\n");
         row.comment = HtmlText::decode(comment);
-        row.sourceEnd = end;
+        row.sourceEnd = qint32(end);
     }
 
     QByteArrayView m_text;
@@ -332,6 +332,12 @@ ImportReadResult BookmarkFileReader::parseBookmarkText(QByteArrayView text, cons
                                                        const ReadProgress &progress)
 {
     ImportReadResult result;
+    // Counted first, so that the rows take no more room than they need.
+    qsizetype markers = 0;
+    for (qsizetype at = findIn(text, BookmarkMarker, 0); at >= 0;
+         at = findIn(text, BookmarkMarker, at + qsizetype(BookmarkMarker.size())))
+        ++markers;
+    result.rows.reserve(markers);
     if (!Scanner(text, topLabel, result).run(progress))
         return ImportReadResult{{}, {}, {}, false, true};
     return result;

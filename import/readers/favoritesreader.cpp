@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 namespace FavoritesReader {
 
 namespace {
@@ -18,9 +20,12 @@ QString joinPath(const QString &folder, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-QByteArray digest(QByteArrayView content)
+quint64 digest(QByteArrayView content)
 {
-    return QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    const QByteArray sha = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    quint64 first;
+    std::memcpy(&first, sha.constData(), sizeof first);
+    return first;
 }
 
 QString tr(const char *text)
