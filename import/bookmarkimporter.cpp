@@ -3,6 +3,8 @@
 #include "store/bookmarkstore.h"
 #include "store/storedtext.h"
 
+#include <utility>
+
 BookmarkImporter::BookmarkImporter(BookmarkStore &store, OverwriteQuestion overwrite)
     : m_store(store), m_overwrite(std::move(overwrite))
 {
@@ -59,7 +61,7 @@ bool BookmarkImporter::importRow(const ImportRow &row)
         addressesIn(target.folderId)
             .insert(m_store.currentBookmark().address, QString::number(m_store.currentBookmark().id));
     }
-    ++m_imported;
+    ++m_inChunkImported;
     return true;
 }
 
@@ -118,5 +120,10 @@ bool BookmarkImporter::finish()
         return true;
     m_open = false;
     m_inChunk = 0;
-    return m_store.commitBatch();
+    // A chunk the file refused was not imported, however many rows it held.
+    const int chunk = std::exchange(m_inChunkImported, 0);
+    if (!m_store.commitBatch())
+        return false;
+    m_imported += chunk;
+    return true;
 }

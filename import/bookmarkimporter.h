@@ -39,7 +39,7 @@ public:
     // Commits the open chunk; false when it could not be written.
     bool finish();
 
-    // Bookmarks added or overwritten so far, committed or not.
+    // Bookmarks added or overwritten in the chunks committed so far.
     int imported() const { return m_imported; }
 
 private:
@@ -62,6 +62,7 @@ private:
     QHash<QString, QHash<QString, QString>> m_addressesInFolder; // address -> first bookmark id
     OverwriteQuestion m_overwrite;
     int m_imported = 0;
+    int m_inChunkImported = 0; // in the open chunk, not yet committed
     int m_inChunk = 0;
     bool m_open = false;
 };

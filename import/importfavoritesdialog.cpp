@@ -12,6 +12,7 @@
 #include "import/readers/firefoxplacesreader.h"
 #include "import/readers/favoritesreader.h"
 #include "organiser/bookmarkpageaccess.h"
+#include "organiser/savefailure.h"
 #include "organiser/sortablelist.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/hive.h"
@@ -519,7 +520,8 @@ void ImportFavoritesDialog::importChecked()
         Prompts::instance().inform(
             this, QMessageBox::Critical, tr("Import Favorites"),
             tr("The bookmarks could not all be saved. %n bookmark(s) were imported before the "
-               "failure.", nullptr, m_imported));
+               "failure.", nullptr, m_imported)
+                + QLatin1Char(' ') + SaveFailure::reason(m_page.store().lastError()));
         return;
     }
     if (!finished) {

@@ -286,11 +286,15 @@ public:
         // The views stay valid for both passes: nothing changes the store meanwhile.
         std::vector<std::pair<Part *, MeasuredBookmark>> bookmarks;
         bookmarks.reserve(size_t(m_store.bookmarkCount()));
-        m_store.visitBookmarks([this, &bookmarks](const BookmarkStore::StoredBookmark &bookmark) {
-            Part &part = partOf(bookmark.folderId);
-            const auto &[_, measured] = bookmarks.emplace_back(&part, MeasuredBookmark(bookmark));
-            part.size += measured.size(part.depth);
-        });
+        const bool read = m_store.visitBookmarks(
+            [this, &bookmarks](const BookmarkStore::StoredBookmark &bookmark) {
+                Part &part = partOf(bookmark.folderId);
+                const auto &[_, measured] =
+                    bookmarks.emplace_back(&part, MeasuredBookmark(bookmark));
+                part.size += measured.size(part.depth);
+            });
+        if (!read)
+            return {}; // never a file missing what could not be read
         QByteArray out(layOut(), Qt::Uninitialized);
         char *const base = out.data();
         put(base, Prologue);
@@ -446,6 +450,8 @@ QByteArray BookmarkFileWriter::bookmarkFileText(BookmarkStore &store)
 
 QString BookmarkFileWriter::exportBookmarks(BookmarkStore &store, const QString &path)
 {
+    if (!store.loadAll())
+        return tr("Your bookmarks could not be read from their file.");
     const QByteArray text = bookmarkFileText(store);
     if (text.isEmpty())
         return tr("The bookmarks could not be put into the file's form.");
