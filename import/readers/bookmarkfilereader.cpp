@@ -12,6 +12,8 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -88,11 +90,57 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+} // namespace
+
+// The text of a file being scanned, in pages of its own, so that the part
+// the scan has passed can be given back while the rows grow: the file and
+// its rows are never held whole at the same time.
+class ScanBuffer final
+{
+public:
+    explicit ScanBuffer(qsizetype size) : m_size(std::max<qsizetype>(size, 1))
+    {
+        void *mapped = ::mmap(nullptr, size_t(m_size), PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        m_data = mapped == MAP_FAILED ? nullptr : static_cast<char *>(mapped);
+    }
+    ~ScanBuffer()
+    {
+        if (m_data)
+            ::munmap(m_data, size_t(m_size));
+    }
+    Q_DISABLE_COPY_MOVE(ScanBuffer)
+
+    char *data() const { return m_data; }
+
+    // Gives back the whole pages before offset, less a margin: nothing there
+    // is read again (the markers are only ever sought onwards).
+    void releaseBefore(qsizetype offset)
+    {
+        static const qsizetype page = ::sysconf(_SC_PAGESIZE);
+        constexpr qsizetype Margin = 1024 * 1024;
+        const qsizetype upTo = (offset - Margin) / page * page;
+        if (upTo - m_released < Margin)
+            return;
+        ::madvise(m_data + m_released, size_t(upTo - m_released), MADV_DONTNEED);
+        m_released = upTo;
+    }
+
+private:
+    qsizetype m_size;
+    char *m_data = nullptr;
+    qsizetype m_released = 0;
+};
+
+namespace {
+
 class Scanner final
 {
 public:
-    Scanner(QByteArrayView text, const QString &topLabel, ImportReadResult &result)
-        : m_text(text), m_topLabel(topLabel), m_result(result), m_folders(text, FolderMarker),
+    Scanner(QByteArrayView text, const QString &topLabel, ImportReadResult &result,
+            ScanBuffer *buffer)
+        : m_text(text), m_topLabel(topLabel), m_result(result), m_buffer(buffer),
+          m_folders(text, FolderMarker),
           m_folderEnds(text, FolderNameEnd), m_listEnds(text, ListEnd),
           m_bookmarks(text, BookmarkMarker), m_titleEnds(text, TitleEnd), m_tagEnds(text, TagEnd),
           m_quotes(text, Quote)
@@ -105,8 +153,12 @@ public:
         qsizetype position = 0;
         int steps = 0;
         while (true) {
-            if (progress && ++steps % 4096 == 0 && !progress(position, m_text.size()))
-                return false;
+            if (++steps % 4096 == 0) {
+                if (progress && !progress(position, m_text.size()))
+                    return false;
+                if (m_buffer)
+                    m_buffer->releaseBefore(position);
+            }
             const qsizetype h = m_folders.next(position);
             const qsizetype d = m_listEnds.next(position);
             const qsizetype a = m_bookmarks.next(position);
@@ -184,6 +236,7 @@ private:
     QByteArrayView m_text;
     QString m_topLabel;
     ImportReadResult &m_result;
+    ScanBuffer *m_buffer;
     std::vector<int> m_stack; // the open folders, outermost first
     MarkerFinder m_folders;
     MarkerFinder m_folderEnds;
@@ -300,11 +353,15 @@ ImportReadResult BookmarkFileReader::parseBookmarkFile(const QString &path, cons
     }
     // Read in slices so that a long read can be followed and cancelled; the
     // parse makes up the second half of the work.
-    QByteArray text(size, Qt::Uninitialized);
+    ScanBuffer buffer(size);
+    if (!buffer.data()) {
+        result.error = tr("There is not enough memory to read the file.");
+        return result;
+    }
     constexpr qint64 Slice = 4 * 1024 * 1024;
     qint64 done = 0;
     while (done < size) {
-        const qint64 got = file.read(text.data() + done, std::min(Slice, size - done));
+        const qint64 got = file.read(buffer.data() + done, std::min(Slice, size - done));
         if (got <= 0)
             break;
         done += got;
@@ -317,19 +374,27 @@ ImportReadResult BookmarkFileReader::parseBookmarkFile(const QString &path, cons
         result.error = file.errorString();
         return result;
     }
-    text.truncate(done);
+    const QByteArrayView text(buffer.data(), done);
+    // Taken before the scan gives the text back.
+    const FileSnapshot source = FileSnapshot::of(path, text);
     const ReadProgress parsed = progress ? ReadProgress([&](qint64 at, qint64) {
         return progress(size + at, 2 * size);
     })
                                          : ReadProgress();
-    result = parseBookmarkText(text, topLabel, parsed);
+    result = scan(text, topLabel, parsed, &buffer);
     if (!result.cancelled)
-        result.source = FileSnapshot::of(path, text);
+        result.source = source;
     return result;
 }
 
 ImportReadResult BookmarkFileReader::parseBookmarkText(QByteArrayView text, const QString &topLabel,
                                                        const ReadProgress &progress)
+{
+    return scan(text, topLabel, progress, nullptr);
+}
+
+ImportReadResult BookmarkFileReader::scan(QByteArrayView text, const QString &topLabel,
+                                          const ReadProgress &progress, ScanBuffer *buffer)
 {
     ImportReadResult result;
     // Counted first, so that the rows take no more room than they need.
@@ -338,7 +403,7 @@ ImportReadResult BookmarkFileReader::parseBookmarkText(QByteArrayView text, cons
          at = findIn(text, BookmarkMarker, at + qsizetype(BookmarkMarker.size())))
         ++markers;
     result.rows.reserve(markers);
-    if (!Scanner(text, topLabel, result).run(progress))
+    if (!Scanner(text, topLabel, result, buffer).run(progress))
         return ImportReadResult{{}, {}, {}, false, true};
     return result;
 }
