@@ -12,10 +12,10 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <cstring>
 #include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -45,7 +45,8 @@ qsizetype findIn(QByteArrayView text, std::string_view needle, qsizetype from)
         at = static_cast<const char *>(std::memchr(at, needle.front(), size_t(last - at + 1)));
         if (!at)
             return -1;
-        if (rest == 0 || (at[1] == needle[1] && std::memcmp(at + 2, needle.data() + 2, rest - 1) == 0))
+        if (rest == 0 ||
+            (at[1] == needle[1] && std::memcmp(at + 2, needle.data() + 2, rest - 1) == 0))
             return at - begin;
         ++at;
     }
@@ -140,10 +141,9 @@ public:
     Scanner(QByteArrayView text, const QString &topLabel, ImportReadResult &result,
             ScanBuffer *buffer)
         : m_text(text), m_topLabel(topLabel), m_result(result), m_buffer(buffer),
-          m_folders(text, FolderMarker),
-          m_folderEnds(text, FolderNameEnd), m_listEnds(text, ListEnd),
-          m_bookmarks(text, BookmarkMarker), m_titleEnds(text, TitleEnd), m_tagEnds(text, TagEnd),
-          m_quotes(text, Quote)
+          m_folders(text, FolderMarker), m_folderEnds(text, FolderNameEnd),
+          m_listEnds(text, ListEnd), m_bookmarks(text, BookmarkMarker), m_titleEnds(text, TitleEnd),
+          m_tagEnds(text, TagEnd), m_quotes(text, Quote)
     {
     }
 
@@ -277,8 +277,8 @@ QString joinPath(const QString &folder, const QString &name)
 
 void BookmarkFileReader::findBookmarkFiles(const QString &folder, QStringList &candidates)
 {
-    QDirIterator entries(folder, QDir::AllEntries | QDir::Hidden | QDir::System
-                                     | QDir::NoDotAndDotDot);
+    QDirIterator entries(folder,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (entries.hasNext()) {
         entries.next();
         const QFileInfo entry = entries.fileInfo();
@@ -298,7 +298,8 @@ void BookmarkFileReader::findBookmarkFiles(const QString &folder, QStringList &c
     }
 }
 
-QStringList BookmarkFileReader::mozillaProfileFolders(const QString &home, const QString &configHome)
+QStringList BookmarkFileReader::mozillaProfileFolders(const QString &home,
+                                                      const QString &configHome)
 {
     // Where Firefox, Netscape and their kin keep profiles on a desktop system:
     // the classic dot folders and today's XDG one, and Firefox's homes as a
@@ -325,8 +326,8 @@ QStringList BookmarkFileReader::collectBookmarkFileCandidates(const QString &fav
     findBookmarkFiles(folder, candidates);
     folder.replace(QLatin1String("mozilla"), QLatin1String("application data"));
     findBookmarkFiles(folder, candidates);
-    for (const QString &profiles : mozillaProfileFolders(QDir::homePath(),
-                                                         qEnvironmentVariable("XDG_CONFIG_HOME")))
+    for (const QString &profiles :
+         mozillaProfileFolders(QDir::homePath(), qEnvironmentVariable("XDG_CONFIG_HOME")))
         findBookmarkFiles(profiles, candidates);
     return candidates;
 }
@@ -377,10 +378,9 @@ ImportReadResult BookmarkFileReader::parseBookmarkFile(const QString &path, cons
     const QByteArrayView text(buffer.data(), done);
     // Taken before the scan gives the text back.
     const FileSnapshot source = FileSnapshot::of(path, text);
-    const ReadProgress parsed = progress ? ReadProgress([&](qint64 at, qint64) {
-        return progress(size + at, 2 * size);
-    })
-                                         : ReadProgress();
+    const ReadProgress parsed =
+        progress ? ReadProgress([&](qint64 at, qint64) { return progress(size + at, 2 * size); })
+                 : ReadProgress();
     result = scan(text, topLabel, parsed, &buffer);
     if (!result.cancelled)
         result.source = source;

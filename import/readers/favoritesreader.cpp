@@ -178,7 +178,8 @@ Removal removeImportedFavorites(const ImportRows &rows)
         QString why;
         if (file.isSymLink() || !file.isFile()) {
             why = tr("it is no longer the file that was read");
-        } else if (const auto text = RegularFile::read(row.sourcePath, FileLimits::MaxReadSize, &why);
+        } else if (const auto text =
+                       RegularFile::read(row.sourcePath, FileLimits::MaxReadSize, &why);
                    text && digest(*text) != row.sourceDigest) {
             why = tr("it has changed since it was read");
         } else if (text) {

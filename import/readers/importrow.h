@@ -12,10 +12,10 @@ struct ImportRow
 {
     QString title;
     QString address;
-    QString label;   // the "Folder" column: the name of the folder that holds it
-    QString comment; // line breaks as they stand in the source
-    QString sourcePath; // the shortcut file a favourite came from; empty otherwise
-    quint64 sourceDigest = 0; // that file's content as read
+    QString label;                   // the "Folder" column: the name of the folder that holds it
+    QString comment;                 // line breaks as they stand in the source
+    QString sourcePath;              // the shortcut file a favourite came from; empty otherwise
+    quint64 sourceDigest = 0;        // that file's content as read
     int folder = ImportFolders::Top; // in the source's ImportFolders; decides the target folder
     // A bookmark file's row: the bytes of its own element, comment included
     // (files are read whole only up to FileLimits::MaxReadSize).
