@@ -261,7 +261,7 @@ void BM_EnsureFolderPath(benchmark::State &state)
     BookmarkStore &store = memoryStore(int(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            ensureFolderPath(store, QStringLiteral("Favorites\\Big"), QStringLiteral("http://absent")));
+            ensureFolderPath(store, QStringLiteral("\\Big"), QStringLiteral("http://absent")));
 }
 
 void reportMemory()
