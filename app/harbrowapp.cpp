@@ -139,13 +139,18 @@ bool HarbrowApp::refuseUnwritableFolder()
     const QString folder = QFileInfo(UserHive::defaultPath()).absolutePath();
     if (canWriteIn(folder))
         return false;
+    refuseToRunUnlocked(folder);
+    return true;
+}
+
+void HarbrowApp::refuseToRunUnlocked(const QString &folder)
+{
     Prompts::instance().inform(
         nullptr, QMessageBox::Critical, tr("Harbrow"),
         tr("Harbrow cannot write in its folder, so it cannot make sure that it runs only "
            "once, and it ends without changing anything:\n%1")
             .arg(QDir::toNativeSeparators(folder)));
     m_exitCode = 1;
-    return true;
 }
 
 // Whatever a crash or a kill left behind goes before the engine opens the profile.
@@ -169,6 +174,10 @@ bool HarbrowApp::InitInstance()
                                    tr("Harbrow is already running."));
         m_userHive.reset(); // the traces are the running instance's
         m_exitCode = 1;
+        return false;
+    case UserHive::Status::Unlocked:
+        refuseToRunUnlocked(QFileInfo(m_userHive->path()).absolutePath());
+        m_userHive.reset();
         return false;
     case UserHive::Status::Damaged:
         Prompts::instance().inform(

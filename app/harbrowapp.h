@@ -46,6 +46,7 @@ protected:
 private:
     void warnOfLaterDamage(QWidget *window);
     bool refuseUnwritableFolder();
+    void refuseToRunUnlocked(const QString &folder);
     void removeLeftTraces();
 
     std::unique_ptr<UserHive> m_userHive;
