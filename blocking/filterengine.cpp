@@ -1,0 +1,230 @@
+#include "blocking/filterengine.h"
+
+#include "blocking/requestview.h"
+
+#include <QMutexLocker>
+
+#include <cstring>
+
+namespace {
+
+// What ^ stands for: anything but a letter, a digit or one of _ - . %
+bool isSeparator(char c)
+{
+    return !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+             || c == '-' || c == '.' || c == '%');
+}
+
+// Whether pattern (with * and ^) matches text from its first character on; to
+// its end when atEnd. ^ also matches the end of the text.
+bool matchesFrom(std::string_view pattern, std::string_view text, bool atEnd)
+{
+    size_t p = 0, s = 0;
+    size_t starP = std::string_view::npos, starS = 0;
+    for (;;) {
+        if (p == pattern.size()) {
+            if (!atEnd || s == text.size())
+                return true;
+        } else if (pattern[p] == '*') {
+            starP = ++p;
+            starS = s;
+            continue;
+        } else if (s < text.size()
+                   && (pattern[p] == '^' ? isSeparator(text[s]) : pattern[p] == text[s])) {
+            ++p;
+            ++s;
+            continue;
+        } else if (pattern[p] == '^' && s == text.size()) {
+            ++p;
+            continue;
+        }
+        if (starP == std::string_view::npos || starS >= text.size())
+            return false;
+        p = starP;
+        s = ++starS;
+    }
+}
+
+bool matchesAnywhere(std::string_view pattern, std::string_view text, bool atEnd)
+{
+    if (pattern.empty())
+        return true;
+    const char first = pattern.front();
+    const bool literal = first != '^';
+    for (size_t at = 0; at <= text.size(); ++at) {
+        if (literal) {
+            const void *found = at < text.size()
+                ? std::memchr(text.data() + at, first, text.size() - at)
+                : nullptr;
+            if (!found)
+                return false;
+            at = size_t(static_cast<const char *>(found) - text.data());
+        }
+        if (matchesFrom(pattern, text.substr(at), atEnd))
+            return true;
+    }
+    return false;
+}
+
+// || : the pattern begins at the host's start or just after one of its dots.
+bool matchesHost(std::string_view pattern, std::string_view text, size_t hostStart,
+                 std::string_view host, bool atEnd)
+{
+    if (matchesFrom(pattern, text.substr(hostStart), atEnd))
+        return true;
+    for (size_t dot = host.find('.'); dot != std::string_view::npos; dot = host.find('.', dot + 1)) {
+        if (matchesFrom(pattern, text.substr(hostStart + dot + 1), atEnd))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+FilterEngine::FilterEngine(EngineData data) : m_data(std::move(data)) {}
+
+FilterEngine::FilterEngine(FilterEngine &&other) noexcept : m_data(std::move(other.m_data)) {}
+
+FilterEngine &FilterEngine::operator=(FilterEngine &&other) noexcept
+{
+    m_data = std::move(other.m_data);
+    const QMutexLocker lock(&m_regexLock);
+    m_regexes.clear();
+    return *this;
+}
+
+FilterEngine::~FilterEngine() = default;
+
+BlockVerdict FilterEngine::decide(const BlockRequest &request) const
+{
+    const RequestView view(request.url, request.pageUrl, request.type);
+    if (const qint32 rule = find(m_data.important, view); rule >= 0)
+        return {true, rule};
+    const qint32 block = find(m_data.blocks, view);
+    if (block < 0)
+        return {false, -1};
+    if (const qint32 rule = find(m_data.exceptions, view); rule >= 0)
+        return {false, rule};
+    if (request.type == ResourceType::Document) {
+        if (const qint32 rule = find(m_data.pageExceptions, view); rule >= 0)
+            return {false, rule};
+    } else if (!request.pageUrl.empty()) {
+        const RequestView page(request.pageUrl, request.pageUrl, ResourceType::Document);
+        if (const qint32 rule = find(m_data.pageExceptions, page); rule >= 0)
+            return {false, rule};
+    }
+    return {true, block};
+}
+
+qint32 FilterEngine::find(const RuleSet &set, const RequestView &request) const
+{
+    if (!set.byToken.rules().empty()) {
+        for (const quint32 token : request.tokens()) {
+            if (const qint32 rule = findIn(set.byToken.find(token), request); rule >= 0)
+                return rule;
+        }
+    }
+    if (!set.byDomain.rules().empty()) {
+        for (const quint32 domain : request.pageDomains()) {
+            if (const qint32 rule = findIn(set.byDomain.find(domain), request); rule >= 0)
+                return rule;
+        }
+    }
+    return findIn(set.anywhere, request);
+}
+
+qint32 FilterEngine::findIn(std::span<const quint32> rules, const RequestView &request) const
+{
+    for (const quint32 id : rules) {
+        if (matches(m_data.rules[id], request))
+            return qint32(id);
+    }
+    return -1;
+}
+
+bool FilterEngine::matches(const FilterRule &rule, const RequestView &request) const
+{
+    if (!(rule.types & quint16(request.type())))
+        return false;
+    const bool atEnd = rule.flags & FilterRule::EndAnchor;
+    const std::string_view text =
+        rule.flags & FilterRule::MatchCase ? request.url() : request.lowerUrl();
+    bool found;
+    if (rule.flags & FilterRule::Regex)
+        found = regexMatches(quint32(&rule - m_data.rules.data()), request);
+    else if (rule.flags & FilterRule::HostAnchor)
+        found = matchesHost(pattern(rule), text, request.hostStart(), request.host(), atEnd);
+    else if (rule.flags & FilterRule::StartAnchor)
+        found = matchesFrom(pattern(rule), text, atEnd);
+    else
+        found = matchesAnywhere(pattern(rule), text, atEnd);
+    if (!found || !domainAllows(rule, request))
+        return false;
+    return rule.party == FilterRule::AnyParty
+        || request.isThirdParty() == (rule.party == FilterRule::ThirdParty);
+}
+
+// The most specific of the page's domains the rule names decides; a rule that
+// names only exclusions applies everywhere else.
+bool FilterEngine::domainAllows(const FilterRule &rule, const RequestView &request) const
+{
+    if (rule.includes == 0 && rule.excludes == 0)
+        return true;
+    const quint32 *includes = m_data.domains.data() + rule.domains;
+    const quint32 *excludes = includes + rule.includes;
+    for (const quint32 domain : request.pageDomains()) {
+        if (std::find(excludes, excludes + rule.excludes, domain) != excludes + rule.excludes)
+            return false;
+        if (std::find(includes, includes + rule.includes, domain) != includes + rule.includes)
+            return true;
+    }
+    return rule.includes == 0;
+}
+
+bool FilterEngine::regexMatches(quint32 id, const RequestView &request) const
+{
+    QRegularExpression regex;
+    {
+        const QMutexLocker lock(&m_regexLock);
+        auto found = m_regexes.find(id);
+        if (found == m_regexes.end()) {
+            const FilterRule &rule = m_data.rules[id];
+            const std::string_view source = pattern(rule);
+            found = m_regexes.insert(
+                id, QRegularExpression(QString::fromUtf8(source.data(), qsizetype(source.size())),
+                                       rule.flags & FilterRule::MatchCase
+                                           ? QRegularExpression::NoPatternOption
+                                           : QRegularExpression::CaseInsensitiveOption));
+        }
+        regex = *found;
+    }
+    const std::string_view url = request.url();
+    return regex.isValid()
+        && regex.match(QString::fromLatin1(url.data(), qsizetype(url.size()))).hasMatch();
+}
+
+QString FilterEngine::ruleText(qint32 rule) const
+{
+    if (rule < 0 || size_t(rule) >= m_data.rules.size())
+        return {};
+    const FilterRule &r = m_data.rules[size_t(rule)];
+    return QString::fromUtf8(m_data.text.data() + r.text, qsizetype(r.textLength));
+}
+
+QString FilterEngine::ruleList(qint32 rule) const
+{
+    if (rule < 0 || size_t(rule) >= m_data.rules.size())
+        return {};
+    return m_data.lists.value(m_data.rules[size_t(rule)].list);
+}
+
+size_t FilterEngine::memoryUsage() const
+{
+    size_t bytes = m_data.rules.capacity() * sizeof(FilterRule) + m_data.text.capacity()
+        + m_data.domains.capacity() * sizeof(quint32);
+    for (const RuleSet *set :
+         {&m_data.blocks, &m_data.important, &m_data.exceptions, &m_data.pageExceptions})
+        bytes += set->byToken.memoryUsage() + set->byDomain.memoryUsage()
+            + set->anywhere.capacity() * sizeof(quint32);
+    return bytes;
+}

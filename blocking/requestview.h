@@ -1,0 +1,48 @@
+#pragma once
+
+#include "blocking/blockrequest.h"
+
+#include <QVarLengthArray>
+
+#include <string>
+#include <string_view>
+
+// A request taken apart once for matching: the address in lower case, its host,
+// its tokens, and its page's host with that host's parent domains.
+class RequestView final
+{
+public:
+    // pageUrl empty or without a host: the request is its own page.
+    RequestView(std::string_view url, std::string_view pageUrl, ResourceType type);
+    Q_DISABLE_COPY_MOVE(RequestView)
+
+    std::string_view url() const { return m_url; }
+    std::string_view lowerUrl() const { return m_lower; }
+    std::string_view host() const
+    {
+        return std::string_view(m_lower).substr(m_hostStart, m_hostEnd - m_hostStart);
+    }
+    size_t hostStart() const { return m_hostStart; }
+    std::string_view pageUrl() const { return m_pageUrl; }
+    ResourceType type() const { return m_type; }
+    const QVarLengthArray<quint32, 64> &tokens() const { return m_tokens; }
+    // Hashes of the page host and of each domain above it, the longest first.
+    const QVarLengthArray<quint32, 8> &pageDomains() const;
+    bool isThirdParty() const;
+
+    // Where the host of a (lower-case) address begins and ends.
+    static std::pair<size_t, size_t> hostRange(std::string_view url);
+
+private:
+    std::string_view m_url;
+    std::string_view m_pageUrl;
+    ResourceType m_type;
+    std::string m_lower;
+    size_t m_hostStart = 0;
+    size_t m_hostEnd = 0;
+    std::string m_pageHost;
+    QVarLengthArray<quint32, 64> m_tokens;
+    mutable QVarLengthArray<quint32, 8> m_pageDomains;
+    mutable bool m_pageDomainsDone = false;
+    mutable int m_thirdParty = -1;
+};
