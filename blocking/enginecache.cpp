@@ -59,10 +59,11 @@ public:
     }
     void add(const RuleSet &set)
     {
-        add(set.byToken.table());
-        add(set.byToken.rules());
-        add(set.byDomain.table());
-        add(set.byDomain.rules());
+        for (const TokenIndex *index : {&set.byToken, &set.byDomain}) {
+            add(index->starts());
+            add(index->keys());
+            add(index->rules());
+        }
         add(set.anywhere);
     }
     void addSize(quint64 size) { bytes.append(reinterpret_cast<const char *>(&size), sizeof size); }
@@ -99,12 +100,16 @@ public:
     RuleSet ruleSet()
     {
         RuleSet set;
-        auto tokenSlots = vector<TokenIndex::Slot>();
-        set.byToken = TokenIndex(std::move(tokenSlots), vector<quint32>());
-        auto domainSlots = vector<TokenIndex::Slot>();
-        set.byDomain = TokenIndex(std::move(domainSlots), vector<quint32>());
+        set.byToken = tokenIndex();
+        set.byDomain = tokenIndex();
         set.anywhere = vector<quint32>();
         return set;
+    }
+    TokenIndex tokenIndex()
+    {
+        auto starts = vector<quint32>();
+        auto keys = vector<quint32>();
+        return TokenIndex(std::move(starts), std::move(keys), vector<quint32>());
     }
     quint64 size()
     {
@@ -138,8 +143,11 @@ bool isSound(const EngineData &data)
     for (const FilterRule &rule : data.rules) {
         if (quint64(rule.text) + rule.textLength > data.text.size()
             || quint64(rule.pattern) + rule.patternLength > data.text.size()
-            || quint64(rule.domains) + rule.includes + rule.excludes > data.domains.size()
-            || rule.list >= data.lists.size())
+            || rule.domainList > data.domainLists.size() || rule.list >= data.lists.size())
+            return false;
+    }
+    for (const DomainList &list : data.domainLists) {
+        if (quint64(list.start) + list.includes + list.excludes > data.domains.size())
             return false;
     }
     return setIsSound(data.blocks, rules) && setIsSound(data.important, rules)
@@ -166,6 +174,7 @@ QByteArray EngineCache::serialize(const FilterEngine &engine, const QList<Filter
     payload.add(data.rules);
     payload.add(data.text);
     payload.add(data.domains);
+    payload.add(data.domainLists);
     for (const RuleSet *set : {&data.blocks, &data.important, &data.exceptions, &data.pageExceptions})
         payload.add(*set);
     QByteArray names;
@@ -202,6 +211,7 @@ std::optional<FilterEngine> EngineCache::deserialize(const QByteArray &bytes,
     data.rules = in.vector<FilterRule>();
     data.text = in.text();
     data.domains = in.vector<quint32>();
+    data.domainLists = in.vector<DomainList>();
     data.blocks = in.ruleSet();
     data.important = in.ruleSet();
     data.exceptions = in.ruleSet();

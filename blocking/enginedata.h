@@ -7,8 +7,16 @@
 #include <string>
 #include <vector>
 
-// One network rule, compiled. Texts live in EngineData::text, domain hashes in
-// EngineData::domains (includes first, then excludes).
+// The domains of one rule's domain= option: hashes in EngineData::domains,
+// includes first, then excludes.
+struct DomainList
+{
+    quint32 start = 0;
+    quint16 includes = 0;
+    quint16 excludes = 0;
+};
+
+// One network rule, compiled. Texts live in EngineData::text.
 struct FilterRule
 {
     enum Flag : quint8 {
@@ -22,17 +30,15 @@ struct FilterRule
     };
     enum Party : quint8 { AnyParty, FirstParty, ThirdParty };
 
-    quint32 text = 0; // the rule as written in its list
-    quint32 textLength = 0;
+    quint32 text = 0;    // the rule as written in its list
     quint32 pattern = 0; // lower case unless MatchCase, anchors and outer * removed
+    quint32 domainList = 0; // 1 + its index in EngineData::domainLists; 0: no domain=
+    quint16 textLength = 0;
     quint16 patternLength = 0;
     quint16 types = 0;
-    quint32 domains = 0;
-    quint16 includes = 0;
-    quint16 excludes = 0;
+    quint16 list = 0;
     quint8 flags = 0;
     quint8 party = AnyParty;
-    quint16 list = 0;
 };
 
 // The rules of one kind, reachable by a token of their pattern, else by the
@@ -60,6 +66,7 @@ struct EngineData
     std::vector<FilterRule> rules;
     std::string text;
     std::vector<quint32> domains;
+    std::vector<DomainList> domainLists;
     RuleSet blocks;
     RuleSet important;
     RuleSet exceptions;

@@ -1,9 +1,11 @@
 #include "blocking/filterengine.h"
 
+#include "blocking/filterhash.h"
 #include "blocking/requestview.h"
 
 #include <QMutexLocker>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -47,21 +49,13 @@ bool matchesFrom(std::string_view pattern, std::string_view text, bool atEnd)
 
 bool matchesAnywhere(std::string_view pattern, std::string_view text, bool atEnd)
 {
-    if (pattern.empty())
-        return true;
-    const char first = pattern.front();
-    const bool literal = first != '^';
-    for (size_t at = 0; at <= text.size(); ++at) {
-        if (literal) {
-            const void *found = at < text.size()
-                ? std::memchr(text.data() + at, first, text.size() - at)
-                : nullptr;
-            if (!found)
-                return false;
-            at = size_t(static_cast<const char *>(found) - text.data());
-        }
+    // Jump from one place of the pattern's leading literal to the next.
+    const std::string_view lead = pattern.substr(0, pattern.find_first_of("*^"));
+    for (size_t at = text.find(lead); at != std::string_view::npos; at = text.find(lead, at + 1)) {
         if (matchesFrom(pattern, text.substr(at), atEnd))
             return true;
+        if (at == text.size())
+            break;
     }
     return false;
 }
@@ -79,7 +73,62 @@ bool matchesHost(std::string_view pattern, std::string_view text, size_t hostSta
     return false;
 }
 
+// The longest run of characters every match of a regular expression contains,
+// so most addresses are turned away before the expression runs; empty when
+// none can be told (alternatives, classes only).
+std::string requiredLiteral(std::string_view source)
+{
+    if (source.find('|') != std::string_view::npos)
+        return {};
+    std::string best, run;
+    const auto flush = [&best, &run] {
+        if (run.size() > best.size())
+            best = run;
+        run.clear();
+    };
+    int depth = 0;
+    for (size_t i = 0; i < source.size(); ++i) {
+        char c = source[i];
+        if (c == '\\' && i + 1 < source.size()) {
+            c = source[++i];
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+                flush();
+                continue;
+            }
+        } else if (c == '[') {
+            flush();
+            for (++i; i < source.size() && source[i] != ']'; ++i)
+                i += source[i] == '\\';
+            continue;
+        } else if (c == '(' || c == ')') {
+            depth += c == '(' ? 1 : -1;
+            flush();
+            continue;
+        } else if (c == '?' || c == '*' || c == '{') {
+            if (!run.empty())
+                run.pop_back();
+            flush();
+            continue;
+        } else if (c == '.' || c == '+' || c == '^' || c == '$' || c == '}') {
+            flush();
+            continue;
+        }
+        if (depth == 0)
+            run += c;
+        else
+            flush();
+    }
+    flush();
+    return best;
+}
+
 } // namespace
+
+struct FilterEngine::CompiledRegex
+{
+    QRegularExpression regex;
+    std::string literal;
+};
 
 FilterEngine::FilterEngine(EngineData data) : m_data(std::move(data)) {}
 
@@ -168,39 +217,47 @@ bool FilterEngine::matches(const FilterRule &rule, const RequestView &request) c
 // names only exclusions applies everywhere else.
 bool FilterEngine::domainAllows(const FilterRule &rule, const RequestView &request) const
 {
-    if (rule.includes == 0 && rule.excludes == 0)
+    if (rule.domainList == 0)
         return true;
-    const quint32 *includes = m_data.domains.data() + rule.domains;
-    const quint32 *excludes = includes + rule.includes;
+    const DomainList &list = m_data.domainLists[rule.domainList - 1];
+    const quint32 *includes = m_data.domains.data() + list.start;
+    const quint32 *excludes = includes + list.includes;
     for (const quint32 domain : request.pageDomains()) {
-        if (std::find(excludes, excludes + rule.excludes, domain) != excludes + rule.excludes)
+        if (std::find(excludes, excludes + list.excludes, domain) != excludes + list.excludes)
             return false;
-        if (std::find(includes, includes + rule.includes, domain) != includes + rule.includes)
+        if (std::find(includes, includes + list.includes, domain) != includes + list.includes)
             return true;
     }
-    return rule.includes == 0;
+    return list.includes == 0;
 }
 
 bool FilterEngine::regexMatches(quint32 id, const RequestView &request) const
 {
-    QRegularExpression regex;
+    const FilterRule &rule = m_data.rules[id];
+    const bool matchCase = rule.flags & FilterRule::MatchCase;
+    const CompiledRegex *compiled;
     {
         const QMutexLocker lock(&m_regexLock);
         auto found = m_regexes.find(id);
         if (found == m_regexes.end()) {
-            const FilterRule &rule = m_data.rules[id];
             const std::string_view source = pattern(rule);
-            found = m_regexes.insert(
-                id, QRegularExpression(QString::fromUtf8(source.data(), qsizetype(source.size())),
-                                       rule.flags & FilterRule::MatchCase
-                                           ? QRegularExpression::NoPatternOption
-                                           : QRegularExpression::CaseInsensitiveOption));
+            CompiledRegex made{
+                QRegularExpression(QString::fromUtf8(source.data(), qsizetype(source.size())),
+                                   matchCase ? QRegularExpression::NoPatternOption
+                                             : QRegularExpression::CaseInsensitiveOption),
+                requiredLiteral(source)};
+            if (!matchCase)
+                std::transform(made.literal.begin(), made.literal.end(), made.literal.begin(),
+                               asciiLower);
+            found = m_regexes.emplace(id, std::make_unique<CompiledRegex>(std::move(made))).first;
         }
-        regex = *found;
+        compiled = found->second.get();
     }
+    const std::string_view text = matchCase ? request.url() : request.lowerUrl();
+    if (text.find(compiled->literal) == std::string_view::npos || !compiled->regex.isValid())
+        return false;
     const std::string_view url = request.url();
-    return regex.isValid()
-        && regex.match(QString::fromLatin1(url.data(), qsizetype(url.size()))).hasMatch();
+    return compiled->regex.match(QString::fromLatin1(url.data(), qsizetype(url.size()))).hasMatch();
 }
 
 QString FilterEngine::ruleText(qint32 rule) const
@@ -221,7 +278,8 @@ QString FilterEngine::ruleList(qint32 rule) const
 size_t FilterEngine::memoryUsage() const
 {
     size_t bytes = m_data.rules.capacity() * sizeof(FilterRule) + m_data.text.capacity()
-        + m_data.domains.capacity() * sizeof(quint32);
+        + m_data.domains.capacity() * sizeof(quint32)
+        + m_data.domainLists.capacity() * sizeof(DomainList);
     for (const RuleSet *set :
          {&m_data.blocks, &m_data.important, &m_data.exceptions, &m_data.pageExceptions})
         bytes += set->byToken.memoryUsage() + set->byDomain.memoryUsage()

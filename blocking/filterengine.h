@@ -3,10 +3,12 @@
 #include "blocking/blockrequest.h"
 #include "blocking/enginedata.h"
 
-#include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QString>
+
+#include <memory>
+#include <unordered_map>
 
 class RequestView;
 
@@ -46,8 +48,10 @@ private:
         return {m_data.text.data() + rule.pattern, rule.patternLength};
     }
 
+    struct CompiledRegex;
+
     EngineData m_data;
     // Regular expressions are compiled when first needed: few ever are.
     mutable QMutex m_regexLock;
-    mutable QHash<quint32, QRegularExpression> m_regexes;
+    mutable std::unordered_map<quint32, std::unique_ptr<CompiledRegex>> m_regexes;
 };

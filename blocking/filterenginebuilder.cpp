@@ -157,7 +157,7 @@ void FilterEngineBuilder::addLine(std::string_view line, quint16 list)
 bool FilterEngineBuilder::addHostsLine(std::string_view line, quint16 list)
 {
     const size_t gap = line.find_first_of(" \t");
-    if (gap == std::string_view::npos || !isAddress(line.substr(0, gap)))
+    if (gap == std::string_view::npos || !isAddress(line.substr(0, gap)) || line.size() > 0xffff)
         return false;
     const quint32 text = storeText(line);
     std::string_view hosts = line.substr(0, line.find('#')).substr(gap);
@@ -170,7 +170,7 @@ bool FilterEngineBuilder::addHostsLine(std::string_view line, quint16 list)
             continue;
         FilterRule rule;
         rule.text = text;
-        rule.textLength = quint32(line.size());
+        rule.textLength = quint16(line.size());
         rule.pattern = storeText(host + '^');
         rule.patternLength = quint16(std::min<size_t>(host.size() + 1, 0xffff));
         rule.types = ResourceTypes::All;
@@ -202,7 +202,7 @@ void FilterEngineBuilder::addNetworkRule(std::string_view line, quint16 list)
     quint16 types = options.types ? options.types : ResourceTypes::Subresources;
     types &= ~options.notTypes;
     if (types == 0 || options.includes.size() > 0xffff || options.excludes.size() > 0xffff
-        || pattern.size() > 0xffff) {
+        || line.size() > 0xffff) {
         ++m_data.counts.unsupported;
         return;
     }
@@ -240,16 +240,19 @@ void FilterEngineBuilder::addNetworkRule(std::string_view line, quint16 list)
     rule.party = options.party;
     rule.types = types;
     rule.text = storeText(line);
-    rule.textLength = quint32(line.size());
+    rule.textLength = quint16(line.size());
     const size_t inLine = size_t(pattern.data() - line.data());
     if ((rule.flags & FilterRule::MatchCase) || lowered(pattern) == pattern)
         rule.pattern = rule.text + quint32(inLine);
     else
         rule.pattern = storeText(lowered(pattern));
     rule.patternLength = quint16(pattern.size());
-    rule.domains = quint32(m_data.domains.size());
-    rule.includes = quint16(options.includes.size());
-    rule.excludes = quint16(options.excludes.size());
+    if (!options.includes.empty() || !options.excludes.empty()) {
+        m_data.domainLists.push_back({quint32(m_data.domains.size()),
+                                      quint16(options.includes.size()),
+                                      quint16(options.excludes.size())});
+        rule.domainList = quint32(m_data.domainLists.size());
+    }
     m_data.domains.insert(m_data.domains.end(), options.includes.begin(), options.includes.end());
     m_data.domains.insert(m_data.domains.end(), options.excludes.begin(), options.excludes.end());
     addRule(rule, patternTokens(pattern, rule.flags));
@@ -325,6 +328,7 @@ FilterEngine FilterEngineBuilder::build()
     m_data.text.shrink_to_fit();
     m_data.rules.shrink_to_fit();
     m_data.domains.shrink_to_fit();
+    m_data.domainLists.shrink_to_fit();
     return FilterEngine(std::move(m_data));
 }
 
@@ -355,9 +359,11 @@ void FilterEngineBuilder::chooseTokens()
             return;
         }
         const FilterRule &rule = m_data.rules[id];
-        for (quint32 i = 0; i < rule.includes; ++i)
-            entries.byDomain.emplace_back(m_data.domains[rule.domains + i], id);
-        if (rule.includes == 0)
+        const DomainList domains =
+            rule.domainList ? m_data.domainLists[rule.domainList - 1] : DomainList();
+        for (quint32 i = 0; i < domains.includes; ++i)
+            entries.byDomain.emplace_back(m_data.domains[domains.start + i], id);
+        if (domains.includes == 0)
             entries.anywhere.push_back(id);
     };
     for (quint32 id = 0; id < m_data.rules.size(); ++id) {

@@ -5,28 +5,30 @@
 
 namespace {
 
-std::string lowered(std::string_view text)
+template<qsizetype Size>
+void appendLowered(QVarLengthArray<char, Size> &to, std::string_view text)
 {
-    std::string lower(text.size(), '\0');
+    const qsizetype at = to.size();
+    to.resize(at + qsizetype(text.size()));
     for (size_t i = 0; i < text.size(); ++i)
-        lower[i] = asciiLower(text[i]);
-    return lower;
+        to[at + qsizetype(i)] = asciiLower(text[i]);
 }
 
 } // namespace
 
 RequestView::RequestView(std::string_view url, std::string_view pageUrl, ResourceType type)
-    : m_url(url), m_pageUrl(pageUrl), m_type(type), m_lower(lowered(url))
+    : m_url(url), m_pageUrl(pageUrl), m_type(type)
 {
-    std::tie(m_hostStart, m_hostEnd) = hostRange(m_lower);
-    const std::string pageLower = lowered(pageUrl);
-    const auto [pageStart, pageEnd] = hostRange(pageLower);
-    m_pageHost = pageStart < pageEnd ? pageLower.substr(pageStart, pageEnd - pageStart)
-                                     : std::string(host());
+    appendLowered(m_lower, url);
+    std::tie(m_hostStart, m_hostEnd) = hostRange(lowerUrl());
+    // The marks hostRange looks for have no case: the page's host alone is lowered.
+    const auto [pageStart, pageEnd] = hostRange(pageUrl);
+    appendLowered(m_pageHost, pageStart < pageEnd ? pageUrl.substr(pageStart, pageEnd - pageStart)
+                                                  : host());
 
     quint32 hash = 2166136261u;
     bool inToken = false;
-    for (const char c : m_lower) {
+    for (const char c : lowerUrl()) {
         if (isTokenChar(c)) {
             hash = (hash ^ quint8(c)) * 16777619u;
             inToken = true;
@@ -59,7 +61,7 @@ const QVarLengthArray<quint32, 8> &RequestView::pageDomains() const
 {
     if (!m_pageDomainsDone) {
         m_pageDomainsDone = true;
-        std::string_view domain = m_pageHost;
+        std::string_view domain = pageHost();
         while (!domain.empty()) {
             m_pageDomains.append(filterHash(domain));
             const size_t dot = domain.find('.');
@@ -72,6 +74,6 @@ const QVarLengthArray<quint32, 8> &RequestView::pageDomains() const
 bool RequestView::isThirdParty() const
 {
     if (m_thirdParty < 0)
-        m_thirdParty = SiteDomain::sameSite(host(), m_pageHost) ? 0 : 1;
+        m_thirdParty = SiteDomain::sameSite(host(), pageHost()) ? 0 : 1;
     return m_thirdParty == 1;
 }

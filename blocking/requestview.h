@@ -17,10 +17,10 @@ public:
     Q_DISABLE_COPY_MOVE(RequestView)
 
     std::string_view url() const { return m_url; }
-    std::string_view lowerUrl() const { return m_lower; }
+    std::string_view lowerUrl() const { return {m_lower.constData(), size_t(m_lower.size())}; }
     std::string_view host() const
     {
-        return std::string_view(m_lower).substr(m_hostStart, m_hostEnd - m_hostStart);
+        return lowerUrl().substr(m_hostStart, m_hostEnd - m_hostStart);
     }
     size_t hostStart() const { return m_hostStart; }
     std::string_view pageUrl() const { return m_pageUrl; }
@@ -37,10 +37,11 @@ private:
     std::string_view m_url;
     std::string_view m_pageUrl;
     ResourceType m_type;
-    std::string m_lower;
+    QVarLengthArray<char, 256> m_lower;
     size_t m_hostStart = 0;
     size_t m_hostEnd = 0;
-    std::string m_pageHost;
+    QVarLengthArray<char, 64> m_pageHost;
+    std::string_view pageHost() const { return {m_pageHost.constData(), size_t(m_pageHost.size())}; }
     QVarLengthArray<quint32, 64> m_tokens;
     mutable QVarLengthArray<quint32, 8> m_pageDomains;
     mutable bool m_pageDomainsDone = false;

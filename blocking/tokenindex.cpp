@@ -2,53 +2,56 @@
 
 #include <algorithm>
 #include <bit>
+#include <tuple>
 
 TokenIndex::TokenIndex(std::vector<std::pair<quint32, quint32>> entries)
 {
     if (entries.empty())
         return;
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    size_t keys = 0;
-    for (size_t i = 0; i < entries.size(); ++i)
-        keys += i == 0 || entries[i].first != entries[i - 1].first;
-    m_slots.resize(std::bit_ceil(keys * 2 + 1));
+    std::vector<quint32> keys;
+    keys.reserve(entries.size());
+    for (const auto &entry : entries)
+        keys.push_back(entry.first);
+    std::sort(keys.begin(), keys.end());
+    const size_t distinct = size_t(std::unique(keys.begin(), keys.end()) - keys.begin());
+    const quint32 buckets = quint32(std::bit_ceil(distinct));
+    const quint32 mask = buckets - 1;
+    // Rules keep the order they were added in within a key: lists' order decides ties.
+    std::stable_sort(entries.begin(), entries.end(), [mask](const auto &a, const auto &b) {
+        return std::make_tuple(spread(a.first) & mask, a.first)
+            < std::make_tuple(spread(b.first) & mask, b.first);
+    });
+    m_starts.assign(buckets + 1, 0);
+    m_keys.reserve(entries.size());
     m_rules.reserve(entries.size());
-    const quint32 mask = quint32(m_slots.size() - 1);
-    for (size_t i = 0; i < entries.size();) {
-        const quint32 key = entries[i].first;
-        const quint32 start = quint32(m_rules.size());
-        for (; i < entries.size() && entries[i].first == key; ++i)
-            m_rules.push_back(entries[i].second);
-        quint32 at = spread(key) & mask;
-        while (m_slots[at].count != 0)
-            at = (at + 1) & mask;
-        m_slots[at] = {key, start, quint32(m_rules.size()) - start};
+    for (const auto &[key, rule] : entries) {
+        ++m_starts[(spread(key) & mask) + 1];
+        m_keys.push_back(key);
+        m_rules.push_back(rule);
     }
+    for (quint32 b = 0; b < buckets; ++b)
+        m_starts[b + 1] += m_starts[b];
 }
 
-TokenIndex::TokenIndex(std::vector<Slot> table, std::vector<quint32> rules)
-    : m_slots(std::move(table)), m_rules(std::move(rules))
+TokenIndex::TokenIndex(std::vector<quint32> starts, std::vector<quint32> keys,
+                       std::vector<quint32> rules)
+    : m_starts(std::move(starts)), m_keys(std::move(keys)), m_rules(std::move(rules))
 {
 }
 
 bool TokenIndex::isSound(quint32 ruleCount) const
 {
-    if (m_slots.empty())
-        return m_rules.empty();
-    if (!std::has_single_bit(m_slots.size()))
+    if (m_rules.empty())
+        return m_starts.empty() && m_keys.empty();
+    if (m_starts.size() < 2 || !std::has_single_bit(m_starts.size() - 1)
+        || m_keys.size() != m_rules.size() || m_starts.front() != 0
+        || m_starts.back() != m_rules.size() || !std::is_sorted(m_starts.begin(), m_starts.end()))
         return false;
-    bool hasEmpty = false;
-    for (const Slot &slot : m_slots) {
-        hasEmpty |= slot.count == 0;
-        if (slot.count != 0 && (slot.start > m_rules.size() || slot.count > m_rules.size() - slot.start))
-            return false;
-    }
-    return hasEmpty && std::all_of(m_rules.begin(), m_rules.end(),
-                                   [ruleCount](quint32 rule) { return rule < ruleCount; });
+    return std::all_of(m_rules.begin(), m_rules.end(),
+                       [ruleCount](quint32 rule) { return rule < ruleCount; });
 }
 
 size_t TokenIndex::memoryUsage() const
 {
-    return m_slots.capacity() * sizeof(Slot) + m_rules.capacity() * sizeof(quint32);
+    return (m_starts.capacity() + m_keys.capacity() + m_rules.capacity()) * sizeof(quint32);
 }

@@ -6,46 +6,43 @@
 #include <utility>
 #include <vector>
 
-// Maps a 32-bit key to the rules filed under it: an open-addressed table of slots
-// over one array of rule numbers, so a lookup is a probe or two and no allocation.
+// Maps a 32-bit key to the rules filed under it: a bucket per power-of-two slot
+// pointing into (key, rule) arrays ordered by bucket then key, so a lookup reads
+// one short run and allocates nothing.
 class TokenIndex
 {
 public:
-    struct Slot
-    {
-        quint32 key = 0;
-        quint32 start = 0;
-        quint32 count = 0; // 0: empty slot
-    };
-
     TokenIndex() = default;
     // entries: (key, rule) pairs in any order.
     explicit TokenIndex(std::vector<std::pair<quint32, quint32>> entries);
-    TokenIndex(std::vector<Slot> table, std::vector<quint32> rules);
+    TokenIndex(std::vector<quint32> starts, std::vector<quint32> keys, std::vector<quint32> rules);
 
     std::span<const quint32> find(quint32 key) const
     {
-        if (m_slots.empty())
+        if (m_rules.empty())
             return {};
-        const quint32 mask = quint32(m_slots.size() - 1);
-        for (quint32 at = spread(key) & mask;; at = (at + 1) & mask) {
-            const Slot &slot = m_slots[at];
-            if (slot.count == 0)
-                return {};
-            if (slot.key == key)
-                return {m_rules.data() + slot.start, slot.count};
-        }
+        const quint32 bucket = spread(key) & quint32(m_starts.size() - 2);
+        quint32 at = m_starts[bucket];
+        const quint32 end = m_starts[bucket + 1];
+        while (at < end && m_keys[at] != key)
+            ++at;
+        quint32 last = at;
+        while (last < end && m_keys[last] == key)
+            ++last;
+        return {m_rules.data() + at, last - at};
     }
 
-    const std::vector<Slot> &table() const { return m_slots; }
+    const std::vector<quint32> &starts() const { return m_starts; }
+    const std::vector<quint32> &keys() const { return m_keys; }
     const std::vector<quint32> &rules() const { return m_rules; }
-    // False when the table could loop or point outside the rules (a damaged cache).
+    // False when the buckets point outside the rules (a damaged cache).
     bool isSound(quint32 ruleCount) const;
     size_t memoryUsage() const;
 
 private:
-    static quint32 spread(quint32 key) { return (key ^ (key >> 15)) * 0x2c1b3c6du; }
+    static quint32 spread(quint32 key) { return (key ^ (key >> 15)) * 0x2c1b3c6du >> 8; }
 
-    std::vector<Slot> m_slots; // size a power of two, at least one empty
+    std::vector<quint32> m_starts; // buckets + 1 entries, buckets a power of two
+    std::vector<quint32> m_keys;
     std::vector<quint32> m_rules;
 };
