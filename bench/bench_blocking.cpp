@@ -2,12 +2,14 @@
 // lists' own hosts and paths mixed with plain ones (median and 99th percentile,
 // each decision timed alone), parsing both lists, and the engine's memory
 // against the lists' text.
+#include "blocking/enginecache.h"
 #include "blocking/filterengine.h"
 #include "blocking/filterenginebuilder.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
@@ -185,8 +187,24 @@ void engineMemory(benchmark::State &state)
                 counts.rules, counts.cosmetic, counts.unsupported);
 }
 
+// A start with unchanged lists: the compiled engine read back from its file.
+void loadCached(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = EngineCache::filePath(dir.path());
+    const QList<FilterListFile> files = FilterLists::find();
+    EngineCache::save(path, lists().build(), files);
+    for (auto _ : state) {
+        std::optional<FilterEngine> engine = EngineCache::load(path, files);
+        if (!engine)
+            state.SkipWithError("the cache was not read back");
+        benchmark::DoNotOptimize(engine);
+    }
+}
+
 } // namespace
 
+BENCHMARK(loadCached)->Unit(benchmark::kMillisecond);
 BENCHMARK(decisions)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(parseBothLists)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(engineMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
