@@ -1,5 +1,7 @@
 #include "blocking/blockingcheck.h"
 
+#include "blocking/blockingloader.h"
+#include "blocking/enginecache.h"
 #include "blocking/filterengine.h"
 
 #include <QHash>
@@ -56,4 +58,20 @@ int BlockingCheck::run(const FilterEngine *engine, QTextStream &in, QTextStream 
         out.flush();
     }
     return unread;
+}
+
+int BlockingCheck::runOnStandardStreams()
+{
+    QTextStream in(stdin);
+    QTextStream out(stdout);
+    bool cached = false;
+    const QList<FilterListFile> lists = FilterLists::find();
+    const std::shared_ptr<const FilterEngine> engine =
+        BlockingLoader::make(lists, EngineCache::filePath(), &cached);
+    if (!engine) {
+        QTextStream(stderr) << "harbrow: no lists of trackers and ads found in "
+                            << FilterLists::systemFolder() << " or " << FilterLists::userFolder()
+                            << ": nothing is blocked\n";
+    }
+    return run(engine.get(), in, out) == 0 ? 0 : 1;
 }

@@ -10,5 +10,7 @@ class QTextStream;
 namespace BlockingCheck {
 
 int run(const FilterEngine *engine, QTextStream &in, QTextStream &out);
+// With the user's lists (through the compiled cache), on standard input and output.
+int runOnStandardStreams();
 
 } // namespace BlockingCheck

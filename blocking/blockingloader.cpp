@@ -45,29 +45,35 @@ bool BlockingLoader::fromCache() const
     return m_fromCache;
 }
 
+std::shared_ptr<const FilterEngine> BlockingLoader::make(const QList<FilterListFile> &lists,
+                                                         const QString &cachePath, bool *cached)
+{
+    *cached = false;
+    if (lists.isEmpty())
+        return nullptr;
+    if (std::optional<FilterEngine> stored = EngineCache::load(cachePath, lists)) {
+        *cached = true;
+        return std::make_shared<const FilterEngine>(std::move(*stored));
+    }
+    FilterEngineBuilder builder;
+    bool allRead = true;
+    for (const FilterListFile &list : lists) {
+        QFile file(list.path);
+        allRead &= file.open(QIODevice::ReadOnly);
+        builder.addList(list.name, file.isOpen() ? file.readAll() : QByteArray());
+    }
+    auto engine = std::make_shared<const FilterEngine>(builder.build());
+    // A cache that cannot be written only costs the next start a parse; a list
+    // that could not be read is not cached as if it were empty.
+    if (allRead)
+        EngineCache::save(cachePath, *engine, lists);
+    return engine;
+}
+
 void BlockingLoader::load()
 {
-    std::shared_ptr<const FilterEngine> engine;
     bool cached = false;
-    if (!m_lists.isEmpty()) {
-        if (std::optional<FilterEngine> stored = EngineCache::load(m_cachePath, m_lists)) {
-            engine = std::make_shared<const FilterEngine>(std::move(*stored));
-            cached = true;
-        } else {
-            FilterEngineBuilder builder;
-            bool allRead = true;
-            for (const FilterListFile &list : std::as_const(m_lists)) {
-                QFile file(list.path);
-                allRead &= file.open(QIODevice::ReadOnly);
-                builder.addList(list.name, file.isOpen() ? file.readAll() : QByteArray());
-            }
-            engine = std::make_shared<const FilterEngine>(builder.build());
-            // A cache that cannot be written only costs the next start a parse; a
-            // list that could not be read is not cached as if it were empty.
-            if (allRead)
-                EngineCache::save(m_cachePath, *engine, m_lists);
-        }
-    }
+    std::shared_ptr<const FilterEngine> engine = make(m_lists, m_cachePath, &cached);
     {
         const QMutexLocker lock(&m_lock);
         m_engine = std::move(engine);

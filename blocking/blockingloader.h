@@ -28,6 +28,11 @@ public:
     // The engine, waiting for it when it is still being made; null when no list was found.
     std::shared_ptr<const FilterEngine> engine();
     bool fromCache() const;
+    const QList<FilterListFile> &lists() const { return m_lists; }
+
+    // The same, made on the calling thread.
+    static std::shared_ptr<const FilterEngine> make(const QList<FilterListFile> &lists,
+                                                    const QString &cachePath, bool *cached);
 
 signals:
     void ready();
