@@ -114,12 +114,13 @@ void BlockingIndicator::fillMenu()
 
 void BlockingIndicator::allowOnThisSite()
 {
+    // Past the cache: what was blocked before must be asked for again.
     if (m_interceptor->allowedSites().allow(site()))
-        m_view->reload();
+        m_view->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
 }
 
 void BlockingIndicator::blockOnThisSite()
 {
     if (m_interceptor->allowedSites().block(site()))
-        m_view->reload();
+        m_view->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
 }
