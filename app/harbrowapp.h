@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+class MainWindow;
+class QuitSignalWatcher;
 class UserHive;
 
 // The application object: runs the start-up sequence.
@@ -22,7 +24,9 @@ public:
 
     // The whole program: the application object with beforeStart called on it,
     // InitInstance, and once the object (and with it the web engine) is gone, the
-    // traces the engine may have written last. Returns the exit code.
+    // traces the engine may have written last. The hive, and with it the claim
+    // to be the one instance, is held until that removal is done. Returns the
+    // exit code.
     static int run(int &argc, char **argv,
                    const std::function<void(HarbrowApp &)> &beforeStart = {});
 
@@ -32,10 +36,23 @@ public:
 
     int exitCode() const { return m_exitCode; }
 
+    // Ends the run as File > Exit does: dialogs open on top are dismissed, then
+    // the main window is closed. For a signal or the desktop session ending.
+    void endAsExit();
+
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void warnOfLaterDamage(QWidget *window);
+    bool refuseUnwritableFolder();
+    void removeLeftTraces();
 
     std::unique_ptr<UserHive> m_userHive;
+    QuitSignalWatcher *m_quitSignals;
+    MainWindow *m_mainWindow = nullptr;
+    bool m_ending = false;
+    bool m_holdHiveToTheEnd = false;
     int m_exitCode = 0;
     PrivacyOptions m_privacyOptionsAtExit;
 };

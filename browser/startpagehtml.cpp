@@ -37,13 +37,13 @@ QString tile(const CurrentBookmark &bookmark)
 
 } // namespace
 
-QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
+QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit, bool *whole)
 {
     QList<CurrentBookmark> fives;
     QList<CurrentBookmark> fours;
     // One look at each bookmark: the page must not keep the collection in memory.
     // Once the fives fill the page, nothing later can change it.
-    store.streamBookmarks([&](const BookmarkStore::StoredBookmark &bookmark) {
+    const bool read = store.streamBookmarks([&](const BookmarkStore::StoredBookmark &bookmark) {
         QList<CurrentBookmark> *tiles = nullptr;
         if (bookmark.rating >= 5 && fives.size() < limit)
             tiles = &fives;
@@ -60,6 +60,8 @@ QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
         tiles->append(tile);
         return fives.size() < limit;
     });
+    if (whole)
+        *whole = read;
     fives.append(fours);
     if (fives.size() > limit)
         fives.resize(limit);
@@ -68,10 +70,13 @@ QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
 
 QByteArray StartPageHtml::page(BookmarkStore *store)
 {
-    return page(store ? bestRated(*store) : QList<CurrentBookmark>());
+    bool whole = true;
+    const QList<CurrentBookmark> tiles = store ? bestRated(*store, MaxTiles, &whole)
+                                               : QList<CurrentBookmark>();
+    return page(whole ? tiles : QList<CurrentBookmark>(), !whole);
 }
 
-QByteArray StartPageHtml::page(const QList<CurrentBookmark> &tiles)
+QByteArray StartPageHtml::page(const QList<CurrentBookmark> &tiles, bool unread)
 {
     QString html;
     html.reserve(4096 + int(tiles.size()) * 256);
@@ -84,7 +89,11 @@ QByteArray StartPageHtml::page(const QList<CurrentBookmark> &tiles)
                            "</header>\n<main>\n")
                 .arg(tr("Harbrow"), tr("Your bookmarks and your browsing stay on this computer, "
                                        "and nowhere else."));
-    if (tiles.isEmpty()) {
+    if (unread) {
+        html += QStringLiteral("<p class=\"empty\">%1</p>\n")
+                    .arg(tr("Your bookmarks could not be read just now. Open this page again "
+                            "to try once more."));
+    } else if (tiles.isEmpty()) {
         html += QStringLiteral("<p class=\"empty\">%1</p>\n")
                     .arg(tr("Rate a bookmark with four or five stars in the Favorites tab, and "
                             "it will wait for you here."));

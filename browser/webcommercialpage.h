@@ -2,6 +2,8 @@
 
 #include <QWebEnginePage>
 
+class QWebEngineNewWindowRequest;
+
 // The page behind a CWebCommercial view. It turns the engine's callbacks into
 // the view's events; handlers connected directly may set the cancel flags.
 class WebCommercialPage final : public QWebEnginePage
@@ -14,6 +16,11 @@ public:
     Q_DISABLE_COPY_MOVE(WebCommercialPage)
 
     bool isBusy() const { return m_busy; }
+    // The new window being asked for, while newWindowRequested2 is handled:
+    // the address it opens with (may be empty) and whether a person asked for
+    // it (a click on a link or button, a middle click) rather than a script alone.
+    QUrl requestedWindowAddress() const { return m_requestedWindow; }
+    bool requestedWindowByUser() const { return m_requestedByUser; }
 
 signals:
     // A top-level navigation is about to start; set *cancel to stop it.
@@ -28,12 +35,14 @@ signals:
     void documentTitleChanged(const QString &title);
     void documentCompleted(const QUrl &url);
     void navigateCompleted(const QUrl &url);
+    // The render process of the page crashed or was killed, showing url.
+    void renderProcessStopped(const QUrl &url);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
-    QWebEnginePage *createWindow(WebWindowType type) override;
 
 private:
+    void takeNewWindowRequest(QWebEngineNewWindowRequest &request);
     void followHistoryAction(WebAction action, int command, bool *reported);
     void startLoading();
     void finishLoading(bool ok);
@@ -45,4 +54,7 @@ private:
     bool m_backReported = false;
     bool m_forwardReported = false;
     bool m_titleSeen = false; // since the current load started
+    bool m_requestedByUser = false;
+    QUrl m_requestedWindow;
+    QUrl m_mainFrameTarget; // where the page's own navigation is going
 };
