@@ -242,7 +242,11 @@ void MainWindow::onOptions()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const PrivacyOptions chosen = dialog.options();
-    if (!writePrivacyOptions(m_hive, chosen)) {
+    // Blocking is kept apart from the four switches, and only once it is changed.
+    const bool blockingKept = chosen.blockTrackers == m_privacyOptions.blockTrackers
+        || writeOptionValue(m_hive, QByteArray::number(chosen.blockTrackers),
+                            PrivacyStore::BlockTrackers);
+    if (!writePrivacyOptions(m_hive, chosen) || !blockingKept) {
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Options"),
                                    tr("The options could not be saved. They apply until "
                                       "Harbrow ends."));

@@ -68,7 +68,5 @@ bool writePrivacyOptions(Hive *hive, const PrivacyOptions &options)
                                PrivacyStore::DeleteHistory);
     stored &= writeOptionValue(hive, QByteArray::number(options.deleteCacheOnExit),
                                PrivacyStore::DeleteCache);
-    stored &= writeOptionValue(hive, QByteArray::number(options.blockTrackers),
-                               PrivacyStore::BlockTrackers);
     return stored;
 }

@@ -1,3 +1,4 @@
+#include "blocking/blockingcheck.h"
 #include "blocking/filterengine.h"
 #include "blocking/filterenginebuilder.h"
 #include "blocking/sitedomain.h"
@@ -16,6 +17,8 @@ private slots:
     void namesRuleAndList();
     void registrableDomain_data();
     void registrableDomain();
+    void checkBlockingLines_data();
+    void checkBlockingLines();
 };
 
 namespace {
@@ -188,6 +191,38 @@ void TestBlockingEngine::registrableDomain()
     QFETCH(QByteArray, host);
     QFETCH(QByteArray, domain);
     QCOMPARE(SiteDomain::registrableDomain(host.toStdString()), domain);
+}
+
+void TestBlockingEngine::checkBlockingLines_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("unread");
+
+    QTest::newRow("blocked") << "https://ads.net/a.js https://site.org/ script"
+                             << "block ||ads.net^$script (test list)\n" << 0;
+    QTest::newRow("no rule") << "https://site.org/a.js https://site.org/ script\n\n"
+                             << "allow (none)\n" << 0;
+    QTest::newRow("type in capitals") << "https://ads.net/a.js https://site.org/ SCRIPT"
+                                      << "block ||ads.net^$script (test list)\n" << 0;
+    QTest::newRow("unknown type") << "https://ads.net/a.js https://site.org/ sound"
+                                  << "error: expected ADDRESS PAGE-ADDRESS TYPE: "
+                                     "https://ads.net/a.js https://site.org/ sound\n"
+                                  << 1;
+}
+
+void TestBlockingEngine::checkBlockingLines()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(int, unread);
+
+    const FilterEngine engine = engineOf("||ads.net^$script\n");
+    QTextStream in(&input);
+    QString printed;
+    QTextStream out(&printed);
+    QCOMPARE(BlockingCheck::run(&engine, in, out), unread);
+    QCOMPARE(printed, output);
 }
 
 QTEST_APPLESS_MAIN(TestBlockingEngine)
