@@ -3,7 +3,6 @@
 #include "blocking/filterhash.h"
 #include "blocking/requestview.h"
 
-#include <QMutexLocker>
 
 #include <algorithm>
 #include <cstring>
@@ -130,15 +129,37 @@ struct FilterEngine::CompiledRegex
     std::string literal;
 };
 
-FilterEngine::FilterEngine(EngineData data) : m_data(std::move(data)) {}
+// Regular expressions are set up here, off the main thread, so deciding needs no
+// lock; each compiles when it first runs.
+FilterEngine::FilterEngine(EngineData data) : m_data(std::move(data))
+{
+    for (quint32 id = 0; id < m_data.rules.size(); ++id) {
+        const FilterRule &rule = m_data.rules[id];
+        if (!(rule.flags & FilterRule::Regex))
+            continue;
+        const bool matchCase = rule.flags & FilterRule::MatchCase;
+        const std::string_view source = pattern(rule);
+        auto made = std::make_unique<CompiledRegex>(CompiledRegex{
+            QRegularExpression(QString::fromUtf8(source.data(), qsizetype(source.size())),
+                               matchCase ? QRegularExpression::NoPatternOption
+                                         : QRegularExpression::CaseInsensitiveOption),
+            requiredLiteral(source)});
+        if (!matchCase)
+            std::transform(made->literal.begin(), made->literal.end(), made->literal.begin(),
+                           asciiLower);
+        m_regexes.emplace(id, std::move(made));
+    }
+}
 
-FilterEngine::FilterEngine(FilterEngine &&other) noexcept : m_data(std::move(other.m_data)) {}
+FilterEngine::FilterEngine(FilterEngine &&other) noexcept
+    : m_data(std::move(other.m_data)), m_regexes(std::move(other.m_regexes))
+{
+}
 
 FilterEngine &FilterEngine::operator=(FilterEngine &&other) noexcept
 {
     m_data = std::move(other.m_data);
-    const QMutexLocker lock(&m_regexLock);
-    m_regexes.clear();
+    m_regexes = std::move(other.m_regexes);
     return *this;
 }
 
@@ -233,31 +254,16 @@ bool FilterEngine::domainAllows(const FilterRule &rule, const RequestView &reque
 
 bool FilterEngine::regexMatches(quint32 id, const RequestView &request) const
 {
-    const FilterRule &rule = m_data.rules[id];
-    const bool matchCase = rule.flags & FilterRule::MatchCase;
-    const CompiledRegex *compiled;
-    {
-        const QMutexLocker lock(&m_regexLock);
-        auto found = m_regexes.find(id);
-        if (found == m_regexes.end()) {
-            const std::string_view source = pattern(rule);
-            CompiledRegex made{
-                QRegularExpression(QString::fromUtf8(source.data(), qsizetype(source.size())),
-                                   matchCase ? QRegularExpression::NoPatternOption
-                                             : QRegularExpression::CaseInsensitiveOption),
-                requiredLiteral(source)};
-            if (!matchCase)
-                std::transform(made.literal.begin(), made.literal.end(), made.literal.begin(),
-                               asciiLower);
-            found = m_regexes.emplace(id, std::make_unique<CompiledRegex>(std::move(made))).first;
-        }
-        compiled = found->second.get();
-    }
+    const auto found = m_regexes.find(id);
+    if (found == m_regexes.end())
+        return false;
+    const CompiledRegex &compiled = *found->second;
+    const bool matchCase = m_data.rules[id].flags & FilterRule::MatchCase;
     const std::string_view text = matchCase ? request.url() : request.lowerUrl();
-    if (text.find(compiled->literal) == std::string_view::npos || !compiled->regex.isValid())
+    if (text.find(compiled.literal) == std::string_view::npos || !compiled.regex.isValid())
         return false;
     const std::string_view url = request.url();
-    return compiled->regex.match(QString::fromLatin1(url.data(), qsizetype(url.size()))).hasMatch();
+    return compiled.regex.match(QString::fromLatin1(url.data(), qsizetype(url.size()))).hasMatch();
 }
 
 QString FilterEngine::ruleText(qint32 rule) const

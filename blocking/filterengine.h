@@ -3,7 +3,6 @@
 #include "blocking/blockrequest.h"
 #include "blocking/enginedata.h"
 
-#include <QMutex>
 #include <QRegularExpression>
 #include <QString>
 
@@ -51,7 +50,5 @@ private:
     struct CompiledRegex;
 
     EngineData m_data;
-    // Regular expressions are compiled when first needed: few ever are.
-    mutable QMutex m_regexLock;
-    mutable std::unordered_map<quint32, std::unique_ptr<CompiledRegex>> m_regexes;
+    std::unordered_map<quint32, std::unique_ptr<CompiledRegex>> m_regexes;
 };
