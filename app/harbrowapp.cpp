@@ -5,6 +5,7 @@
 #include "app/welcomedialog.h"
 #include "browser/browserprofile.h"
 #include "controls/prompts.h"
+#include "import/readers/placescopy.h"
 #include "privacy/traces/tracefolders.h"
 #include "privacy/traces/traceremoval.h"
 #include "store/bookmarkstore.h"
@@ -153,6 +154,7 @@ void HarbrowApp::removeLeftTraces()
     PrivacyOptions options;
     loadPrivacyOptions(m_userHive->hive(), options);
     removeTraces(options, browserTraceFolders());
+    PlacesCopy::sweep(); // another browser's history, if a crash cut an import short
 }
 
 bool HarbrowApp::InitInstance()

@@ -11,10 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const ImportRow &row : read.rows) {
         // Every piece of a row is a piece of the text, decoding only shortens
         // it, and the row's element lies within the text.
-        if (row.title.size() > text.size() || row.address.size() > text.size()
-            || row.sourceBegin < 0 || row.sourceEnd > text.size() || row.sourceBegin >= row.sourceEnd
-            || row.folder < 0 || row.folder >= read.folders.count()
-            || read.folders.depth(row.folder) > ImportFolders::MaxDepth)
+        if (row.title.size() > text.size() || row.address.size() > text.size() ||
+            row.sourceBegin < 0 || row.sourceEnd > text.size() ||
+            row.sourceBegin >= row.sourceEnd || row.folder < 0 ||
+            row.folder >= read.folders.count() ||
+            read.folders.depth(row.folder) > ImportFolders::MaxDepth)
             std::abort();
     }
     // Removing every row takes bytes away, and never adds any.

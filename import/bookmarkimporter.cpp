@@ -46,9 +46,12 @@ bool BookmarkImporter::importRow(const ImportRow &row)
         return false;
     // The store holds a comment's line breaks as TABs.
     QString comments = row.comment;
-    comments.replace(QLatin1String("\r\n"), QLatin1String("\t")).replace(QLatin1Char('\n'), QLatin1Char('\t')).replace(QLatin1Char('\r'), QLatin1Char('\t'));
+    comments.replace(QLatin1String("\r\n"), QLatin1String("\t"))
+        .replace(QLatin1Char('\n'), QLatin1Char('\t'))
+        .replace(QLatin1Char('\r'), QLatin1Char('\t'));
     BookmarkRecord record{row.address, StoredText::leftCharacters(row.title, TitleLimit),
-                          comments, {}, 0, target.folderId};
+                          comments,    {},
+                          0,           target.folderId};
     if (!target.duplicateId.isEmpty()) {
         if (!m_overwrite || !m_overwrite())
             return true;
@@ -59,7 +62,8 @@ bool BookmarkImporter::importRow(const ImportRow &row)
         if (m_store.addBookmark(record) < 0)
             return false;
         addressesIn(target.folderId)
-            .insert(m_store.currentBookmark().address, QString::number(m_store.currentBookmark().id));
+            .insert(m_store.currentBookmark().address,
+                    QString::number(m_store.currentBookmark().id));
     }
     ++m_inChunkImported;
     return true;

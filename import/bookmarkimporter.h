@@ -13,8 +13,8 @@ class BookmarkStore;
 
 // Puts imported rows into the store: each into its source folder's namesake
 // (created when missing), its title cut to the stored length, its address
-// whole, its comment as the bookmark's comment. The rows are written in chunks, each one transaction, so a crash
-// keeps every chunk committed before it and nothing of a half-written one.
+// whole, its comment as the bookmark's comment. The rows are written in chunks, each one
+// transaction, so a crash keeps every chunk committed before it and nothing of a half-written one.
 class BookmarkImporter final
 {
 public:

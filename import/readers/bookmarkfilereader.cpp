@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -43,7 +45,8 @@ qsizetype findIn(QByteArrayView text, std::string_view needle, qsizetype from)
         at = static_cast<const char *>(std::memchr(at, needle.front(), size_t(last - at + 1)));
         if (!at)
             return -1;
-        if (rest == 0 || (at[1] == needle[1] && std::memcmp(at + 2, needle.data() + 2, rest - 1) == 0))
+        if (rest == 0 ||
+            (at[1] == needle[1] && std::memcmp(at + 2, needle.data() + 2, rest - 1) == 0))
             return at - begin;
         ++at;
     }
@@ -88,14 +91,59 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+} // namespace
+
+// The text of a file being scanned, in pages of its own, so that the part
+// the scan has passed can be given back while the rows grow: the file and
+// its rows are never held whole at the same time.
+class ScanBuffer final
+{
+public:
+    explicit ScanBuffer(qsizetype size) : m_size(std::max<qsizetype>(size, 1))
+    {
+        void *mapped = ::mmap(nullptr, size_t(m_size), PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        m_data = mapped == MAP_FAILED ? nullptr : static_cast<char *>(mapped);
+    }
+    ~ScanBuffer()
+    {
+        if (m_data)
+            ::munmap(m_data, size_t(m_size));
+    }
+    Q_DISABLE_COPY_MOVE(ScanBuffer)
+
+    char *data() const { return m_data; }
+
+    // Gives back the whole pages before offset, less a margin: nothing there
+    // is read again (the markers are only ever sought onwards).
+    void releaseBefore(qsizetype offset)
+    {
+        static const qsizetype page = ::sysconf(_SC_PAGESIZE);
+        constexpr qsizetype Margin = 1024 * 1024;
+        const qsizetype upTo = (offset - Margin) / page * page;
+        if (upTo - m_released < Margin)
+            return;
+        ::madvise(m_data + m_released, size_t(upTo - m_released), MADV_DONTNEED);
+        m_released = upTo;
+    }
+
+private:
+    qsizetype m_size;
+    char *m_data = nullptr;
+    qsizetype m_released = 0;
+};
+
+namespace {
+
 class Scanner final
 {
 public:
-    Scanner(QByteArrayView text, const QString &topLabel, ImportReadResult &result)
-        : m_text(text), m_topLabel(topLabel), m_result(result), m_folders(text, FolderMarker),
-          m_folderEnds(text, FolderNameEnd), m_listEnds(text, ListEnd),
-          m_bookmarks(text, BookmarkMarker), m_titleEnds(text, TitleEnd), m_tagEnds(text, TagEnd),
-          m_quotes(text, Quote)
+    Scanner(QByteArrayView text, const QString &topLabel, ImportReadResult &result,
+            ScanBuffer *buffer)
+        : m_text(text), m_topLabel(topLabel), m_result(result), m_buffer(buffer),
+          m_folders(text, FolderMarker), m_folderEnds(text, FolderNameEnd),
+          m_listEnds(text, ListEnd), m_bookmarks(text, BookmarkMarker), m_titleEnds(text, TitleEnd),
+          m_tagEnds(text, TagEnd), m_quotes(text, Quote)
     {
     }
 
@@ -105,8 +153,12 @@ public:
         qsizetype position = 0;
         int steps = 0;
         while (true) {
-            if (progress && ++steps % 4096 == 0 && !progress(position, m_text.size()))
-                return false;
+            if (++steps % 4096 == 0) {
+                if (progress && !progress(position, m_text.size()))
+                    return false;
+                if (m_buffer)
+                    m_buffer->releaseBefore(position);
+            }
             const qsizetype h = m_folders.next(position);
             const qsizetype d = m_listEnds.next(position);
             const qsizetype a = m_bookmarks.next(position);
@@ -154,9 +206,9 @@ private:
         row.address = piece(m_text, open < 0 ? -1 : open + 1, close);
         row.label = folder == ImportFolders::Top ? m_topLabel : m_result.folders.name(folder);
         row.folder = folder;
-        row.sourceBegin = a;
-        row.sourceEnd = titleEnd >= 0 ? titleEnd + qsizetype(TitleEnd.size())
-                                      : a + qsizetype(BookmarkMarker.size());
+        row.sourceBegin = qint32(a);
+        row.sourceEnd = qint32(titleEnd >= 0 ? titleEnd + qsizetype(TitleEnd.size())
+                                             : a + qsizetype(BookmarkMarker.size()));
         readComment(row);
         return row;
     }
@@ -178,12 +230,13 @@ private:
         QByteArray comment = m_text.sliced(start, end - start).toByteArray();
         comment.replace("\r\n", "\n");
         row.comment = HtmlText::decode(comment);
-        row.sourceEnd = end;
+        row.sourceEnd = qint32(end);
     }
 
     QByteArrayView m_text;
     QString m_topLabel;
     ImportReadResult &m_result;
+    ScanBuffer *m_buffer;
     std::vector<int> m_stack; // the open folders, outermost first
     MarkerFinder m_folders;
     MarkerFinder m_folderEnds;
@@ -224,8 +277,8 @@ QString joinPath(const QString &folder, const QString &name)
 
 void BookmarkFileReader::findBookmarkFiles(const QString &folder, QStringList &candidates)
 {
-    QDirIterator entries(folder, QDir::AllEntries | QDir::Hidden | QDir::System
-                                     | QDir::NoDotAndDotDot);
+    QDirIterator entries(folder,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (entries.hasNext()) {
         entries.next();
         const QFileInfo entry = entries.fileInfo();
@@ -245,7 +298,8 @@ void BookmarkFileReader::findBookmarkFiles(const QString &folder, QStringList &c
     }
 }
 
-QStringList BookmarkFileReader::mozillaProfileFolders(const QString &home, const QString &configHome)
+QStringList BookmarkFileReader::mozillaProfileFolders(const QString &home,
+                                                      const QString &configHome)
 {
     // Where Firefox, Netscape and their kin keep profiles on a desktop system:
     // the classic dot folders and today's XDG one, and Firefox's homes as a
@@ -272,8 +326,8 @@ QStringList BookmarkFileReader::collectBookmarkFileCandidates(const QString &fav
     findBookmarkFiles(folder, candidates);
     folder.replace(QLatin1String("mozilla"), QLatin1String("application data"));
     findBookmarkFiles(folder, candidates);
-    for (const QString &profiles : mozillaProfileFolders(QDir::homePath(),
-                                                         qEnvironmentVariable("XDG_CONFIG_HOME")))
+    for (const QString &profiles :
+         mozillaProfileFolders(QDir::homePath(), qEnvironmentVariable("XDG_CONFIG_HOME")))
         findBookmarkFiles(profiles, candidates);
     return candidates;
 }
@@ -300,11 +354,15 @@ ImportReadResult BookmarkFileReader::parseBookmarkFile(const QString &path, cons
     }
     // Read in slices so that a long read can be followed and cancelled; the
     // parse makes up the second half of the work.
-    QByteArray text(size, Qt::Uninitialized);
+    ScanBuffer buffer(size);
+    if (!buffer.data()) {
+        result.error = tr("There is not enough memory to read the file.");
+        return result;
+    }
     constexpr qint64 Slice = 4 * 1024 * 1024;
     qint64 done = 0;
     while (done < size) {
-        const qint64 got = file.read(text.data() + done, std::min(Slice, size - done));
+        const qint64 got = file.read(buffer.data() + done, std::min(Slice, size - done));
         if (got <= 0)
             break;
         done += got;
@@ -317,22 +375,35 @@ ImportReadResult BookmarkFileReader::parseBookmarkFile(const QString &path, cons
         result.error = file.errorString();
         return result;
     }
-    text.truncate(done);
-    const ReadProgress parsed = progress ? ReadProgress([&](qint64 at, qint64) {
-        return progress(size + at, 2 * size);
-    })
-                                         : ReadProgress();
-    result = parseBookmarkText(text, topLabel, parsed);
+    const QByteArrayView text(buffer.data(), done);
+    // Taken before the scan gives the text back.
+    const FileSnapshot source = FileSnapshot::of(path, text);
+    const ReadProgress parsed =
+        progress ? ReadProgress([&](qint64 at, qint64) { return progress(size + at, 2 * size); })
+                 : ReadProgress();
+    result = scan(text, topLabel, parsed, &buffer);
     if (!result.cancelled)
-        result.source = FileSnapshot::of(path, text);
+        result.source = source;
     return result;
 }
 
 ImportReadResult BookmarkFileReader::parseBookmarkText(QByteArrayView text, const QString &topLabel,
                                                        const ReadProgress &progress)
 {
+    return scan(text, topLabel, progress, nullptr);
+}
+
+ImportReadResult BookmarkFileReader::scan(QByteArrayView text, const QString &topLabel,
+                                          const ReadProgress &progress, ScanBuffer *buffer)
+{
     ImportReadResult result;
-    if (!Scanner(text, topLabel, result).run(progress))
+    // Counted first, so that the rows take no more room than they need.
+    qsizetype markers = 0;
+    for (qsizetype at = findIn(text, BookmarkMarker, 0); at >= 0;
+         at = findIn(text, BookmarkMarker, at + qsizetype(BookmarkMarker.size())))
+        ++markers;
+    result.rows.reserve(markers);
+    if (!Scanner(text, topLabel, result, buffer).run(progress))
         return ImportReadResult{{}, {}, {}, false, true};
     return result;
 }

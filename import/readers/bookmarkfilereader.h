@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+class ScanBuffer;
+
 // Finds and reads the HTML bookmark files of Netscape and Mozilla browsers. The
 // file is scanned as plain text for fixed, case-sensitive markers; titles,
 // addresses, folder names and descriptions are decoded as HTML text.
@@ -45,4 +47,8 @@ public:
     static QByteArray withoutElements(QByteArrayView text, const ImportRows &rows);
 
     static QString tooLargeMessage(const QString &path);
+
+private:
+    static ImportReadResult scan(QByteArrayView text, const QString &topLabel,
+                                 const ReadProgress &progress, ScanBuffer *buffer);
 };

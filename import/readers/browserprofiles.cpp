@@ -103,7 +103,8 @@ QList<BrowserProfiles::Profile> firefoxRootProfiles(const QString &root)
 
 QList<BrowserProfiles::Profile> chromiumRootProfiles(const QString &root)
 {
-    const auto text = RegularFile::read(QDir(root).filePath(QStringLiteral("Local State")), IndexLimit);
+    const auto text =
+        RegularFile::read(QDir(root).filePath(QStringLiteral("Local State")), IndexLimit);
     const QJsonObject profile =
         text ? QJsonDocument::fromJson(*text).object().value(QLatin1String("profile")).toObject()
              : QJsonObject();

@@ -21,14 +21,16 @@ struct Profile
 // Folders holding Firefox profiles: $XDG_CONFIG_HOME/mozilla/firefox,
 // ~/.mozilla/firefox, and both forms of each below Firefox's snap and
 // flatpak homes.
-QStringList firefoxProfileRoots(const QString &home = QDir::homePath(),
-                                const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
+QStringList
+firefoxProfileRoots(const QString &home = QDir::homePath(),
+                    const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
 
 // Folders holding Chromium-family profiles: ~/.config/chromium and
 // ~/.config/google-chrome, the snap home of Chromium and the flatpak homes of
 // Chromium and Chrome.
-QStringList chromiumProfileRoots(const QString &home = QDir::homePath(),
-                                 const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
+QStringList
+chromiumProfileRoots(const QString &home = QDir::homePath(),
+                     const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
 
 // The "places.sqlite" of every Firefox profile found: in each root, the
 // profiles of its profiles.ini by their names, the one an installation or
@@ -39,13 +41,15 @@ QList<Profile> firefoxProfiles(const QString &home = QDir::homePath(),
 
 // The "Bookmarks" file of every Chromium-family profile found, named as its
 // "Local State" names it ("Default", "Profile 1", ... where it does not).
-QList<Profile> chromiumProfiles(const QString &home = QDir::homePath(),
-                                const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
+QList<Profile>
+chromiumProfiles(const QString &home = QDir::homePath(),
+                 const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
 
 // Only the files of the above.
 QStringList firefoxPlacesFiles(const QString &home = QDir::homePath(),
                                const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
-QStringList chromiumBookmarkFiles(const QString &home = QDir::homePath(),
-                                  const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
+QStringList
+chromiumBookmarkFiles(const QString &home = QDir::homePath(),
+                      const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
 
 } // namespace BrowserProfiles

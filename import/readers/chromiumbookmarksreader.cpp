@@ -33,7 +33,8 @@ public:
             int folder;
             QString label;
         };
-        std::vector<Level> stack{{folder.value(QLatin1String("children")).toArray(), 0, into, label}};
+        std::vector<Level> stack{
+            {folder.value(QLatin1String("children")).toArray(), 0, into, label}};
         while (!stack.empty()) {
             Level &level = stack.back();
             if (level.next >= level.children.size()) {
@@ -76,7 +77,8 @@ private:
 
 } // namespace
 
-ImportReadResult ChromiumBookmarksReader::readBookmarks(const QString &path, const QString &topLabel,
+ImportReadResult ChromiumBookmarksReader::readBookmarks(const QString &path,
+                                                        const QString &topLabel,
                                                         const ReadProgress &progress)
 {
     ImportReadResult result;
@@ -84,7 +86,8 @@ ImportReadResult ChromiumBookmarksReader::readBookmarks(const QString &path, con
     QFile file;
     if (!QFileInfo(path).isFile()) {
         result.error = tr("The Chromium bookmarks %1 cannot be found: the profile may have been "
-                          "deleted.").arg(shown);
+                          "deleted.")
+                           .arg(shown);
         return result;
     }
     QString error;
@@ -100,7 +103,8 @@ ImportReadResult ChromiumBookmarksReader::readBookmarks(const QString &path, con
     }
     const QByteArray json = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        result.error = tr("The Chromium bookmarks %1 cannot be read: %2").arg(shown, file.errorString());
+        result.error =
+            tr("The Chromium bookmarks %1 cannot be read: %2").arg(shown, file.errorString());
         return result;
     }
     result = readBookmarksJson(json, topLabel, progress);

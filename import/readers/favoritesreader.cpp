@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 namespace FavoritesReader {
 
 namespace {
@@ -18,9 +20,12 @@ QString joinPath(const QString &folder, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-QByteArray digest(QByteArrayView content)
+quint64 digest(QByteArrayView content)
 {
-    return QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    const QByteArray sha = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    quint64 first;
+    std::memcpy(&first, sha.constData(), sizeof first);
+    return first;
 }
 
 QString tr(const char *text)
@@ -173,7 +178,8 @@ Removal removeImportedFavorites(const ImportRows &rows)
         QString why;
         if (file.isSymLink() || !file.isFile()) {
             why = tr("it is no longer the file that was read");
-        } else if (const auto text = RegularFile::read(row.sourcePath, FileLimits::MaxReadSize, &why);
+        } else if (const auto text =
+                       RegularFile::read(row.sourcePath, FileLimits::MaxReadSize, &why);
                    text && digest(*text) != row.sourceDigest) {
             why = tr("it has changed since it was read");
         } else if (text) {

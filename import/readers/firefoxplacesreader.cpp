@@ -97,8 +97,8 @@ public:
                 QString name;
                 const RootKind kind = rootKind(item, name);
                 // A root that holds nothing (most often the mobile one) brings no folder.
-                if (kind == RootKind::Skipped
-                    || (kind == RootKind::Named && !m_children.contains(item.id)))
+                if (kind == RootKind::Skipped ||
+                    (kind == RootKind::Named && !m_children.contains(item.id)))
                     continue;
                 visited.insert(item.id);
                 const int into = kind == RootKind::TopLevel
@@ -138,8 +138,8 @@ private:
                 visited.insert(item.id);
                 const int child = result.folders.add(level.folder, item.title);
                 stack.push_back({childrenOf(item.id), 0, child});
-            } else if (item.type == Bookmark && !item.url.isEmpty()
-                       && !item.url.startsWith(QLatin1String("place:"))) {
+            } else if (item.type == Bookmark && !item.url.isEmpty() &&
+                       !item.url.startsWith(QLatin1String("place:"))) {
                 result.placedAtMaxDepth +=
                     startDepth + qsizetype(stack.size()) - 1 > ImportFolders::MaxDepth;
                 ImportRow row;
@@ -175,14 +175,16 @@ ImportReadResult FirefoxPlacesReader::readPlaces(const QString &path, const QStr
     const QString shown = QDir::toNativeSeparators(path);
     if (!QFileInfo(path).isFile()) {
         result.error = tr("The Firefox bookmarks %1 cannot be found: the profile may have been "
-                          "deleted.").arg(shown);
+                          "deleted.")
+                           .arg(shown);
         return result;
     }
     // Removed as soon as the read is over, the database closed before it.
     const PlacesCopy scratch(path);
     const QString copy = scratch.path();
     if (copy.isEmpty()) {
-        result.error = tr("The Firefox bookmarks %1 cannot be read: %2").arg(shown, scratch.error());
+        result.error =
+            tr("The Firefox bookmarks %1 cannot be read: %2").arg(shown, scratch.error());
         return result;
     }
 
@@ -208,8 +210,8 @@ ImportReadResult FirefoxPlacesReader::readPlaces(const QString &path, const QStr
     }
 
     sqlite3_stmt *prepared = nullptr;
-    if (sqlite3_prepare_v2(db.get(), ItemsWithGuid, -1, &prepared, nullptr) != SQLITE_OK
-        && sqlite3_prepare_v2(db.get(), ItemsWithoutGuid, -1, &prepared, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db.get(), ItemsWithGuid, -1, &prepared, nullptr) != SQLITE_OK &&
+        sqlite3_prepare_v2(db.get(), ItemsWithoutGuid, -1, &prepared, nullptr) != SQLITE_OK)
         return fail(db.get());
     Statement items(prepared);
 

@@ -59,8 +59,8 @@ char32_t named(std::string_view name)
     {
         std::string_view name;
         char32_t character;
-    } Names[] = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''},
-                 {"nbsp", 0xA0}};
+    } Names[] = {{"amp", '&'},  {"lt", '<'},    {"gt", '>'},
+                 {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
     for (const auto &entry : Names)
         if (entry.name == name)
             return entry.character;

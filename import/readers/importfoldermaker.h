@@ -34,4 +34,5 @@ private:
 
 // The folder of a \A\B path in the store, made where missing, and the bookmark
 // there that already has address: what an import of one row needs.
-FolderPathResult ensureFolderPath(BookmarkStore &store, const QString &path, const QString &address);
+FolderPathResult ensureFolderPath(BookmarkStore &store, const QString &path,
+                                  const QString &address);

@@ -27,6 +27,7 @@ public:
     // \A\B, or empty for the top level.
     QString path(int folder) const;
     // The folder of a \A\B path, made where missing: a path as one source row.
+    // It searches the folders made so far, so it is for a few paths, not a source.
     int addPath(const QString &path);
 
 private:

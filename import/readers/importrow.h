@@ -2,7 +2,6 @@
 
 #include "import/readers/importfolders.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -13,14 +12,15 @@ struct ImportRow
 {
     QString title;
     QString address;
-    QString label;   // the "Folder" column: the name of the folder that holds it
-    QString comment; // line breaks as they stand in the source
+    QString label;                   // the "Folder" column: the name of the folder that holds it
+    QString comment;                 // line breaks as they stand in the source
+    QString sourcePath;              // the shortcut file a favourite came from; empty otherwise
+    quint64 sourceDigest = 0;        // that file's content as read
     int folder = ImportFolders::Top; // in the source's ImportFolders; decides the target folder
-    // A bookmark file's row: the bytes of its own element, comment included.
-    qint64 sourceBegin = -1;
-    qint64 sourceEnd = -1;
-    QString sourcePath;      // the shortcut file a favourite came from; empty otherwise
-    QByteArray sourceDigest; // that file's content as read
+    // A bookmark file's row: the bytes of its own element, comment included
+    // (files are read whole only up to FileLimits::MaxReadSize).
+    qint32 sourceBegin = -1;
+    qint32 sourceEnd = -1;
 };
 
 Q_DECLARE_TYPEINFO(ImportRow, Q_RELOCATABLE_TYPE);

@@ -14,8 +14,8 @@ constexpr const char *Journals[] = {"-wal", "-journal"};
 QList<qint64> stamp(const QString &source)
 {
     QList<qint64> marks;
-    for (const QString &path : {source, source + QLatin1String(Journals[0]),
-                                source + QLatin1String(Journals[1])}) {
+    for (const QString &path :
+         {source, source + QLatin1String(Journals[0]), source + QLatin1String(Journals[1])}) {
         const QFileInfo info(path);
         marks << (info.exists() ? info.size() : -1)
               << (info.exists() ? info.lastModified().toMSecsSinceEpoch() : 0);
@@ -31,9 +31,10 @@ bool prepareFolder(const QString &folder, QString &error)
         error = PlacesCopy::tr("%1 is a link, not a folder.").arg(QDir::toNativeSeparators(folder));
         return false;
     }
-    if (!QDir().mkpath(folder)
-        || !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
-        error = PlacesCopy::tr("The folder %1 cannot be made.").arg(QDir::toNativeSeparators(folder));
+    if (!QDir().mkpath(folder) ||
+        !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        error =
+            PlacesCopy::tr("The folder %1 cannot be made.").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     return true;
@@ -46,6 +47,8 @@ PlacesCopy::PlacesCopy(const QString &source)
     const QString folder = cacheFolder();
     if (!prepareFolder(folder, m_error))
         return;
+    // Reads come one at a time: whatever lies there now, a crash left behind.
+    sweep();
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         const QList<qint64> before = stamp(source);
         if (!copyOnce(source))
@@ -63,7 +66,8 @@ PlacesCopy::~PlacesCopy() = default;
 
 bool PlacesCopy::copyOnce(const QString &source)
 {
-    m_dir = std::make_unique<QTemporaryDir>(QDir(cacheFolder()).filePath(QStringLiteral("places-XXXXXX")));
+    m_dir = std::make_unique<QTemporaryDir>(
+        QDir(cacheFolder()).filePath(QStringLiteral("places-XXXXXX")));
     if (!m_dir->isValid()) {
         m_error = m_dir->errorString();
         m_dir.reset();
@@ -102,8 +106,8 @@ void PlacesCopy::sweep()
     QDir folder(cacheFolder());
     if (QFileInfo(folder.path()).isSymLink())
         return;
-    const QStringList left =
-        folder.entryList({QStringLiteral("places-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList left = folder.entryList({QStringLiteral("places-*")},
+                                              QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString &name : left)
         QDir(folder.filePath(name)).removeRecursively();
 }
