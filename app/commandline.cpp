@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "blocking/blockingcheck.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -28,12 +30,16 @@ std::optional<int> CommandLine::answer(int argc, char *argv[])
             print(QStringLiteral("Harbrow %1\n").arg(QStringLiteral(HARBROW_VERSION)));
             return 0;
         }
+        if (std::strcmp(argv[i], "--check-blocking") == 0)
+            return BlockingCheck::runOnStandardStreams();
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             print(text("Usage: harbrow [--help | --version]\n\n"
                        "Harbrow is a private web browser and bookmark manager in one window.\n"
                        "Started without options, it opens its window.\n\n"
                        "  -h, --help     show this text and exit\n"
-                       "  -v, --version  show the version and exit\n"));
+                       "  -v, --version  show the version and exit\n"
+                       "  --check-blocking  read lines \"ADDRESS PAGE-ADDRESS TYPE\" and print\n"
+                       "                 \"block\" or \"allow\" with the rule that decided\n"));
             return 0;
         }
     }

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class BlockingInterceptor;
 class BrowserProfile;
 class FavouritesWindow;
 class Hive;
@@ -81,6 +82,7 @@ private:
     PrivacyOptions m_privacyOptions;
     std::unique_ptr<BrowserProfile> m_browserProfile; // outlives every page
     QPointer<::BrowserPage> m_browserPage;
+    BlockingInterceptor *m_blocking = nullptr; // owned by the profile
     QPointer<FavouritesWindow> m_favouritesWindow;
     QPointer<StartPage> m_startPage;
     QMenuBar *m_menuBar;

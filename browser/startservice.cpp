@@ -1,5 +1,6 @@
 #include "browser/startservice.h"
 
+#include "browser/blockedpage.h"
 #include "browser/browserowner.h"
 #include "browser/browserresources.h"
 #include "browser/harbrowscheme.h"
@@ -27,6 +28,8 @@ void StartService::requestStarted(QWebEngineUrlRequestJob *job)
         body = StartPageHtml::page(m_owner ? m_owner->bookmarkStore() : nullptr);
     else if (HarbrowScheme::isHelpAddress(url))
         body = helpPage();
+    else if (BlockedPage::isAddress(url))
+        body = BlockedPage::html(url);
     if (body.isEmpty()) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
