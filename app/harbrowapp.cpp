@@ -1,5 +1,6 @@
 #include "app/harbrowapp.h"
 
+#include "app/instancehandover.h"
 #include "app/mainwindow.h"
 #include "app/welcomedialog.h"
 #include "browser/browserprofile.h"
@@ -12,6 +13,8 @@
 
 #include <QDir>
 #include <QTimer>
+
+#include <utility>
 
 HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -71,11 +74,26 @@ int HarbrowApp::run(int &argc, char **argv,
     return exitCode;
 }
 
+// Addresses that come before the window wait for it.
+void HarbrowApp::openAddresses(const QStringList &addresses)
+{
+    if (m_mainWindow)
+        m_mainWindow->openAddresses(addresses);
+    else
+        m_startAddresses += addresses;
+}
+
 bool HarbrowApp::InitInstance()
 {
     m_userHive = std::make_unique<UserHive>();
     switch (m_userHive->open()) {
     case UserHive::Status::AlreadyRunning:
+        // The running instance opens them: this one never writes to its hive.
+        if (!m_startAddresses.isEmpty()
+            && InstanceHandOver::handOver(m_userHive->path(), m_startAddresses)) {
+            m_exitCode = 0;
+            return false;
+        }
         Prompts::instance().inform(nullptr, QMessageBox::Information, tr("Harbrow"),
                                    tr("Harbrow is already running."));
         m_exitCode = 1;
@@ -94,13 +112,20 @@ bool HarbrowApp::InitInstance()
         break;
     }
     Hive *hive = m_userHive->hive();
+    InstanceHandOver handOver(m_userHive->path());
+    connect(&handOver, &InstanceHandOver::addressesReceived, this, &HarbrowApp::openAddresses);
+    handOver.listen();
     if (BookmarkStore::isFirstRun(hive)) {
         WelcomeDialog welcome;
         welcome.exec();
     }
     {
         MainWindow mainWindow(hive);
+        m_mainWindow = &mainWindow;
         warnOfLaterDamage(&mainWindow);
+        // Once the window is up, when the modal run has started.
+        QTimer::singleShot(0, &mainWindow,
+                           [this] { openAddresses(std::exchange(m_startAddresses, {})); });
         mainWindow.exec();
         m_privacyOptionsAtExit = mainWindow.privacyOptions();
     }

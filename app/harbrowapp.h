@@ -3,10 +3,13 @@
 #include "privacy/settings/privacyoptions.h"
 
 #include <QApplication>
+#include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
 
+class MainWindow;
 class UserHive;
 
 // The application object: runs the start-up sequence.
@@ -32,10 +35,16 @@ public:
 
     int exitCode() const { return m_exitCode; }
 
+    // Web addresses to open once the window is up (from the command line).
+    void setStartAddresses(const QStringList &addresses) { m_startAddresses = addresses; }
+
 private:
     void warnOfLaterDamage(QWidget *window);
+    void openAddresses(const QStringList &addresses);
 
     std::unique_ptr<UserHive> m_userHive;
+    QStringList m_startAddresses;
+    QPointer<MainWindow> m_mainWindow;
     int m_exitCode = 0;
     PrivacyOptions m_privacyOptionsAtExit;
 };

@@ -7,6 +7,7 @@
 #include "browser/dispatchid.h"
 #include "browser/downloadprogress.h"
 #include "browser/harbrowscheme.h"
+#include "browser/securitymark.h"
 #include "res/ids.h"
 
 #include <QAction>
@@ -181,6 +182,7 @@ void BrowserPage::layOut()
     auto *addressRow = new QHBoxLayout;
     addressRow->setContentsMargins(5, 0, 0, 0);
     addressRow->addWidget(m_addressLabel);
+    addressRow->addWidget(new SecurityMark(m_view, this));
     addressRow->addWidget(m_addressBox, 1);
 
     auto *bottomRow = new QHBoxLayout;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/starttiles.h"
 #include "store/bookmarkrecord.h"
 
 #include <QByteArray>
@@ -14,14 +15,16 @@ class StartPageHtml final
 {
 public:
     static constexpr int MaxTiles = 24;
-    static constexpr int LowestTileRating = 4;
+    static constexpr int LowestTileRating = StartTiles::LowestRating;
 
-    // The bookmarks rated 4 or 5, fives before fours, each in store order; at
-    // most limit of them. One pass over the store.
+    // The bookmarks rated 4 or 5, fives before fours, each by title; at most
+    // limit of them. One pass over the store.
     static QList<CurrentBookmark> bestRated(BookmarkStore &store, int limit = MaxTiles);
     // The page for these bookmarks; store may be null (no tiles).
     static QByteArray page(BookmarkStore *store);
     static QByteArray page(const QList<CurrentBookmark> &tiles);
+    // The page for these tiles, with the way to all of them when there are more.
+    static QByteArray page(const StartTiles::Best &best);
 
     StartPageHtml() = delete;
 };

@@ -2,6 +2,8 @@
 
 #include <QWebEnginePage>
 
+class PostedDocumentWatch;
+
 // The page behind a CWebCommercial view. It turns the engine's callbacks into
 // the view's events; handlers connected directly may set the cancel flags.
 class WebCommercialPage final : public QWebEnginePage
@@ -28,6 +30,8 @@ signals:
     void documentTitleChanged(const QString &title);
     void documentCompleted(const QUrl &url);
     void navigateCompleted(const QUrl &url);
+    // The user let a page through whose certificate could not be verified.
+    void certificateErrorAccepted(const QUrl &url, const QString &description);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -40,9 +44,12 @@ private:
     void noteTitle(const QString &title);
     void askAboutCertificate(QWebEngineCertificateError error);
     void refusePermission(const QUrl &origin, Feature feature);
+    void askToSendFormAgain();
 
     bool m_busy = false;
     bool m_backReported = false;
     bool m_forwardReported = false;
     bool m_titleSeen = false; // since the current load started
+    PostedDocumentWatch *m_posts;
+    bool m_resendAllowed = false; // the user said Yes to sending the form again
 };

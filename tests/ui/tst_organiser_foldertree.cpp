@@ -3,9 +3,11 @@
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -366,12 +368,12 @@ private slots:
 
         std::unique_ptr<QMimeData> data = tree.beginFolderDrag(find(tree, "C"));
         QVERIFY(enter(tree, data.get(), pointOn(tree, find(tree, "A"))));
-        QVERIFY(find(tree, "A")->isExpanded());
         QCOMPARE(tree.dropHighlightedItem(), find(tree, "A"));
+        QTRY_VERIFY(find(tree, "A")->isExpanded());
         move(tree, data.get(), pointOn(tree, find(tree, "A1")));
-        QVERIFY(find(tree, "A1")->isExpanded());
+        QTRY_VERIFY(find(tree, "A1")->isExpanded());
         move(tree, data.get(), pointOn(tree, find(tree, "B")));
-        QVERIFY(find(tree, "B")->isExpanded());
+        QTRY_VERIFY(find(tree, "B")->isExpanded());
         QCOMPARE(tree.dropHighlightedItem(), find(tree, "B"));
         leave(tree);
         tree.endFolderDrag();
@@ -379,6 +381,44 @@ private slots:
         QCOMPARE(collapsed, (QStringList{"B", "A1", "A"}));
         QVERIFY(!tree.dropHighlightedItem());
         QVERIFY(tree.topLevelItem(0)->isExpanded());
+    }
+
+    // A real drag with the mouse: a folder passed over stays closed, one
+    // rested on opens after the delay, and the drop lands where it was aimed.
+    void aFolderOpensOnlyAfterTheDragRests()
+    {
+        FolderTree &tree = shownTree();
+        tree.collapseAll();
+        tree.topLevelItem(0)->setExpanded(true);
+        QSignalSpy dropped(&tree, &FolderTree::itemDropped);
+        QWidget *viewport = tree.viewport();
+        QElapsedTimer resting;
+        QStringList opened;
+        qint64 openedAfter = -1;
+        connect(&tree, &QTreeWidget::itemExpanded, &tree, [&](QTreeWidgetItem *item) {
+            opened << item->text(0);
+            if (openedAfter < 0)
+                openedAfter = resting.elapsed();
+        });
+        // QDrag::exec runs its own loop: the rest of the gesture comes from timers.
+        QTimer::singleShot(100, &tree, [&] {
+            QTest::mouseMove(viewport, pointOn(tree, find(tree, "B")));
+            QTest::mouseMove(viewport, pointOn(tree, find(tree, "A")));
+            resting.start();
+        });
+        QTimer::singleShot(1200, &tree, [&] {
+            QTest::mouseMove(viewport, pointOn(tree, find(tree, "A2")));
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOn(tree, find(tree, "A2")));
+        });
+        const QPoint start = pointOn(tree, find(tree, "C"));
+        QTest::mousePress(viewport, Qt::LeftButton, {}, start);
+        QTest::mouseMove(viewport, start + QPoint(0, 2 * QApplication::startDragDistance()));
+        QTRY_COMPARE(dropped.count(), 1);
+        QVERIFY(!opened.isEmpty());
+        QCOMPARE(opened.first(), QStringLiteral("A"));
+        QVERIFY(!opened.contains(QStringLiteral("B")));
+        QVERIFY2(openedAfter >= FolderTree::ExpandDelay * 9 / 10, qPrintable(QString::number(openedAfter)));
+        QCOMPARE(dropped.at(0).at(1).value<QTreeWidgetItem *>()->text(0), QStringLiteral("A2"));
     }
 
     void hoveringTheDraggedFolderShowsItsInsideButRefuses()
@@ -390,7 +430,7 @@ private slots:
         QVERIFY(enter(tree, data.get(), pointOn(tree, find(tree, "A"))));
         const auto [accepted, action] = move(tree, data.get(), pointOn(tree, find(tree, "A")));
         QVERIFY(!accepted);
-        QVERIFY(find(tree, "A")->isExpanded());
+        QTRY_VERIFY(find(tree, "A")->isExpanded());
         QVERIFY(!move(tree, data.get(), pointOn(tree, find(tree, "A1"))).first);
         // A drop let go of there anyway stays refused and tidies up.
         QVERIFY(!drop(tree, data.get(), pointOn(tree, find(tree, "A1"))));

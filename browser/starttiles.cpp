@@ -1,0 +1,143 @@
+#include "browser/starttiles.h"
+
+#include "store/bookmarkstore.h"
+
+#include <QCollator>
+
+#include <algorithm>
+
+namespace {
+
+QString shownTitle(const CurrentBookmark &bookmark)
+{
+    return bookmark.title.trimmed().isEmpty() ? bookmark.address : bookmark.title;
+}
+
+const QCollator &titleOrder()
+{
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(true);
+        return c;
+    }();
+    return collator;
+}
+
+bool isTile(int rating)
+{
+    return rating >= StartTiles::LowestRating;
+}
+
+} // namespace
+
+bool StartTiles::Best::operator==(const Best &other) const
+{
+    if (total != other.total || tiles.size() != other.tiles.size())
+        return false;
+    for (qsizetype i = 0; i < tiles.size(); ++i) {
+        const CurrentBookmark &a = tiles.at(i);
+        const CurrentBookmark &b = other.tiles.at(i);
+        if (a.title != b.title || a.address != b.address || a.rating != b.rating)
+            return false;
+    }
+    return true;
+}
+
+StartTiles::StartTiles(int limit) : m_limit(limit) {}
+
+bool StartTiles::before(const CurrentBookmark &a, const CurrentBookmark &b)
+{
+    if (a.rating != b.rating)
+        return a.rating > b.rating;
+    return titleOrder().compare(shownTitle(a), shownTitle(b)) < 0;
+}
+
+// Store order stays among equals, so the page does not shuffle from one showing to the next.
+void StartTiles::keepBest(QList<CurrentBookmark> &tiles) const
+{
+    std::stable_sort(tiles.begin(), tiles.end(), before);
+    if (tiles.size() > m_limit)
+        tiles.resize(m_limit);
+}
+
+// One pass; no folder keeps more than the page can show.
+void StartTiles::readAll(BookmarkStore &store)
+{
+    m_best.clear();
+    m_counts.clear();
+    store.streamBookmarks([this](const BookmarkStore::StoredBookmark &stored) {
+        if (!isTile(stored.rating))
+            return true;
+        ++m_counts[stored.folderId];
+        CurrentBookmark tile;
+        tile.address = QString::fromUtf8(stored.address);
+        tile.title = QString::fromUtf8(stored.title);
+        tile.rating = stored.rating;
+        tile.folderId = stored.folderId;
+        QList<CurrentBookmark> &tiles = m_best[stored.folderId];
+        tiles.append(tile);
+        if (tiles.size() >= 2 * m_limit)
+            keepBest(tiles);
+        return true;
+    });
+    for (QList<CurrentBookmark> &tiles : m_best)
+        keepBest(tiles);
+}
+
+void StartTiles::readFolder(BookmarkStore &store, int folderId)
+{
+    QList<CurrentBookmark> tiles;
+    int count = 0;
+    store.beginBookmarkScan(QString::number(folderId));
+    while (store.nextBookmark()) {
+        const CurrentBookmark &bookmark = store.currentBookmark();
+        if (!isTile(bookmark.rating))
+            continue;
+        ++count;
+        tiles.append(bookmark);
+        if (tiles.size() >= 2 * m_limit)
+            keepBest(tiles);
+    }
+    store.endBookmarkScan();
+    keepBest(tiles);
+    if (count == 0) {
+        m_best.remove(folderId);
+        m_counts.remove(folderId);
+        return;
+    }
+    m_best.insert(folderId, tiles);
+    m_counts.insert(folderId, count);
+}
+
+StartTiles::Best StartTiles::best(BookmarkStore &store)
+{
+    const std::optional<QList<int>> changed =
+        m_store == &store ? store.foldersChangedSince(m_seen) : std::nullopt;
+    m_store = &store;
+    m_seen = store.changeCount();
+    if (!changed) {
+        readAll(store);
+    } else if (!changed->isEmpty()) {
+        for (int folderId : *changed)
+            readFolder(store, folderId);
+        // A deleted folder's subfolders go with it without being counted as changed.
+        const QList<int> folders = m_best.keys();
+        for (int folderId : folders) {
+            if (folderId != 0 && !store.folder(folderId)) {
+                m_best.remove(folderId);
+                m_counts.remove(folderId);
+            }
+        }
+    }
+    Best result;
+    // Folders in id order, so that equals keep one order however the hash lies.
+    QList<int> folders = m_best.keys();
+    std::sort(folders.begin(), folders.end());
+    for (int folderId : folders) {
+        result.tiles.append(m_best.value(folderId));
+        result.total += m_counts.value(folderId);
+    }
+    keepBest(result.tiles);
+    return result;
+}
