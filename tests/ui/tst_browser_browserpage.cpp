@@ -633,7 +633,7 @@ void TestBrowserPage::reloadAfterAPostAsksFirst()
     QCOMPARE(m_server.requestCount(QStringLiteral("/done")), 1);
 
     Prompts::instance().queueAnswer(QMessageBox::Yes);
-    QVERIFY(loadAndWait(view, [&] { fixture.button(Ids::BrowserRefresh)->click(); }));
+    QVERIFY(loadAndWait(view, [&] { QTest::mouseClick(fixture.button(Ids::BrowserRefresh), Qt::LeftButton); }));
     QCOMPARE(m_server.requestCount(QStringLiteral("/done")), 2);
     QVERIFY(m_server.lastRequestHead(QStringLiteral("/done")).startsWith("POST"));
     Prompts::instance().takeAsked();

@@ -14,6 +14,7 @@
 #include "webtesting.h"
 
 #include <QMenuBar>
+#include <QWebEngineProfile>
 #include <QtTest>
 
 #include <memory>
@@ -303,10 +304,10 @@ void TestStartPage::homeFollowsTheCollection()
 
     QVERIFY(store.updateBookmarkById({QStringLiteral("http://example.org/Mid"), QStringLiteral("Mid"),
                                       {}, {}, 1, QStringLiteral("1003")}));
-    fixture.page->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(fixture.page));
-    viewInput(view)->setFocus();
-    QVERIFY(loadAndWait(view, [&] { QTest::keyClick(viewInput(view), Qt::Key_F5); }));
+    QApplication::setActiveWindow(fixture.page);
+    fixture.page->setFocus();
+    QTRY_VERIFY(fixture.page->hasFocus());
+    QVERIFY(loadAndWait(view, [&] { QTest::keyClick(fixture.page, Qt::Key_F5); }));
     QCOMPARE(tileTitles(view).mid(0, 3), QStringList({"Able", "alpha", "f0"}));
     QCOMPARE(counted.valuesVisited, 0);
 

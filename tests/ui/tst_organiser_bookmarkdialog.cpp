@@ -147,6 +147,7 @@ private slots:
         FakePage page;
         BookmarkDialog dialog(page, BookmarkDialog::Mode::Add);
         showAndWait(dialog);
+        QTest::keyClick(dialog.addressEdit(), Qt::Key_End);
         QTest::keyClicks(dialog.addressEdit(), "example.net");
         QTest::keyClicks(dialog.titleEdit(), "Example net");
         dialog.ratingBox()->setFocus();
