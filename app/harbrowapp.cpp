@@ -2,6 +2,7 @@
 
 #include "app/instancehandover.h"
 #include "app/mainwindow.h"
+#include "app/quitsignalwatcher.h"
 #include "app/welcomedialog.h"
 #include "browser/browserprofile.h"
 #include "controls/prompts.h"
@@ -11,17 +12,45 @@
 #include "store/hive/hive.h"
 #include "store/hive/userhive.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <utility>
 
-HarbrowApp::HarbrowApp(int &argc, char **argv) : QApplication(argc, argv)
+namespace {
+
+// Whether a folder could be written in, or made where it is missing, without
+// making anything yet.
+bool canWriteIn(const QString &folder)
+{
+    QFileInfo info(folder);
+    while (!info.exists() && !info.isRoot() && !info.absolutePath().isEmpty()) {
+        if (info.isSymLink())
+            return false; // a dangling link would be made through
+        info.setFile(info.absolutePath());
+    }
+    return info.isDir() && info.isWritable();
+}
+
+TraceFolders browserTraceFolders()
+{
+    return TraceFolders(BrowserProfile::storagePath(), BrowserProfile::cachePath());
+}
+
+} // namespace
+
+HarbrowApp::HarbrowApp(int &argc, char **argv)
+    : QApplication(argc, argv), m_quitSignals(new QuitSignalWatcher(this))
 {
     setApplicationName(QStringLiteral("Harbrow"));
     setOrganizationName(QStringLiteral("k-vane"));
     setApplicationVersion(QStringLiteral(HARBROW_VERSION));
     setWindowIcon(QIcon(QStringLiteral(":/icons/harbrow.svg")));
+    connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &HarbrowApp::endAsExit);
+    // The session may not come back to ask again: what is private goes now.
+    connect(this, &QGuiApplication::commitDataRequest, this, &HarbrowApp::endAsExit);
 }
 
 HarbrowApp::~HarbrowApp() = default;
@@ -60,17 +89,21 @@ int HarbrowApp::run(int &argc, char **argv,
 {
     int exitCode = 0;
     PrivacyOptions atExit;
+    std::unique_ptr<UserHive> held;
     {
         HarbrowApp app(argc, argv);
         if (beforeStart)
             beforeStart(app);
+        app.m_holdHiveToTheEnd = true;
         app.InitInstance();
         exitCode = app.exitCode();
         atExit = app.m_privacyOptionsAtExit;
+        held = std::move(app.m_userHive);
     }
     // The engine's threads stop only with the application object, and work it
     // had queued may have written again after the window removed the traces.
-    removeTraces(atExit, TraceFolders(BrowserProfile::storagePath(), BrowserProfile::cachePath()));
+    if (held)
+        removeTraces(atExit, browserTraceFolders());
     return exitCode;
 }
 
@@ -83,19 +116,75 @@ void HarbrowApp::openAddresses(const QStringList &addresses)
         m_startAddresses += addresses;
 }
 
+// A session ending (or the platform asking the program to quit) ends it as Exit.
+bool HarbrowApp::event(QEvent *event)
+{
+    if (event->type() == QEvent::Quit) {
+        endAsExit();
+        return true;
+    }
+    return QApplication::event(event);
+}
+
+void HarbrowApp::endAsExit()
+{
+    m_ending = true;
+    // A question or dialog on top is left unanswered, as a closed window would be.
+    for (int tries = 0; tries < 16; ++tries) {
+        QWidget *modal = activeModalWidget();
+        if (!modal || modal == m_mainWindow)
+            break;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    if (m_mainWindow)
+        m_mainWindow->accept();
+}
+
+// Without a lock two instances would remove each other's open files; a
+// folder that cannot take one is not changed in any other way either.
+bool HarbrowApp::refuseUnwritableFolder()
+{
+    const QString folder = QFileInfo(UserHive::defaultPath()).absolutePath();
+    if (canWriteIn(folder))
+        return false;
+    Prompts::instance().inform(
+        nullptr, QMessageBox::Critical, tr("Harbrow"),
+        tr("Harbrow cannot write in its folder, so it cannot make sure that it runs only "
+           "once, and it ends without changing anything:\n%1")
+            .arg(QDir::toNativeSeparators(folder)));
+    m_exitCode = 1;
+    return true;
+}
+
+// Whatever a crash or a kill left behind goes before the engine opens the profile.
+void HarbrowApp::removeLeftTraces()
+{
+    PrivacyOptions options;
+    loadPrivacyOptions(m_userHive->hive(), options);
+    removeTraces(options, browserTraceFolders());
+}
+
 bool HarbrowApp::InitInstance()
 {
+    m_ending = false;
+    if (refuseUnwritableFolder())
+        return false;
     m_userHive = std::make_unique<UserHive>();
     switch (m_userHive->open()) {
     case UserHive::Status::AlreadyRunning:
         // The running instance opens them: this one never writes to its hive.
         if (!m_startAddresses.isEmpty()
             && InstanceHandOver::handOver(m_userHive->path(), m_startAddresses)) {
+            m_userHive.reset(); // the traces are the running instance's
             m_exitCode = 0;
             return false;
         }
         Prompts::instance().inform(nullptr, QMessageBox::Information, tr("Harbrow"),
                                    tr("Harbrow is already running."));
+        m_userHive.reset(); // the traces are the running instance's
         m_exitCode = 1;
         return false;
     case UserHive::Status::Damaged:
@@ -111,6 +200,7 @@ bool HarbrowApp::InitInstance()
     case UserHive::Status::Opened:
         break;
     }
+    removeLeftTraces();
     Hive *hive = m_userHive->hive();
     InstanceHandOver handOver(m_userHive->path());
     connect(&handOver, &InstanceHandOver::addressesReceived, this, &HarbrowApp::openAddresses);
@@ -119,16 +209,19 @@ bool HarbrowApp::InitInstance()
         WelcomeDialog welcome;
         welcome.exec();
     }
-    {
+    if (!m_ending) {
         MainWindow mainWindow(hive);
         m_mainWindow = &mainWindow;
         warnOfLaterDamage(&mainWindow);
         // Once the window is up, when the modal run has started.
         QTimer::singleShot(0, &mainWindow,
                            [this] { openAddresses(std::exchange(m_startAddresses, {})); });
-        mainWindow.exec();
+        if (!m_ending)
+            mainWindow.exec();
+        m_mainWindow = nullptr;
         m_privacyOptionsAtExit = mainWindow.privacyOptions();
     }
-    m_userHive.reset();
+    if (!m_holdHiveToTheEnd)
+        m_userHive.reset();
     return false;
 }

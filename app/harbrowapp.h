@@ -3,13 +3,13 @@
 #include "privacy/settings/privacyoptions.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
 class MainWindow;
+class QuitSignalWatcher;
 class UserHive;
 
 // The application object: runs the start-up sequence.
@@ -25,7 +25,9 @@ public:
 
     // The whole program: the application object with beforeStart called on it,
     // InitInstance, and once the object (and with it the web engine) is gone, the
-    // traces the engine may have written last. Returns the exit code.
+    // traces the engine may have written last. The hive, and with it the claim
+    // to be the one instance, is held until that removal is done. Returns the
+    // exit code.
     static int run(int &argc, char **argv,
                    const std::function<void(HarbrowApp &)> &beforeStart = {});
 
@@ -38,13 +40,25 @@ public:
     // Web addresses to open once the window is up (from the command line).
     void setStartAddresses(const QStringList &addresses) { m_startAddresses = addresses; }
 
+    // Ends the run as File > Exit does: dialogs open on top are dismissed, then
+    // the main window is closed. For a signal or the desktop session ending.
+    void endAsExit();
+
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void warnOfLaterDamage(QWidget *window);
+    bool refuseUnwritableFolder();
+    void removeLeftTraces();
     void openAddresses(const QStringList &addresses);
 
     std::unique_ptr<UserHive> m_userHive;
+    QuitSignalWatcher *m_quitSignals;
+    MainWindow *m_mainWindow = nullptr;
     QStringList m_startAddresses;
-    QPointer<MainWindow> m_mainWindow;
+    bool m_ending = false;
+    bool m_holdHiveToTheEnd = false;
     int m_exitCode = 0;
     PrivacyOptions m_privacyOptionsAtExit;
 };

@@ -46,7 +46,7 @@ PrivacyOptions loadedOptions(Hive *hive)
 
 MainWindow::MainWindow(Hive *hive, QWidget *parent)
     : QDialog(parent), m_hive(readingAhead(hive)), m_privacyOptions(loadedOptions(hive)),
-      m_browserProfile(std::make_unique<BrowserProfile>()), m_menuBar(new QMenuBar(this)),
+      m_browserProfile(std::make_unique<BrowserProfile>(m_privacyOptions)), m_menuBar(new QMenuBar(this)),
       m_tabs(new VXMainTabCtrl(this))
 {
     setWindowTitle(tr("Harbrow"));

@@ -1,12 +1,19 @@
 // The embedded browser: start-up to a painted main window with the start page
-// loaded, against a bare web view showing the same HTML from memory; and serving
-// the start page for a big store, against one plain scan of that store.
+// loaded, against a bare web view showing the same HTML from memory; the same
+// start-up off the record (all three removals on), against the disk profile,
+// and with the start-up sweep of left traces (nothing to remove) before it,
+// against the same start-up without; and serving the start page for a big
+// store, against one plain scan of that store.
 #include "app/mainwindow.h"
 #include "browser/cwebcommercial.h"
 #include "browser/harbrowscheme.h"
 #include "browser/startpage.h"
 #include "browser/startpagehtml.h"
+#include "browser/browserprofile.h"
 #include "eventwait.h"
+#include "privacy/settings/privacyoptions.h"
+#include "privacy/traces/tracefolders.h"
+#include "privacy/traces/traceremoval.h"
 #include "ratioreporter.h"
 #include "webengineapp.h"
 #include "store/bookmarkstore.h"
@@ -15,6 +22,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QWindow>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -135,10 +143,24 @@ void BM_Floor_BareViewWithStartHtml(benchmark::State &state)
 }
 BENCHMARK(BM_Floor_BareViewWithStartHtml)->Unit(benchmark::kMillisecond)->Iterations(24)->UseRealTime();
 
+PrivacyOptions allRemoved()
+{
+    PrivacyOptions options;
+    options.deleteCookiesOnExit = options.deleteHistoryOnExit = options.deleteCacheOnExit = 1;
+    return options;
+}
+
+// Arg 1: all three removals on (the profile off the record); arg 2: the same,
+// with the start-up sweep first, over folders with nothing to remove.
 void BM_StartUpToLoadedStartPage(benchmark::State &state)
 {
     MemoryHive hive;
+    const PrivacyOptions options = state.range(0) ? allRemoved() : PrivacyOptions();
+    writePrivacyOptions(&hive, options);
+    const TraceFolders folders(BrowserProfile::storagePath(), BrowserProfile::cachePath());
     for (auto _ : state) {
+        if (state.range(0) == 2)
+            removeTraces(options, folders);
         auto window = std::make_unique<MainWindow>(&hive);
         StartPage *start = window->startPage();
         if (!waitShownAndLoaded(window.get(), start->view()->page(),
@@ -146,16 +168,22 @@ void BM_StartUpToLoadedStartPage(benchmark::State &state)
             state.SkipWithError("the start page did not load");
         state.PauseTiming();
         window.reset();
+        if (state.range(0)) // a disk run before must not leave the sweep work
+            removeTraces(allRemoved(), folders);
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartUpToLoadedStartPage)->Unit(benchmark::kMillisecond)->Iterations(24)->UseRealTime();
+BENCHMARK(BM_StartUpToLoadedStartPage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(24)->UseRealTime();
 
 } // namespace
 
 int main(int argc, char **argv)
 {
     prepareWebEngineBenchmark();
+    // The profile's folders are the benchmark's own, never the user's.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
     QApplication app(argc, argv);
     // The engine's one-time start belongs to neither side: pay it before measuring.
     {
@@ -165,8 +193,12 @@ int main(int argc, char **argv)
     }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter({
-        {"BM_StartUpToLoadedStartPage/iterations:24/real_time",
+        {"BM_StartUpToLoadedStartPage/0/iterations:24/real_time",
          "BM_Floor_BareViewWithStartHtml/iterations:24/real_time", 1.5},
+        {"BM_StartUpToLoadedStartPage/1/iterations:24/real_time",
+         "BM_StartUpToLoadedStartPage/0/iterations:24/real_time", 1.1},
+        {"BM_StartUpToLoadedStartPage/2/iterations:24/real_time",
+         "BM_StartUpToLoadedStartPage/1/iterations:24/real_time", 1.05},
         {"BM_ServeStartPageFor100000/top:5", "BM_Floor_PlainScanOfAllBookmarks", 2.0},
         {"BM_ServeStartPageFor100000/top:4", "BM_Floor_PlainScanOfAllBookmarks", 2.0},
     });

@@ -1,6 +1,9 @@
 // The import of a 100,000-bookmark file (gen_netscape.py 100000 42), each figure
 // beside the floor it is held to, measured in the same run: the parse against
-// reading the file and counting its bookmarks with memmem, the import list
+// reading the file and counting its bookmarks with memmem, the same bookmarks
+// nested 10,000 deep against the same at the top level (peak_x_file: the
+// parse's peak memory over the file's size), the decoding of the fields
+// against their UTF-8 conversion alone, the import list
 // against a bare QTreeWidget, and the import into a store of 100,000 bookmarks
 // against inserting the same rows into SQLite in one transaction.
 #include "ratioreporter.h"
@@ -10,6 +13,8 @@
 #include "import/bookmarkimporter.h"
 #include "import/importfavoritesdialog.h"
 #include "import/readers/bookmarkfilereader.h"
+#include "import/readers/bookmarkfilewriter.h"
+#include "import/readers/htmltext.h"
 #include "organiser/bookmarkpageaccess.h"
 #include "store/bookmarkcipher.h"
 #include "store/bookmarkstore.h"
@@ -18,6 +23,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabBar>
@@ -93,11 +99,91 @@ const QString &oneFolderFile()
     return path;
 }
 
+const ImportReadResult &parsedFile()
+{
+    static const ImportReadResult result =
+        BookmarkFileReader::parseBookmarkFile(bookmarkFile(), QStringLiteral("NN Bookmarks"));
+    return result;
+}
+
 const ImportRows &parsedRows()
 {
-    static const ImportRows rows =
-        BookmarkFileReader::parseBookmarkFile(bookmarkFile(), QStringLiteral("NN Bookmarks")).rows;
-    return rows;
+    return parsedFile().rows;
+}
+
+// The generated file's bookmarks (descriptions and all), without indents,
+// either all at the top level or ten to a folder in folders nested 10,000 deep.
+QString restacked(const QString &name, int levels)
+{
+    QFile in(bookmarkFile());
+    if (!in.open(QIODevice::ReadOnly))
+        qFatal("cannot read the generated file");
+    QList<QByteArray> bookmarks;
+    while (!in.atEnd()) {
+        const QByteArray line = in.readLine().trimmed() + '\n';
+        if (line.startsWith("<DT><A"))
+            bookmarks.append(line);
+        else if (line.startsWith("<DD>") && !bookmarks.isEmpty())
+            bookmarks.last() += line;
+    }
+    QByteArray out = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+    const qsizetype perLevel = levels > 0 ? bookmarks.size() / levels : bookmarks.size();
+    for (qsizetype i = 0; i < bookmarks.size(); ++i) {
+        if (levels > 0 && i % perLevel == 0 && i / perLevel < levels)
+            out += "<DT><H3>Level " + QByteArray::number(i / perLevel) + "</H3>\n<DL><p>\n";
+        out += bookmarks[i];
+    }
+    for (int i = 0; i < levels; ++i)
+        out += "</DL><p>\n";
+    out += "</DL>\n";
+    const QString made = workDir().filePath(name);
+    QFile file(made);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size())
+        qFatal("cannot write %s", qPrintable(made));
+    return made;
+}
+
+constexpr int DeepLevels = 10000;
+
+const QString &deepFile()
+{
+    static const QString path = restacked(QStringLiteral("deep.html"), DeepLevels);
+    return path;
+}
+
+const QString &flatFile()
+{
+    static const QString path = restacked(QStringLiteral("flat.html"), 0);
+    return path;
+}
+
+qint64 statusKilobytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// The most memory the parse of path took beyond what the process held before,
+// as a multiple of the file's size: the kernel's high-water mark, reset first.
+double peakOverFileSize(const QString &path)
+{
+    malloc_trim(0);
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (!reset.open(QIODevice::WriteOnly) || reset.write("5") != 1)
+        return -1;
+    reset.close();
+    const qint64 before = statusKilobytes("VmRSS:");
+    {
+        const auto result = BookmarkFileReader::parseBookmarkFile(path, QStringLiteral("NN Bookmarks"));
+        benchmark::DoNotOptimize(result.rows.data());
+    }
+    const qint64 peak = statusKilobytes("VmHWM:");
+    return double(peak - before) * 1024 / double(QFileInfo(path).size());
 }
 
 // ---- parsing
@@ -132,6 +218,7 @@ void floorReadAndCount(benchmark::State &state, const QString &path)
 
 void parse(benchmark::State &state, const QString &path)
 {
+    state.counters["peak_x_file"] = peakOverFileSize(path);
     for (auto _ : state) {
         auto result = BookmarkFileReader::parseBookmarkFile(path, QStringLiteral("NN Bookmarks"));
         if (result.rows.size() != Bookmarks)
@@ -159,6 +246,48 @@ void BM_Floor_ReadAndCountOneFolder(benchmark::State &state)
 void BM_ParseOneFolderFile(benchmark::State &state)
 {
     parse(state, oneFolderFile());
+}
+
+void BM_ParseFlatFile(benchmark::State &state)
+{
+    parse(state, flatFile());
+}
+
+void BM_ParseDeepFile(benchmark::State &state)
+{
+    parse(state, deepFile());
+}
+
+// What decoding adds: each row's fields as the file writes them, turned into
+// text with the decoding and, as the floor, by UTF-8 conversion alone.
+const QList<QByteArray> &fieldTexts()
+{
+    static const QList<QByteArray> texts = [] {
+        QList<QByteArray> made;
+        for (const ImportRow &row : parsedRows()) {
+            for (const QString *field : {&row.title, &row.address, &row.comment}) {
+                QByteArray escaped;
+                BookmarkFileWriter::appendEscaped(escaped, *field);
+                made.append(escaped);
+            }
+        }
+        return made;
+    }();
+    return texts;
+}
+
+void BM_Floor_Utf8Fields(benchmark::State &state)
+{
+    for (auto _ : state)
+        for (const QByteArray &text : fieldTexts())
+            benchmark::DoNotOptimize(QString::fromUtf8(text));
+}
+
+void BM_DecodeFields(benchmark::State &state)
+{
+    for (auto _ : state)
+        for (const QByteArray &text : fieldTexts())
+            benchmark::DoNotOptimize(HtmlText::decode(text));
 }
 
 // ---- the import list
@@ -301,6 +430,7 @@ void BM_ImportIntoStore(benchmark::State &state)
         auto store = std::make_unique<BookmarkStore>(hive.get());
         state.ResumeTiming();
         BookmarkImporter importer(*store, [] { return false; });
+        importer.beginSource(parsedFile().folders);
         for (const ImportRow &row : rows) {
             if (!importer.importRow(row))
                 state.SkipWithError("import failed");
@@ -347,6 +477,10 @@ BENCHMARK(BM_Floor_ReadAndCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseBookmarkFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Floor_ReadAndCountOneFolder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseOneFolderFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseFlatFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseDeepFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Floor_Utf8Fields)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeFields)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Floor_FillBareTree)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillImportList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Floor_SqliteInsertOneTransaction)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -363,6 +497,7 @@ int main(int argc, char **argv)
     RatioReporter reporter({
         {"BM_ParseBookmarkFile", "BM_Floor_ReadAndCount", 5.0},
         {"BM_ParseOneFolderFile", "BM_Floor_ReadAndCountOneFolder", 5.0},
+        {"BM_ParseDeepFile", "BM_ParseFlatFile", 5.0},
         {"BM_FillImportList", "BM_Floor_FillBareTree", 3.0},
         {"BM_ImportIntoStore/iterations:3", "BM_Floor_SqliteInsertOneTransaction/iterations:3", 3.0},
     });

@@ -29,14 +29,16 @@ void dropLoneSeparators(QMenu *menu)
 
 } // namespace
 
-// A new window or the page source would open outside Harbrow's one view.
+// A new tab, a new window or the page source would open outside Harbrow's one
+// view; links are followed in it through "Follow link".
 QMenu *BrowserHost::createContextMenu(QWebEngineView *view) const
 {
     if (!m_showContextMenu || !view)
         return nullptr;
     QMenu *menu = view->createStandardContextMenu();
     for (QWebEnginePage::WebAction removed :
-         {QWebEnginePage::OpenLinkInNewWindow, QWebEnginePage::ViewSource})
+         {QWebEnginePage::OpenLinkInNewWindow, QWebEnginePage::OpenLinkInNewTab,
+          QWebEnginePage::OpenLinkInNewBackgroundTab, QWebEnginePage::ViewSource})
         menu->removeAction(view->pageAction(removed));
     dropLoneSeparators(menu);
     return menu;

@@ -7,6 +7,7 @@
 #include "browser/dispatchid.h"
 #include "browser/downloadprogress.h"
 #include "browser/harbrowscheme.h"
+#include "browser/popupnotice.h"
 #include "browser/securitymark.h"
 #include "res/ids.h"
 
@@ -59,7 +60,8 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
     : QWidget(parent), m_owner(owner),
       m_allowPopupsBox(new QCheckBox(tr("Allow PopUp windows"), this)),
       m_addressBox(new QComboBox(this)), m_addressLabel(new QLabel(tr("Address"), this)),
-      m_view(new CWebCommercial(profile, this)), m_profile(profile),
+      m_view(new CWebCommercial(profile, this)), m_popupNotice(new PopupNotice(this)),
+      m_profile(profile),
       m_toolBar(new QToolBar(this)), m_downloads(new DownloadProgress(profile, this))
 {
     m_view->setObjectName(QStringLiteral("browserView"));
@@ -79,8 +81,11 @@ BrowserPage::BrowserPage(BrowserOwner *owner, QWebEngineProfile *profile, QWidge
     connectView();
     layOut();
 
-    connect(m_allowPopupsBox, &QCheckBox::clicked, this,
+    // However the box was ticked: mouse, keys or an assistive tool's toggle.
+    connect(m_allowPopupsBox, &QCheckBox::toggled, this,
             [this](bool checked) { m_allowPopups = checked ? 1 : 0; });
+    connect(m_popupNotice, &PopupNotice::openRequested, this,
+            [this](const QUrl &address) { Navigate2(address); });
     resetPopupPermission();
 
     // The home page loads once the start page stands, or when this page is
@@ -103,17 +108,31 @@ CWebCommercial *BrowserPage::catcher() const
 {
     if (!m_catcher) {
         auto *self = const_cast<BrowserPage *>(this);
-        m_catcher = new CWebCommercial(m_profile, self);
-        m_catcher->setObjectName(QStringLiteral("popupCatcher"));
-        m_catcher->hide();
+        auto *catcher = new CWebCommercial(m_profile, self);
+        catcher->setObjectName(QStringLiteral("popupCatcher"));
+        catcher->hide();
         // The catcher never shows a page: a pop-up's address opens in the view.
-        connect(m_catcher, &CWebCommercial::BeforeNavigate2, self,
-                [self](const QVariant &url, bool *cancel) {
+        connect(catcher, &CWebCommercial::BeforeNavigate2, self,
+                [self, catcher](const QVariant &url, bool *cancel) {
                     *cancel = true;
-                    self->m_view->Navigate2(url);
+                    self->takeCaughtNavigation(catcher, url);
                 });
+        m_catcher = catcher;
     }
     return m_catcher;
+}
+
+// The first address of a pop-up, if it is a web address, and nothing after it:
+// the pop-up's page is closed, so its opener can steer it no more.
+void BrowserPage::takeCaughtNavigation(CWebCommercial *catcher, const QVariant &url)
+{
+    if (catcher != m_catcher)
+        return;
+    m_catcher = nullptr;
+    catcher->deleteLater();
+    const QUrl address = url.toUrl();
+    if (address.scheme() == u"http" || address.scheme() == u"https")
+        Navigate2(address);
 }
 
 void BrowserPage::createToolBar()
@@ -196,6 +215,7 @@ void BrowserPage::layOut()
     layout->setSpacing(3);
     layout->addWidget(m_toolBar);
     layout->addLayout(addressRow);
+    layout->addWidget(m_popupNotice);
     layout->addWidget(m_view, 1);
     layout->addLayout(bottomRow);
 }
@@ -267,15 +287,19 @@ void BrowserPage::setAllowPopups(bool on)
     m_allowPopupsBox->setChecked(on);
 }
 
-// A permitted pop-up goes to the catcher, whose first navigation then opens in the view.
+// A new window goes to the catcher, whose first navigation then opens in the
+// view: always when a person asked for it, otherwise once per permission.
 void BrowserPage::takeNewWindow(QWebEnginePage **window, bool *cancel)
 {
-    if (!m_allowPopups) {
+    const bool byUser = m_view->NewWindowByUser();
+    if (!byUser && !m_allowPopups) {
         *cancel = true;
+        m_popupNotice->showBlocked(m_view->NewWindowAddress());
         return;
     }
     *window = catcher()->Application();
-    resetPopupPermission();
+    if (!byUser)
+        resetPopupPermission();
 }
 
 void BrowserPage::followCommandState(int command, bool enable)

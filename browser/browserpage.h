@@ -6,6 +6,7 @@
 class BrowserOwner;
 class CWebCommercial;
 class DownloadProgress;
+class PopupNotice;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -15,9 +16,11 @@ class QWebEnginePage;
 class QWebEngineProfile;
 
 // The "Browser" tab: a toolbar, the address box with the addresses visited
-// in this run, the view, and "Allow PopUp windows". A page's pop-up opens in
-// this same view, and only while pop-ups are allowed; each one let through
-// puts the permission back to the stored option.
+// in this run, the view, and "Allow PopUp windows". A new window opens in this
+// same view: one a person asked for (a link to a new window clicked) always,
+// one a script opened alone only while pop-ups are allowed; each of those let
+// through puts the permission back to the stored option, and each one blocked
+// is told in a bar over the view.
 class BrowserPage final : public QWidget
 {
     Q_OBJECT
@@ -28,10 +31,12 @@ public:
     Q_DISABLE_COPY_MOVE(BrowserPage)
 
     CWebCommercial *view() const { return m_view; }
-    // The hidden view that catches a permitted pop-up's first navigation.
+    // The hidden view that catches a permitted pop-up's first navigation; it
+    // is closed after that one, and the next pop-up gets a new one.
     CWebCommercial *catcher() const;
     QComboBox *addressBox() const { return m_addressBox; }
     QCheckBox *allowPopupsBox() const { return m_allowPopupsBox; }
+    PopupNotice *popupNotice() const { return m_popupNotice; }
     QToolBar *toolBar() const { return m_toolBar; }
     // The toolbar action carrying a command id of res/ids.h, or null.
     QAction *action(int commandId) const { return m_actions.value(commandId); }
@@ -67,6 +72,7 @@ private:
     void layOut();
     void setAllowPopups(bool on);
     void takeNewWindow(QWebEnginePage **window, bool *cancel);
+    void takeCaughtNavigation(CWebCommercial *catcher, const QVariant &url);
     void followCommandState(int command, bool enable);
     void followTitle(const QString &title);
     void installHost();
@@ -76,6 +82,7 @@ private:
     QComboBox *m_addressBox;
     QLabel *m_addressLabel;
     CWebCommercial *m_view;
+    PopupNotice *m_popupNotice;
     QWebEngineProfile *m_profile;
     mutable CWebCommercial *m_catcher = nullptr;
     QToolBar *m_toolBar;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 
 namespace {
 
@@ -25,18 +26,44 @@ QString privateFolder(QStandardPaths::StandardLocation base)
     return path;
 }
 
+bool removesEverything(const PrivacyOptions &options)
+{
+    return options.deleteCookiesOnExit && options.deleteHistoryOnExit
+           && options.deleteCacheOnExit;
+}
+
+// A profile without a storage name is off the record.
+std::unique_ptr<QWebEngineProfile> makeProfile(const PrivacyOptions &options)
+{
+    if (removesEverything(options))
+        return std::make_unique<QWebEngineProfile>();
+    return std::make_unique<QWebEngineProfile>(QStringLiteral("Harbrow"));
+}
+
 } // namespace
 
 // The engine writes its first preferences below the application's data folder,
 // which for Harbrow (organisation k-vane, application Harbrow) is storagePath() itself.
-BrowserProfile::BrowserProfile()
-    : m_profile(std::make_unique<QWebEngineProfile>(QStringLiteral("Harbrow")))
+BrowserProfile::BrowserProfile(const PrivacyOptions &options) : m_profile(makeProfile(options))
 {
+    m_profile->setSpellCheckEnabled(false);
+    // A local file a page opens reads no other local file and nothing remote.
+    m_profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    m_profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    if (m_profile->isOffTheRecord())
+        return;
     m_profile->setPersistentStoragePath(storagePath());
     m_profile->setCachePath(cachePath());
-    m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
-    m_profile->setSpellCheckEnabled(false);
+    m_profile->setHttpCacheType(options.deleteCacheOnExit ? QWebEngineProfile::MemoryHttpCache
+                                                          : QWebEngineProfile::DiskHttpCache);
+    m_profile->setPersistentCookiesPolicy(options.deleteCookiesOnExit
+                                              ? QWebEngineProfile::NoPersistentCookies
+                                              : QWebEngineProfile::AllowPersistentCookies);
+}
+
+bool BrowserProfile::isOffTheRecord() const
+{
+    return m_profile->isOffTheRecord();
 }
 
 BrowserProfile::~BrowserProfile() = default;

@@ -1,9 +1,13 @@
 #include "browser/cwebcommercial.h"
 
 #include "browser/browserhost.h"
+#include "browser/stoppedpage.h"
 #include "browser/webcommercialpage.h"
 
 #include <QContextMenuEvent>
+#include <QTimer>
+
+#include <utility>
 
 CWebCommercial::CWebCommercial(QWebEngineProfile *profile, QWidget *parent)
     : QWebEngineView(parent), m_page(new WebCommercialPage(profile, this))
@@ -26,6 +30,22 @@ CWebCommercial::CWebCommercial(QWebEngineProfile *profile, QWidget *parent)
         if (!*cancel)
             hide();
     });
+    // The engine tears the page down first; the notice loads once it is done.
+    connect(m_page, &WebCommercialPage::renderProcessStopped, this, [this](const QUrl &url) {
+        QTimer::singleShot(0, this, [this, url] { showStopped(url); });
+    });
+    connect(m_page, &WebCommercialPage::loadStarted, this, [this] {
+        if (!std::exchange(m_loadingStopped, false))
+            m_stopped.clear();
+    });
+}
+
+// Shown under the page's own address, so the address box and a bookmark keep it.
+void CWebCommercial::showStopped(const QUrl &url)
+{
+    m_stopped = url;
+    m_loadingStopped = true;
+    m_page->setHtml(StoppedPage::html(url), url);
 }
 
 CWebCommercial::~CWebCommercial()
@@ -58,8 +78,13 @@ void CWebCommercial::Navigate(const QString &url)
     load(QUrl::fromUserInput(text));
 }
 
+// A page that stopped is loaded again from its own address.
 void CWebCommercial::Refresh()
 {
+    if (m_stopped.isValid()) {
+        load(m_stopped);
+        return;
+    }
     m_page->triggerAction(QWebEnginePage::Reload);
 }
 
@@ -102,6 +127,16 @@ QString CWebCommercial::LocationURL() const
 bool CWebCommercial::Busy() const
 {
     return m_page->isBusy();
+}
+
+QUrl CWebCommercial::NewWindowAddress() const
+{
+    return m_page->requestedWindowAddress();
+}
+
+bool CWebCommercial::NewWindowByUser() const
+{
+    return m_page->requestedWindowByUser();
 }
 
 BrowserHost *CWebCommercial::host() const

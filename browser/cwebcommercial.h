@@ -37,6 +37,10 @@ public:
     QString LocationName() const;
     QString LocationURL() const;
     bool Busy() const;
+    // The new window being asked for, while NewWindow2 is handled: its first
+    // address (may be empty) and whether a person's click asked for it.
+    QUrl NewWindowAddress() const;
+    bool NewWindowByUser() const;
 
     // Where GoHome goes.
     void setHomeAddress(const QUrl &url) { m_home = url; }
@@ -60,8 +64,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void showStopped(const QUrl &url);
+
     WebCommercialPage *m_page;
     QPointer<BrowserHost> m_host;
     QUrl m_home;
+    QUrl m_stopped; // the page whose render process ended, until it is loaded again
+    bool m_loadingStopped = false;
     bool m_hasDocument = false;
 };

@@ -1,6 +1,9 @@
 #include "browser/downloadprogress.h"
 
+#include "browser/downloadline.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -25,10 +28,12 @@ DownloadProgress::SaveLocationChooser &chooser()
 } // namespace
 
 DownloadProgress::DownloadProgress(QWebEngineProfile *profile, QWidget *parent)
-    : QWidget(parent), m_label(new QLabel(this)), m_bar(new QProgressBar(this))
+    : QWidget(parent), m_label(new QLabel(this)), m_bar(new QProgressBar(this)),
+      m_lastEnded(new DownloadLine(this))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_lastEnded);
     layout->addWidget(m_label);
     layout->addWidget(m_bar);
     m_bar->setMaximumWidth(160);
@@ -74,20 +79,51 @@ void DownloadProgress::takeRequest(QWebEngineDownloadRequest *request)
     m_running.append(request);
     connect(request, &QWebEngineDownloadRequest::receivedBytesChanged, this,
             &DownloadProgress::showProgress);
-    connect(request, &QWebEngineDownloadRequest::isFinishedChanged, this,
-            &DownloadProgress::showProgress);
+    // An interruption the engine could resume is not "finished": it ends here.
+    const auto ended = [this, request] {
+        noteEnd(request);
+        showProgress();
+    };
+    connect(request, &QWebEngineDownloadRequest::isFinishedChanged, this, ended);
+    connect(request, &QWebEngineDownloadRequest::stateChanged, this, ended);
     request->accept();
     showProgress();
+}
+
+// A half-written file under the chosen name would pass for the whole one.
+void DownloadProgress::noteEnd(QWebEngineDownloadRequest *request)
+{
+    const auto state = request->state();
+    if (!request->isFinished() && state != QWebEngineDownloadRequest::DownloadInterrupted)
+        return;
+    if (request->property("harbrowEnded").toBool())
+        return; // told once, e.g. an interruption that is then cancelled
+    request->setProperty("harbrowEnded", true);
+    const QString path = QDir(request->downloadDirectory()).filePath(request->downloadFileName());
+    if (state == QWebEngineDownloadRequest::DownloadCompleted) {
+        m_lastEnded->showFinished(path);
+        return;
+    }
+    const QString reason = state == QWebEngineDownloadRequest::DownloadCancelled
+                               ? tr("cancelled")
+                               : request->interruptReasonString();
+    if (!request->isFinished())
+        request->cancel();
+    QFile::remove(path);
+    m_lastEnded->showFailed(request->downloadFileName(), reason);
 }
 
 // One line for all running downloads: the latest one's name and the bytes of all.
 void DownloadProgress::showProgress()
 {
     m_running.removeIf([](const QPointer<QWebEngineDownloadRequest> &request) {
-        return !request || request->isFinished();
+        return !request || request->isFinished()
+               || request->state() == QWebEngineDownloadRequest::DownloadInterrupted;
     });
+    m_label->setVisible(!m_running.isEmpty());
+    m_bar->setVisible(!m_running.isEmpty());
     if (m_running.isEmpty()) {
-        hide();
+        setVisible(m_lastEnded->isVisibleTo(this));
         return;
     }
     qint64 received = 0;

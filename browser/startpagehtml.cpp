@@ -37,9 +37,12 @@ QString tile(const CurrentBookmark &bookmark)
 
 } // namespace
 
-QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit)
+QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit, bool *whole)
 {
-    return StartTiles(limit).best(store).tiles;
+    const StartTiles::Best best = StartTiles(limit).best(store);
+    if (whole)
+        *whole = !best.unread;
+    return best.tiles;
 }
 
 QByteArray StartPageHtml::page(BookmarkStore *store)
@@ -47,14 +50,15 @@ QByteArray StartPageHtml::page(BookmarkStore *store)
     return page(store ? StartTiles(MaxTiles).best(*store) : StartTiles::Best());
 }
 
-QByteArray StartPageHtml::page(const QList<CurrentBookmark> &tiles)
+QByteArray StartPageHtml::page(const QList<CurrentBookmark> &tiles, bool unread)
 {
-    return page(StartTiles::Best{tiles, int(tiles.size())});
+    return page(StartTiles::Best{tiles, int(tiles.size()), unread});
 }
 
 QByteArray StartPageHtml::page(const StartTiles::Best &best)
 {
     const QList<CurrentBookmark> &tiles = best.tiles;
+    const bool unread = best.unread;
     QString html;
     html.reserve(4096 + int(tiles.size()) * 256);
     html += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
@@ -66,7 +70,11 @@ QByteArray StartPageHtml::page(const StartTiles::Best &best)
                            "</header>\n<main>\n")
                 .arg(tr("Harbrow"), tr("Your bookmarks and your browsing stay on this computer, "
                                        "and nowhere else."));
-    if (tiles.isEmpty()) {
+    if (unread) {
+        html += QStringLiteral("<p class=\"empty\">%1</p>\n")
+                    .arg(tr("Your bookmarks could not be read just now. Open this page again "
+                            "to try once more."));
+    } else if (tiles.isEmpty()) {
         html += QStringLiteral("<p class=\"empty\">%1</p>\n")
                     .arg(tr("Rate a bookmark with four or five stars in the Favorites tab, and "
                             "it will wait for you here."));

@@ -18,11 +18,14 @@ public:
     static constexpr int LowestTileRating = StartTiles::LowestRating;
 
     // The bookmarks rated 4 or 5, fives before fours, each by title; at most
-    // limit of them. One pass over the store.
-    static QList<CurrentBookmark> bestRated(BookmarkStore &store, int limit = MaxTiles);
+    // limit of them. One pass over the store; whole, when given, is set false
+    // when the store could not be read to the end.
+    static QList<CurrentBookmark> bestRated(BookmarkStore &store, int limit = MaxTiles,
+                                            bool *whole = nullptr);
     // The page for these bookmarks; store may be null (no tiles).
     static QByteArray page(BookmarkStore *store);
-    static QByteArray page(const QList<CurrentBookmark> &tiles);
+    // unread: the bookmarks could not be read, so the page says so.
+    static QByteArray page(const QList<CurrentBookmark> &tiles, bool unread = false);
     // The page for these tiles, with the way to all of them when there are more.
     static QByteArray page(const StartTiles::Best &best);
 

@@ -33,7 +33,7 @@ bool isTile(int rating)
 
 bool StartTiles::Best::operator==(const Best &other) const
 {
-    if (total != other.total || tiles.size() != other.tiles.size())
+    if (total != other.total || unread != other.unread || tiles.size() != other.tiles.size())
         return false;
     for (qsizetype i = 0; i < tiles.size(); ++i) {
         const CurrentBookmark &a = tiles.at(i);
@@ -61,12 +61,13 @@ void StartTiles::keepBest(QList<CurrentBookmark> &tiles) const
         tiles.resize(m_limit);
 }
 
-// One pass; no folder keeps more than the page can show.
-void StartTiles::readAll(BookmarkStore &store)
+// One pass; no folder keeps more than the page can show. False when the
+// store could not be read to the end: nothing is kept then.
+bool StartTiles::readAll(BookmarkStore &store)
 {
     m_best.clear();
     m_counts.clear();
-    store.streamBookmarks([this](const BookmarkStore::StoredBookmark &stored) {
+    const bool whole = store.streamBookmarks([this](const BookmarkStore::StoredBookmark &stored) {
         if (!isTile(stored.rating))
             return true;
         ++m_counts[stored.folderId];
@@ -81,8 +82,14 @@ void StartTiles::readAll(BookmarkStore &store)
             keepBest(tiles);
         return true;
     });
+    if (!whole) {
+        m_best.clear();
+        m_counts.clear();
+        return false;
+    }
     for (QList<CurrentBookmark> &tiles : m_best)
         keepBest(tiles);
+    return true;
 }
 
 void StartTiles::readFolder(BookmarkStore &store, int folderId)
@@ -117,7 +124,12 @@ StartTiles::Best StartTiles::best(BookmarkStore &store)
     m_store = &store;
     m_seen = store.changeCount();
     if (!changed) {
-        readAll(store);
+        if (!readAll(store)) {
+            m_store = nullptr; // read it all again next time
+            Best unread;
+            unread.unread = true;
+            return unread;
+        }
     } else if (!changed->isEmpty()) {
         for (int folderId : *changed)
             readFolder(store, folderId);

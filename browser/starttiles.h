@@ -19,6 +19,7 @@ public:
     {
         QList<CurrentBookmark> tiles; // at most the limit asked for
         int total = 0;                // every bookmark rated 4 or 5
+        bool unread = false;          // the store could not be read: no tiles are known
         bool operator==(const Best &other) const;
     };
 
@@ -31,7 +32,7 @@ public:
     static bool before(const CurrentBookmark &a, const CurrentBookmark &b);
 
 private:
-    void readAll(BookmarkStore &store);
+    bool readAll(BookmarkStore &store);
     void readFolder(BookmarkStore &store, int folderId);
     void keepBest(QList<CurrentBookmark> &tiles) const;
 

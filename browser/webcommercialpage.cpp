@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWebEngineCertificateError>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
 
 #include <utility>
@@ -29,6 +30,13 @@ WebCommercialPage::WebCommercialPage(QWebEngineProfile *profile, QObject *parent
             &WebCommercialPage::askAboutCertificate);
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             &WebCommercialPage::refusePermission);
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            &WebCommercialPage::takeNewWindowRequest);
+    connect(this, &QWebEnginePage::renderProcessTerminated, this,
+            [this](RenderProcessTerminationStatus status) {
+                if (status != NormalTerminationStatus)
+                    emit renderProcessStopped(url());
+            });
 }
 
 WebCommercialPage::~WebCommercialPage() = default;
@@ -58,18 +66,24 @@ bool WebCommercialPage::acceptNavigationRequest(const QUrl &url, NavigationType 
         askToSendFormAgain();
         return false;
     }
+    m_mainFrameTarget = url;
     bool cancel = false;
     emit beforeNavigate(url, &cancel);
     return !cancel;
 }
 
-QWebEnginePage *WebCommercialPage::createWindow(WebWindowType type)
+// The engine asks here once the view has made no window of its own.
+void WebCommercialPage::takeNewWindowRequest(QWebEngineNewWindowRequest &request)
 {
-    Q_UNUSED(type)
+    m_requestedWindow = request.requestedUrl();
+    m_requestedByUser = request.isUserInitiated();
     QWebEnginePage *window = nullptr;
     bool cancel = false;
     emit newWindowRequested2(&window, &cancel);
-    return cancel ? nullptr : window;
+    m_requestedWindow.clear();
+    m_requestedByUser = false;
+    if (!cancel && window)
+        request.openIn(window);
 }
 
 void WebCommercialPage::startLoading()
@@ -101,7 +115,10 @@ void WebCommercialPage::noteTitle(const QString &title)
 // engine waits for the answer, so the question runs outside its callback.
 void WebCommercialPage::askAboutCertificate(QWebEngineCertificateError error)
 {
-    if (!error.isOverridable()) {
+    // Only the page the person went to may ask; a frame inside it is refused.
+    const bool ownPage =
+        error.url().adjusted(QUrl::RemoveFragment) == m_mainFrameTarget.adjusted(QUrl::RemoveFragment);
+    if (!error.isOverridable() || !ownPage) {
         error.rejectCertificate();
         return;
     }

@@ -3,6 +3,7 @@
 #include <QWebEnginePage>
 
 class PostedDocumentWatch;
+class QWebEngineNewWindowRequest;
 
 // The page behind a CWebCommercial view. It turns the engine's callbacks into
 // the view's events; handlers connected directly may set the cancel flags.
@@ -16,6 +17,11 @@ public:
     Q_DISABLE_COPY_MOVE(WebCommercialPage)
 
     bool isBusy() const { return m_busy; }
+    // The new window being asked for, while newWindowRequested2 is handled:
+    // the address it opens with (may be empty) and whether a person asked for
+    // it (a click on a link or button, a middle click) rather than a script alone.
+    QUrl requestedWindowAddress() const { return m_requestedWindow; }
+    bool requestedWindowByUser() const { return m_requestedByUser; }
 
 signals:
     // A top-level navigation is about to start; set *cancel to stop it.
@@ -32,12 +38,14 @@ signals:
     void navigateCompleted(const QUrl &url);
     // The user let a page through whose certificate could not be verified.
     void certificateErrorAccepted(const QUrl &url, const QString &description);
+    // The render process of the page crashed or was killed, showing url.
+    void renderProcessStopped(const QUrl &url);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
-    QWebEnginePage *createWindow(WebWindowType type) override;
 
 private:
+    void takeNewWindowRequest(QWebEngineNewWindowRequest &request);
     void followHistoryAction(WebAction action, int command, bool *reported);
     void startLoading();
     void finishLoading(bool ok);
@@ -52,4 +60,7 @@ private:
     bool m_titleSeen = false; // since the current load started
     PostedDocumentWatch *m_posts;
     bool m_resendAllowed = false; // the user said Yes to sending the form again
+    bool m_requestedByUser = false;
+    QUrl m_requestedWindow;
+    QUrl m_mainFrameTarget; // where the page's own navigation is going
 };

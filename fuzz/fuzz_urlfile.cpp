@@ -17,13 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     file.write(reinterpret_cast<const char *>(data), qint64(size));
     file.close();
     const auto row = FavoritesReader::readUrlFile(QStringLiteral("Fuzzed.url"), path,
-                                                  QStringLiteral("IE"), dir.path());
+                                                  QStringLiteral("IE"));
     const auto address = FavoritesReader::urlFileAddress(
         QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
     // The file and the bytes give the same answer.
     if (row.has_value() != address.has_value())
         std::abort();
-    if (row && (row->title != QLatin1String("Fuzzed") || !row->folderPath.isEmpty()))
+    if (row && (row->title != QLatin1String("Fuzzed") || row->folder != ImportFolders::Top))
         std::abort();
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "store/bookmarkstore.h"
 #include "store/storedtext.h"
 
+#include <utility>
+
 BookmarkImporter::BookmarkImporter(BookmarkStore &store, OverwriteQuestion overwrite)
     : m_store(store), m_overwrite(std::move(overwrite))
 {
@@ -13,7 +15,13 @@ BookmarkImporter::~BookmarkImporter()
     finish();
 }
 
-bool BookmarkImporter::importRow(const ImportRow &row)
+void BookmarkImporter::beginSource(const ImportFolders &folders)
+{
+    m_folders = &folders;
+    m_maker.reset();
+}
+
+bool BookmarkImporter::ensureOpen()
 {
     if (m_inChunk == ChunkSize && !finish())
         return false;
@@ -23,12 +31,24 @@ bool BookmarkImporter::importRow(const ImportRow &row)
         m_open = true;
     }
     ++m_inChunk;
+    if (!m_maker)
+        m_maker.emplace(m_store, *m_folders);
+    return true;
+}
+
+bool BookmarkImporter::importRow(const ImportRow &row)
+{
+    if (!ensureOpen())
+        return false;
     bool failed = false;
     const Target target = targetOf(row, failed);
     if (failed)
         return false;
-    BookmarkRecord record{row.address, StoredText::leftCharacters(row.title, TitleLimit), {}, {},
-                          0, target.folderId};
+    // The store holds a comment's line breaks as TABs.
+    QString comments = row.comment;
+    comments.replace(QLatin1String("\r\n"), QLatin1String("\t")).replace(QLatin1Char('\n'), QLatin1Char('\t')).replace(QLatin1Char('\r'), QLatin1Char('\t'));
+    BookmarkRecord record{row.address, StoredText::leftCharacters(row.title, TitleLimit),
+                          comments, {}, 0, target.folderId};
     if (!target.duplicateId.isEmpty()) {
         if (!m_overwrite || !m_overwrite())
             return true;
@@ -41,25 +61,38 @@ bool BookmarkImporter::importRow(const ImportRow &row)
         addressesIn(target.folderId)
             .insert(m_store.currentBookmark().address, QString::number(m_store.currentBookmark().id));
     }
-    ++m_imported;
+    ++m_inChunkImported;
+    return true;
+}
+
+bool BookmarkImporter::makeEmptyFolders(const ImportRows &rows)
+{
+    // A folder holds something when a row lies in it or in any folder below.
+    std::vector<bool> holds(std::size_t(m_folders->count()), false);
+    for (const ImportRow &row : rows)
+        for (int f = row.folder; f > ImportFolders::Top && !holds[std::size_t(f)];
+             f = m_folders->parent(f))
+            holds[std::size_t(f)] = true;
+    for (int f = 1; f < m_folders->count(); ++f) {
+        if (holds[std::size_t(f)])
+            continue;
+        if (!ensureOpen() || m_maker->storeFolder(f) < 0)
+            return false;
+    }
     return true;
 }
 
 // The folder a row goes into (created when missing) and the bookmark there
-// that already has its address, as the store's ensureFolderPath finds them.
+// that already has its address.
 BookmarkImporter::Target BookmarkImporter::targetOf(const ImportRow &row, bool &failed)
 {
     Target target;
-    auto known = m_folderOfPath.constFind(row.folderPath);
-    if (known == m_folderOfPath.cend()) {
-        const FolderPathResult found = m_store.ensureFolderPath(row.folderPath, row.address);
-        if (found.failed) {
-            failed = true;
-            return target;
-        }
-        known = m_folderOfPath.insert(row.folderPath, found.folderId);
+    const int folderId = m_maker->storeFolder(row.folder);
+    if (folderId < 0) {
+        failed = true;
+        return target;
     }
-    target.folderId = *known;
+    target.folderId = QString::number(folderId);
     const QString stored = QString::fromUtf8(StoredText::line(row.address));
     target.duplicateId = addressesIn(target.folderId).value(stored);
     return target;
@@ -87,5 +120,10 @@ bool BookmarkImporter::finish()
         return true;
     m_open = false;
     m_inChunk = 0;
-    return m_store.commitBatch();
+    // A chunk the file refused was not imported, however many rows it held.
+    const int chunk = std::exchange(m_inChunkImported, 0);
+    if (!m_store.commitBatch())
+        return false;
+    m_imported += chunk;
+    return true;
 }

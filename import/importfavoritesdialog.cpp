@@ -4,6 +4,7 @@
 #include "controls/hoverbutton.h"
 #include "controls/prompts.h"
 #include "import/bookmarkimporter.h"
+#include "import/importnotices.h"
 #include "import/importprogress.h"
 #include "import/readers/bookmarkfilereader.h"
 #include "import/readers/browserprofiles.h"
@@ -11,6 +12,7 @@
 #include "import/readers/firefoxplacesreader.h"
 #include "import/readers/favoritesreader.h"
 #include "organiser/bookmarkpageaccess.h"
+#include "organiser/savefailure.h"
 #include "organiser/sortablelist.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/hive.h"
@@ -280,7 +282,9 @@ void ImportFavoritesDialog::readRecentLocations()
 
 bool ImportFavoritesDialog::saveRecentLocations()
 {
-    if (!m_hive || !m_hive->createKey(RecentKey))
+    if (!m_hive)
+        return true; // nowhere to keep them: nothing failed
+    if (!m_hive->createKey(RecentKey))
         return false;
     bool saved = true;
     for (Tab tab : {FavoritesTab, BookmarkFileTab}) {
@@ -297,17 +301,15 @@ bool ImportFavoritesDialog::saveRecentLocations()
 void ImportFavoritesDialog::readFavorites()
 {
     ImportProgress progress(this, tr("Reading the Favorites folder..."));
-    bool cancelled = false;
-    ImportRows rows = FavoritesReader::readFavoritesFolder(m_favoritesRoot, tr("IE Favorites"),
-                                                           progress.callback(), &cancelled);
-    fillList(FavoritesTab, cancelled ? ImportRows() : std::move(rows));
+    fillSource(FavoritesTab, FavoritesReader::readFavoritesFolder(m_favoritesRoot, tr("IE Favorites"),
+                                                                  progress.callback()));
 }
 
 void ImportFavoritesDialog::parseBookmarkFile()
 {
     const QString path = m_bookmarkLocations->currentText();
     if (path.isEmpty()) {
-        fillList(BookmarkFileTab, {});
+        fillSource(BookmarkFileTab, {});
         return;
     }
     ImportProgress progress(this, tr("Reading %1...").arg(QFileInfo(path).fileName()));
@@ -315,7 +317,7 @@ void ImportFavoritesDialog::parseBookmarkFile()
     // A file that cannot be read just lists nothing; one refused for its size says why.
     if (result.tooLarge)
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Import Favorites"), result.error);
-    fillList(BookmarkFileTab, result.cancelled ? ImportRows() : std::move(result.rows));
+    fillSource(BookmarkFileTab, std::move(result));
 }
 
 void ImportFavoritesDialog::findProfiles()
@@ -323,8 +325,11 @@ void ImportFavoritesDialog::findProfiles()
     m_profilesFound = true;
     for (Tab tab : {FirefoxTab, ChromiumTab}) {
         QComboBox *box = locations(tab);
-        box->addItems(tab == FirefoxTab ? BrowserProfiles::firefoxPlacesFiles()
-                                        : BrowserProfiles::chromiumBookmarkFiles());
+        // Each by the name the person gave it; the file is the item's data.
+        const auto profiles = tab == FirefoxTab ? BrowserProfiles::firefoxProfiles()
+                                                : BrowserProfiles::chromiumProfiles();
+        for (const BrowserProfiles::Profile &profile : profiles)
+            box->addItem(profile.name, profile.file);
         box->setCurrentIndex(box->count() > 0 ? 0 : -1);
         readProfile(tab);
     }
@@ -334,9 +339,10 @@ void ImportFavoritesDialog::findProfiles()
 // bookmark file, it is the one the person's browser uses.
 void ImportFavoritesDialog::readProfile(Tab tab)
 {
-    const QString path = locations(tab)->currentText();
+    const QVariant file = locations(tab)->currentData();
+    const QString path = file.isValid() ? file.toString() : locations(tab)->currentText();
     if (path.isEmpty()) {
-        fillList(tab, {});
+        fillSource(tab, {});
         return;
     }
     ImportProgress progress(this, tr("Reading %1...").arg(QDir::toNativeSeparators(path)));
@@ -347,7 +353,15 @@ void ImportFavoritesDialog::readProfile(Tab tab)
                                                      progress.callback());
     if (!result.error.isEmpty())
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Import Favorites"), result.error);
-    fillList(tab, result.cancelled ? ImportRows() : std::move(result.rows));
+    fillSource(tab, std::move(result));
+}
+
+void ImportFavoritesDialog::fillSource(Tab tab, ImportReadResult result)
+{
+    ImportRows rows = result.cancelled ? ImportRows() : std::exchange(result.rows, {});
+    ImportNotices::placedAtMaxDepth(this, rows.isEmpty() ? 0 : result.placedAtMaxDepth);
+    m_sources[tab] = std::move(result);
+    fillList(tab, std::move(rows));
 }
 
 void ImportFavoritesDialog::fillList(Tab tab, ImportRows rows)
@@ -458,12 +472,18 @@ ImportRows ImportFavoritesDialog::checkedRows(Tab tab) const
 {
     const SortableList *source = list(tab);
     const ImportRows &rows = rowsOf(tab);
-    ImportRows checked;
+    // In the source's order, not the list's: its sort is not stable.
+    QList<int> indexes;
     for (int i = 0; i < source->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = source->topLevelItem(i);
         if (item->checkState(TitleColumn) == Qt::Checked)
-            checked.append(rows.at(item->data(TitleColumn, RowRole).toInt()));
+            indexes.append(item->data(TitleColumn, RowRole).toInt());
     }
+    std::sort(indexes.begin(), indexes.end());
+    ImportRows checked;
+    checked.reserve(indexes.size());
+    for (int index : std::as_const(indexes))
+        checked.append(rows.at(index));
     return checked;
 }
 
@@ -482,11 +502,16 @@ void ImportFavoritesDialog::importChecked()
         ImportProgress progress(this, tr("Importing the bookmarks..."));
         BookmarkImporter importer(m_page.store(), [this] { return overwriteExisting(); });
         qsizetype done = 0;
-        for (const ImportRows *rows : {&favorites, &bookmarks, &firefox, &chromium}) {
+        const ImportRows *checked[] = {&favorites, &bookmarks, &firefox, &chromium};
+        for (Tab tab : {FavoritesTab, BookmarkFileTab, FirefoxTab, ChromiumTab}) {
+            const ImportRows *rows = checked[tab];
+            importer.beginSource(m_sources[tab].folders);
             for (qsizetype i = 0; i < rows->size() && finished && written; ++i) {
                 finished = progress.step(done++, total);
                 written = !finished || importer.importRow(rows->at(i));
             }
+            if (finished && written && !rows->isEmpty())
+                written = importer.makeEmptyFolders(rowsOf(tab));
         }
         written &= importer.finish();
         m_imported = importer.imported();
@@ -495,7 +520,8 @@ void ImportFavoritesDialog::importChecked()
         Prompts::instance().inform(
             this, QMessageBox::Critical, tr("Import Favorites"),
             tr("The bookmarks could not all be saved. %n bookmark(s) were imported before the "
-               "failure.", nullptr, m_imported));
+               "failure.", nullptr, m_imported)
+                + QLatin1Char(' ') + SaveFailure::reason(m_page.store().lastError()));
         return;
     }
     if (!finished) {
@@ -506,31 +532,38 @@ void ImportFavoritesDialog::importChecked()
         accept();
         return;
     }
-    removeImported(favorites, bookmarks);
+    QStringList failures = removeImported(favorites, bookmarks);
     if (m_noneChecked) {
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Warning"),
                                    tr("You must select at least one Bookmark to import."));
         return;
     }
-    saveRecentLocations();
+    if (!saveRecentLocations())
+        failures.prepend(tr("The recent import locations could not be saved."));
+    ImportNotices::afterImport(this, failures);
     accept();
 }
 
-void ImportFavoritesDialog::removeImported(const ImportRows &favorites, const ImportRows &bookmarks)
+QStringList ImportFavoritesDialog::removeImported(const ImportRows &favorites,
+                                                 const ImportRows &bookmarks)
 {
-    if (m_removeFavorites->isChecked())
-        FavoritesReader::removeImportedFavorites(favorites);
+    QStringList failures;
+    if (m_removeFavorites->isChecked()) {
+        const FavoritesReader::Removal removal = FavoritesReader::removeImportedFavorites(favorites);
+        if (!removal.failed.isEmpty())
+            failures << tr("%n shortcut file(s) could not be removed:", nullptr,
+                           int(removal.failed.size()))
+                     << removal.failed;
+    }
     if (!m_removeBookmarks->isChecked() || bookmarks.isEmpty())
-        return;
-    QStringList addresses;
-    for (const ImportRow &row : bookmarks)
-        addresses << row.address;
+        return failures;
     const QString file = m_bookmarkLocations->currentText();
-    const QString error = BookmarkFileReader::removeImportedBookmarks(file, addresses);
+    const QString error = BookmarkFileReader::removeImportedBookmarks(
+        file, m_sources[BookmarkFileTab].source, bookmarks);
     if (!error.isEmpty())
-        Prompts::instance().inform(
-            this, QMessageBox::Warning, tr("Import Favorites"),
-            tr("The imported bookmarks could not be removed from %1: %2").arg(file, error));
+        failures << tr("The imported bookmarks could not be removed from %1: %2")
+                        .arg(QDir::toNativeSeparators(file), error);
+    return failures;
 }
 
 // Asked once per dialog; the answer holds for every later duplicate of both lists.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/readers/importrow.h"
+#include "import/readers/importreadresult.h"
 
 #include <QDialog>
 
@@ -76,6 +76,7 @@ private:
     void parseBookmarkFile();
     void findProfiles();
     void readProfile(Tab tab);
+    void fillSource(Tab tab, ImportReadResult result);
     void browse();
     void chooseFavoritesFolder(int index);
     void chooseBookmarkFile(int index);
@@ -83,7 +84,7 @@ private:
     void rememberPressedCheck(const QPoint &pos);
     void toggleClickedRow(QTreeWidgetItem *item);
     bool overwriteExisting();
-    void removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
+    QStringList removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
     ImportRows checkedRows(Tab tab) const;
     ImportRows &rowsOf(Tab tab);
     const ImportRows &rowsOf(Tab tab) const;
@@ -113,6 +114,7 @@ private:
     ImportRows m_bookmarkRows;
     ImportRows m_firefoxRows;
     ImportRows m_chromiumRows;
+    ImportReadResult m_sources[TabCount]; // each tab's folders and file, its rows above
     bool m_profilesFound = false; // the profile tabs are searched when first shown
     QTreeWidgetItem *m_pressedItem = nullptr;
     Qt::CheckState m_pressedState = Qt::Unchecked;

@@ -357,7 +357,7 @@ void BookmarksPage::addBookmark(const QString &title, const QString &address)
         record.folderOrKey = QString::number(selectedFolderId());
         const int added = m_store.addBookmark(record);
         if (added == BookmarkStore::WriteFailed) {
-            SaveFailure::warn(this, tr("The bookmark could not be added."));
+            SaveFailure::warn(this, tr("The bookmark could not be added."), m_store.lastError());
             reload();
         } else if (added < 0) {
             Prompts::instance().inform(this, QMessageBox::Warning, tr("Adding bookmark"),
@@ -385,7 +385,7 @@ void BookmarksPage::editBookmark()
             if (m_store.updateBookmarkByTag(record)) {
                 m_list->setRowFields(row, m_store.currentFields());
             } else {
-                SaveFailure::warn(this, tr("The bookmark could not be changed."));
+                SaveFailure::warn(this, tr("The bookmark could not be changed."), m_store.lastError());
                 reload();
             }
         }
@@ -426,7 +426,7 @@ void BookmarksPage::deleteBookmarks()
         if (!m_store.deleteBookmarkByTag(rowTag(row))) {
             SaveFailure::warn(
                 this,
-                tr("The bookmark '%1' could not be deleted.").arg(m_list->text(row, TitleColumn)));
+                tr("The bookmark '%1' could not be deleted.").arg(m_list->text(row, TitleColumn)), m_store.lastError());
             reload();
             emit bookmarksChanged();
             return;
@@ -465,7 +465,7 @@ bool BookmarksPage::moveSelectedRows(int folderId)
         if (!m_store.moveBookmarkByTag(rowTag(row), folderId)) {
             SaveFailure::warn(
                 this,
-                tr("The bookmark '%1' could not be moved.").arg(m_list->text(row, TitleColumn)));
+                tr("The bookmark '%1' could not be moved.").arg(m_list->text(row, TitleColumn)), m_store.lastError());
             reload();
             return false;
         }
@@ -570,7 +570,7 @@ void BookmarksPage::addFolder()
         return;
     const int id = m_store.addFolder(m_folderName, selectedFolderId());
     if (id == BookmarkStore::WriteFailed) {
-        SaveFailure::warn(this, tr("The folder could not be added."));
+        SaveFailure::warn(this, tr("The folder could not be added."), m_store.lastError());
         reload();
         return;
     }
@@ -596,7 +596,7 @@ void BookmarksPage::renameFolder()
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!m_store.renameFolder(FolderTreeItem::id(item), m_folderName)) {
-        SaveFailure::warn(this, tr("The folder could not be renamed."));
+        SaveFailure::warn(this, tr("The folder could not be renamed."), m_store.lastError());
         reload();
         return;
     }
@@ -617,7 +617,7 @@ void BookmarksPage::deleteFolder()
         != QMessageBox::Yes)
         return;
     if (!m_store.deleteFolder(QString::number(FolderTreeItem::id(item)))) {
-        SaveFailure::warn(this, tr("The folder '%1' could not be deleted.").arg(item->text(0)));
+        SaveFailure::warn(this, tr("The folder '%1' could not be deleted.").arg(item->text(0)), m_store.lastError());
         reload();
         return;
     }
@@ -656,7 +656,7 @@ void BookmarksPage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, 
         if (!m_store.setFolderParent(FolderTreeItem::id(dragged), targetId)) {
             // The tree has moved its item already: the reload puts it back,
             // once the tree is done with the drop.
-            SaveFailure::warn(this, tr("The folder could not be moved."));
+            SaveFailure::warn(this, tr("The folder could not be moved."), m_store.lastError());
             QMetaObject::invokeMethod(this, &BookmarksPage::reload, Qt::QueuedConnection);
         }
     } else {

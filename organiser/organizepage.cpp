@@ -297,7 +297,7 @@ void OrganizePage::createFolder()
     const QString name = freeFolderName(parentId);
     const int id = m_store.addFolder(name, parentId);
     if (id == BookmarkStore::WriteFailed) {
-        SaveFailure::warn(this, tr("The folder could not be created."));
+        SaveFailure::warn(this, tr("The folder could not be created."), m_store.lastError());
         reload();
     } else if (id >= 0) {
         QTreeWidgetItem *item = insert(name, FolderImage, parent, id);
@@ -348,7 +348,7 @@ void OrganizePage::finishLabelEdit(const QModelIndex &index, const QString &type
                                               : m_store.renameFolder(id, text);
         if (!written) {
             SaveFailure::warn(this, isBookmark(item) ? tr("The bookmark could not be renamed.")
-                                                     : tr("The folder could not be renamed."));
+                                                     : tr("The folder could not be renamed."), m_store.lastError());
             reload();
             emit bookmarksChanged();
             return;
@@ -379,7 +379,7 @@ void OrganizePage::deleteItem()
             delete item;
         } else {
             SaveFailure::warn(this, bookmark ? tr("The bookmark could not be deleted.")
-                                             : tr("The folder could not be deleted."));
+                                             : tr("The folder could not be deleted."), m_store.lastError());
             reload();
         }
         m_tree->setFocus();
@@ -403,7 +403,7 @@ void OrganizePage::editBookmark()
             if (store.updateBookmarkById(record)) {
                 item->setText(0, label(store.currentFields()));
             } else {
-                SaveFailure::warn(this, tr("The bookmark could not be changed."));
+                SaveFailure::warn(this, tr("The bookmark could not be changed."), m_store.lastError());
                 reload();
             }
         }
@@ -437,7 +437,7 @@ void OrganizePage::takeDrop(QTreeWidgetItem *dragged, QTreeWidgetItem *target, b
         // The tree has moved its item already: the reload puts it back, once
         // the tree is done with the drop.
         SaveFailure::warn(this, isBookmark(dragged) ? tr("The bookmark could not be moved.")
-                                                    : tr("The folder could not be moved."));
+                                                    : tr("The folder could not be moved."), m_store.lastError());
         QMetaObject::invokeMethod(this, &OrganizePage::reload, Qt::QueuedConnection);
     }
     emit bookmarksChanged();

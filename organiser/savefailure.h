@@ -3,11 +3,17 @@
 #include <QString>
 
 class QWidget;
+struct HiveError;
 
 // The one warning shown when the bookmarks file refused a change.
 namespace SaveFailure {
 
-// what: the change that failed, as a sentence ("The bookmark could not be added.").
-void warn(QWidget *parent, const QString &what);
+// what: the change that failed, as a sentence ("The bookmark could not be added.");
+// why: what the file said when it refused.
+void warn(QWidget *parent, const QString &what, const HiveError &why);
+
+// The reason as a sentence for the person (disk full, read-only, locked), with
+// the file's own words; empty when there is none.
+QString reason(const HiveError &why);
 
 } // namespace SaveFailure

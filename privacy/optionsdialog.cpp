@@ -46,7 +46,8 @@ QCheckBox *OptionsDialog::addCheckBox(int id, const QString &text, int PrivacyOp
 {
     auto *box = new QCheckBox(text, this);
     box->setProperty("controlId", id);
-    connect(box, &QCheckBox::clicked, this,
+    // However the box was ticked: mouse, keys or an assistive tool's toggle.
+    connect(box, &QCheckBox::toggled, this,
             [this, field](bool checked) { m_options.*field = checked ? 1 : 0; });
     m_boxes.append({box, field});
     return box;
@@ -54,9 +55,9 @@ QCheckBox *OptionsDialog::addCheckBox(int id, const QString &text, int PrivacyOp
 
 void OptionsDialog::setOptions(const PrivacyOptions &options)
 {
-    m_options = options;
     for (const auto &[box, field] : std::as_const(m_boxes))
-        box->setChecked(m_options.*field != 0);
+        box->setChecked(options.*field != 0);
+    m_options = options; // as stored, 2 included, until a box changes
 }
 
 QCheckBox *OptionsDialog::checkBox(int id) const

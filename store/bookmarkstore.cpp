@@ -21,8 +21,8 @@ struct BookmarkStore::Bookmark
     QString tag;
     int id;
     int folderId;
-    bool oddFolder; // the folder id text is not a plain number: see m_oddNames
-    bool tagWaiting = false; // its tag is not in the index yet: see m_tagsToIndex
+    bool oddFolder; // the folder id text is not a plain number: see m_memory->oddNames
+    bool tagWaiting = false; // its tag is not in the index yet: see m_memory->tagsToIndex
 };
 
 struct BookmarkStore::Folder
@@ -33,6 +33,80 @@ struct BookmarkStore::Folder
     int id;
     int parentId;
     enum Walk : quint8 { Unseen, OnPath, Done } walk = Unseen; // while parent loops are mended
+};
+
+class BookmarkStore::ActionEnd final
+{
+public:
+    explicit ActionEnd(const BookmarkStore *store)
+#ifndef QT_NO_DEBUG
+        : m_store(store), m_open(store->inTransaction())
+#endif
+    {
+        Q_UNUSED(store)
+    }
+    ~ActionEnd()
+    {
+#ifndef QT_NO_DEBUG
+        Q_ASSERT_X(m_open || m_store->m_batches > 0 || !m_store->inTransaction(), "BookmarkStore",
+                   "a change left a write transaction open");
+#endif
+    }
+    Q_DISABLE_COPY_MOVE(ActionEnd)
+
+private:
+#ifndef QT_NO_DEBUG
+    const BookmarkStore *m_store;
+    bool m_open;
+#endif
+};
+
+struct BookmarkStore::Memory
+{
+    std::vector<std::unique_ptr<Bookmark>> bookmarks;
+    QHash<int, BookmarkList> bookmarksInFolder;           // by folder id
+    QHash<QByteArray, BookmarkList> bookmarksInOddFolder; // folder id texts not plain numbers
+    BookmarkList *lastList = nullptr; // in bookmarksInFolder, until it is erased from
+    int lastListId = 0;
+    IdIndex idIndex; // sorted by id, then list order
+    bool idIndexSorted = true;
+    bool loading = false;
+    QHash<QString, Bookmark *> bookmarksByTag; // a tag names one bookmark
+    std::vector<Bookmark *> tagsToIndex;       // tagged since the last lookup or listing
+    QHash<const Bookmark *, QByteArray> oddNames; // value names not of the usual form
+    qint64 nextSeq = 0;
+
+    // Bookmarks still only in the hive: those of folders not yet asked for.
+    struct UnreadId
+    {
+        int id;
+        int folderId;
+    };
+    bool allRead = false;
+    bool namesKnown = true; // the unread ids and counts, the highest id and place
+    QSet<int> readFolders;            // folders whose bookmarks are all in memory
+    QSet<int> foldersWithUnread;      // folders with bookmarks not yet read
+    std::vector<UnreadId> unreadIds; // entries of folders read since are stale
+    bool unreadIdsSorted = true;     // by id
+    int unreadCount = 0;
+
+    std::vector<std::unique_ptr<Folder>> folders;
+    QMultiHash<int, Folder *> foldersById;
+    QHash<int, std::vector<Folder *>> childFolders; // by parent id, in list order
+
+    CurrentBookmark current;
+    QByteArray currentPlain;             // current's texts, as stored
+    bool currentDecoded = true;  // current holds them converted
+    bool currentFolderNameKnown = false; // current.folderName names current.folderId
+    FolderRecord currentFolder;
+    int folderCursor = -1;
+    int highestFolderId = 100;
+    int highestBookmarkId = 1000;
+    qint64 cursor = -1;  // list order key of the cursor's bookmark
+    Bookmark *cursorBookmark = nullptr; // the cursor's bookmark, while it exists
+    std::size_t scanPlace = 0;          // in the scanned list, after the last step
+    QByteArray filter;   // folder id text of the scan; empty scans all
+    bool filtered = false;
 };
 
 using namespace BookmarkValue;
@@ -57,10 +131,10 @@ auto afterSeq(const List &list, qint64 seq)
 
 } // namespace
 
-BookmarkStore::BookmarkStore(Hive *hive) : m_hive(hive)
+BookmarkStore::BookmarkStore(Hive *hive) : m_hive(hive), m_memory(std::make_unique<Memory>())
 {
     m_keyOpen = m_hive && m_hive->createKey(KeyPath);
-    m_allRead = !m_keyOpen; // nothing to read
+    m_memory->allRead = !m_keyOpen; // nothing to read
     if (!m_keyOpen)
         return;
     // A first run whose collection cannot be written starts empty; the next
@@ -74,7 +148,12 @@ BookmarkStore::~BookmarkStore() = default;
 
 bool BookmarkStore::isFirstRun(Hive *hive)
 {
-    return !hive || !hive->queryValue(KeyPath, "INI").has_value();
+    if (!hive)
+        return true;
+    // A file that cannot be read is no first run: the default collection must
+    // never be written over what it may hold.
+    const Hive::Lookup done = hive->readValue(KeyPath, "INI");
+    return done && !*done;
 }
 
 void BookmarkStore::readAhead(Hive *hive)
@@ -130,7 +209,18 @@ bool inFolderRange(QByteArrayView name)
 
 } // namespace
 
+// A read that fails leaves the store empty and refusing every write: what it
+// would write could not be set against what the hive holds.
 void BookmarkStore::load()
+{
+    if (readAll())
+        return;
+    m_memory = std::make_unique<Memory>();
+    m_memory->allRead = true;
+    m_keyOpen = false;
+}
+
+bool BookmarkStore::readAll()
 {
     // Folders are most of what is read now: one read for all of them.
     struct ReadNow
@@ -140,198 +230,261 @@ void BookmarkStore::load()
         std::optional<QByteArray> plain; // none yet for the odd names
     };
     std::vector<ReadNow> now;
-    m_hive->visitValuesWithPrefix(KeyPath, "gr", [&now](qint64 seq, QByteArrayView name,
-                                                        QByteArrayView data) {
-        if (readAtOnce(name, laterName(name).has_value()))
-            now.push_back({seq, name.toByteArray(), bookmarkCipherDecipher(data)});
-    });
+    const bool folders = m_hive->visitValuesWithPrefix(
+        KeyPath, "gr", [&now](qint64 seq, QByteArrayView name, QByteArrayView data) {
+            if (readAtOnce(name, laterName(name).has_value()))
+                now.push_back({seq, name.toByteArray(), bookmarkCipherDecipher(data)});
+        });
+    if (!folders)
+        return false;
     // The rest of what is read now: where the hive keeps the odd names apart,
     // the usual ones wait until something needs them all (learnNames).
     const auto takeOdd = [&now](qint64 seq, QByteArrayView name) {
         if (!inFolderRange(name) && readAtOnce(name, laterName(name).has_value()))
             now.push_back({seq, name.toByteArray(), std::nullopt});
     };
-    m_namesKnown = !m_hive->visitOddValueNames(KeyPath, takeOdd);
-    if (m_namesKnown) {
-        m_hive->visitValueNames(KeyPath, [this, &takeOdd](qint64 seq, QByteArrayView name) {
-            m_nextSeq = std::max(m_nextSeq, seq + 1);
-            if (const std::optional<LaterName> later = laterName(name))
-                noteUnread(*later);
-            else
-                takeOdd(seq, name);
-        });
-        m_unreadIdsSorted = false; // on the first lookup by id
+    const std::optional<bool> odd = m_hive->visitOddValueNames(KeyPath, takeOdd);
+    if (odd == false)
+        return false;
+    m_memory->namesKnown = !odd;
+    if (m_memory->namesKnown) {
+        const bool named =
+            m_hive->visitValueNames(KeyPath, [this, &takeOdd](qint64 seq, QByteArrayView name) {
+                m_memory->nextSeq = std::max(m_memory->nextSeq, seq + 1);
+                if (const std::optional<LaterName> later = laterName(name))
+                    noteUnread(*later);
+                else
+                    takeOdd(seq, name);
+            });
+        if (!named)
+            return false;
+        m_memory->unreadIdsSorted = false; // on the first lookup by id
     }
     std::sort(now.begin(), now.end(), [](const auto &a, const auto &b) { return a.seq < b.seq; });
-    m_foldersById.reserve(qsizetype(now.size()));
-    m_loading = true;
+    m_memory->foldersById.reserve(qsizetype(now.size()));
+    m_memory->loading = true;
     for (ReadNow &value : now) {
         if (!value.plain) {
-            const std::optional<QByteArray> data = m_hive->queryValue(KeyPath, value.name);
+            const Hive::Lookup data = m_hive->readValue(KeyPath, value.name);
             if (!data)
-                continue;
-            value.plain = bookmarkCipherDecipher(*data);
+                return false;
+            if (!*data)
+                continue; // gone since its name was read
+            value.plain = bookmarkCipherDecipher(**data);
         }
         if (value.name.contains("gr"))
             loadFolder(value.name, *value.plain, value.seq);
         if (value.name.contains("ur"))
             loadBookmark(value.name, *value.plain, value.seq);
     }
-    m_loading = false;
-    if (!m_idIndexSorted)
-        std::sort(m_idIndex.begin(), m_idIndex.end(), idBefore);
-    m_idIndexSorted = true;
-    m_allRead = m_namesKnown && m_unreadCount == 0;
+    m_memory->loading = false;
+    if (!m_memory->idIndexSorted)
+        std::sort(m_memory->idIndex.begin(), m_memory->idIndex.end(), idBefore);
+    m_memory->idIndexSorted = true;
+    m_memory->allRead = m_memory->namesKnown && m_memory->unreadCount == 0;
     // The first addition or lookup by id then finds them read.
-    if (!m_namesKnown)
+    if (!m_memory->namesKnown)
         m_hive->readNamesAhead(KeyPath);
     mendParentLoops();
-    for (const auto &folder : m_folders)
-        m_childFolders[folder->parentId].push_back(folder.get());
+    for (const auto &folder : m_memory->folders)
+        m_memory->childFolders[folder->parentId].push_back(folder.get());
+    checkIndexes();
+    return true;
 }
 
 // Every name, for what only all of them tell: the highest id and place in use,
 // and which bookmarks are still unread. What has been read since the load (and
 // only that can have changed) is left out.
-void BookmarkStore::learnNames() const
+// Only a whole read counts: the highest id taken from part of the names could
+// give a new bookmark the name of one already there.
+bool BookmarkStore::learnNames() const
 {
-    if (m_namesKnown)
-        return;
-    auto *self = const_cast<BookmarkStore *>(this);
-    self->m_namesKnown = true;
-    m_hive->visitValueNames(KeyPath, [self](qint64 seq, QByteArrayView name) {
-        self->m_nextSeq = std::max(self->m_nextSeq, seq + 1);
-        const std::optional<LaterName> later = laterName(name);
-        if (!later)
-            return;
-        self->m_highestBookmarkId = std::max(self->m_highestBookmarkId, later->id);
-        if (!self->m_allRead && !self->m_readFolders.contains(later->folderId))
-            self->noteUnread(*later);
+    Memory &memory = *m_memory;
+    if (memory.namesKnown)
+        return true;
+    qint64 nextSeq = memory.nextSeq;
+    std::vector<std::pair<qint64, LaterName>> later;
+    const bool whole = m_hive->visitValueNames(KeyPath, [&](qint64 seq, QByteArrayView name) {
+        nextSeq = std::max(nextSeq, seq + 1);
+        if (const std::optional<LaterName> parts = laterName(name))
+            later.emplace_back(seq, *parts);
     });
-    self->m_unreadIdsSorted = false;
-    self->m_allRead = m_allRead || m_unreadCount == 0;
+    if (!whole)
+        return false;
+    auto *self = const_cast<BookmarkStore *>(this);
+    memory.namesKnown = true;
+    memory.nextSeq = nextSeq;
+    for (const auto &[seq, name] : later) {
+        memory.highestBookmarkId = std::max(memory.highestBookmarkId, name.id);
+        if (!memory.allRead && !memory.readFolders.contains(name.folderId))
+            self->noteUnread(name);
+    }
+    memory.unreadIdsSorted = false;
+    memory.allRead = memory.allRead || memory.unreadCount == 0;
+    return true;
 }
 
 void BookmarkStore::noteUnread(const LaterName &name)
 {
-    m_highestBookmarkId = std::max(m_highestBookmarkId, name.id);
-    m_unreadIds.push_back({name.id, name.folderId});
+    m_memory->highestBookmarkId = std::max(m_memory->highestBookmarkId, name.id);
+    m_memory->unreadIds.push_back({name.id, name.folderId});
     // The index hands the names over sorted, so a folder's come together.
-    if (m_unreadIds.size() < 2 || m_unreadIds[m_unreadIds.size() - 2].folderId != name.folderId)
-        m_foldersWithUnread.insert(name.folderId);
-    ++m_unreadCount;
+    if (m_memory->unreadIds.size() < 2 || m_memory->unreadIds[m_memory->unreadIds.size() - 2].folderId != name.folderId)
+        m_memory->foldersWithUnread.insert(name.folderId);
+    ++m_memory->unreadCount;
 }
 
 // Reading is no change: the store holds the same collection before and after,
 // so the readers below count as const.
-void BookmarkStore::loadFolderBookmarks(int folderId) const
+// Bookmarks read by prefix are taken into memory only once the read is whole:
+// a read cut short leaves memory as it was, to be tried again.
+struct BookmarkStore::ReadBookmark
 {
-    if (m_allRead || m_readFolders.contains(folderId))
-        return;
-    auto *self = const_cast<BookmarkStore *>(this);
-    self->m_readFolders.insert(folderId);
-    // Before the names are known, every folder may hold unread bookmarks.
-    if (!self->m_foldersWithUnread.remove(folderId) && m_namesKnown)
-        return;
-    const std::size_t firstNew = m_bookmarks.size();
-    const std::size_t firstNewId = m_idIndex.size();
-    self->m_loading = true;
-    m_hive->visitValuesWithPrefix(KeyPath, bookmarkName(folderId, {}),
-                                  [self, folderId](qint64 seq, QByteArrayView name,
-                                                   QByteArrayView data) {
-                                      const auto later = laterName(name);
-                                      if (later && later->folderId == folderId)
-                                          self->loadBookmark(*later, bookmarkCipherDecipher(data),
-                                                             seq);
-                                  });
-    self->m_loading = false;
-    self->placeLoaded(firstNew, firstNewId);
+    LaterName name;
+    QByteArray plain;
+    qint64 seq;
+};
+
+bool BookmarkStore::readBookmarks(const QByteArray &prefix,
+                                  const std::function<bool(const LaterName &)> &wanted,
+                                  std::vector<ReadBookmark> &read) const
+{
+    return m_hive->visitValuesWithPrefix(
+        KeyPath, prefix, [&](qint64 seq, QByteArrayView name, QByteArrayView data) {
+            const std::optional<LaterName> later = laterName(name);
+            if (later && wanted(*later))
+                read.push_back({*later, bookmarkCipherDecipher(data), seq});
+        });
 }
 
-void BookmarkStore::loadAll() const
+void BookmarkStore::takeRead(std::vector<ReadBookmark> &read)
 {
-    learnNames();
-    if (m_allRead)
-        return;
+    const std::size_t firstNew = m_memory->bookmarks.size();
+    const std::size_t firstNewId = m_memory->idIndex.size();
+    m_memory->loading = true;
+    for (ReadBookmark &bookmark : read)
+        loadBookmark(bookmark.name, std::move(bookmark.plain), bookmark.seq);
+    m_memory->loading = false;
+    placeLoaded(firstNew, firstNewId);
+    checkIndexes();
+}
+
+bool BookmarkStore::loadFolderBookmarks(int folderId) const
+{
+    Memory &memory = *m_memory;
+    if (memory.allRead || memory.readFolders.contains(folderId))
+        return true;
+    // Before the names are known, every folder may hold unread bookmarks.
+    if (memory.namesKnown && !memory.foldersWithUnread.contains(folderId)) {
+        memory.readFolders.insert(folderId);
+        return true;
+    }
+    std::vector<ReadBookmark> read;
+    if (!readBookmarks(bookmarkName(folderId, {}),
+                       [folderId](const LaterName &name) { return name.folderId == folderId; },
+                       read))
+        return false;
+    memory.readFolders.insert(folderId);
+    memory.foldersWithUnread.remove(folderId);
+    const_cast<BookmarkStore *>(this)->takeRead(read);
+    return true;
+}
+
+bool BookmarkStore::loadAll() const
+{
+    if (!learnNames())
+        return false;
+    if (m_memory->allRead)
+        return true;
     auto *self = const_cast<BookmarkStore *>(this);
-    const std::size_t firstNew = m_bookmarks.size();
-    const std::size_t firstNewId = m_idIndex.size();
-    self->m_loading = true;
-    m_hive->visitValuesWithPrefix(KeyPath, "ur", [self](qint64 seq, QByteArrayView name,
-                                                        QByteArrayView data) {
-        const std::optional<LaterName> later = laterName(name);
-        if (later && !self->m_readFolders.contains(later->folderId))
-            self->loadBookmark(*later, bookmarkCipherDecipher(data), seq);
-    });
-    self->m_loading = false;
-    self->placeLoaded(firstNew, firstNewId);
-    self->m_allRead = true;
-    self->m_readFolders.clear();
-    self->m_foldersWithUnread.clear();
-    self->m_unreadIds = {};
-    self->m_unreadCount = 0;
+    std::vector<ReadBookmark> read;
+    if (!readBookmarks("ur",
+                       [self](const LaterName &name) {
+                           return !self->m_memory->readFolders.contains(name.folderId);
+                       },
+                       read))
+        return false;
+    self->takeRead(read);
+    self->m_memory->allRead = true;
+    self->m_memory->readFolders.clear();
+    self->m_memory->foldersWithUnread.clear();
+    self->m_memory->unreadIds = {};
+    self->m_memory->unreadCount = 0;
+    return true;
 }
 
 // Bookmarks just read were appended in the order the hive handed them over:
 // each list gets them in its own order among those it held.
 void BookmarkStore::placeLoaded(std::size_t firstNew, std::size_t firstNewId)
 {
-    const std::size_t read = m_bookmarks.size() - firstNew;
-    m_unreadCount = std::max(0, m_unreadCount - int(read));
+    const std::size_t read = m_memory->bookmarks.size() - firstNew;
+    m_memory->unreadCount = std::max(0, m_memory->unreadCount - int(read));
     if (read == 0)
         return;
     const auto bySeq = [](const auto &a, const auto &b) { return a->seq < b->seq; };
-    const auto newOnes = m_bookmarks.begin() + qsizetype(firstNew);
-    if (!std::is_sorted(newOnes, m_bookmarks.end(), bySeq))
-        std::sort(newOnes, m_bookmarks.end(), bySeq);
+    const auto newOnes = m_memory->bookmarks.begin() + qsizetype(firstNew);
+    if (!std::is_sorted(newOnes, m_memory->bookmarks.end(), bySeq))
+        std::sort(newOnes, m_memory->bookmarks.end(), bySeq);
     // A folder list may have held a bookmark read at once, with a later place.
     QSet<BookmarkList *> lists;
-    for (auto at = newOnes; at != m_bookmarks.end(); ++at)
+    for (auto at = newOnes; at != m_memory->bookmarks.end(); ++at)
         lists.insert(&folderList(at->get()));
     for (BookmarkList *list : std::as_const(lists))
         if (!std::is_sorted(list->begin(), list->end(), bySeq))
             std::sort(list->begin(), list->end(), bySeq);
-    std::inplace_merge(m_bookmarks.begin(), newOnes, m_bookmarks.end(), bySeq);
-    std::sort(m_idIndex.begin() + qsizetype(firstNewId), m_idIndex.end(), idBefore);
-    std::inplace_merge(m_idIndex.begin(), m_idIndex.begin() + qsizetype(firstNewId),
-                       m_idIndex.end(), idBefore);
-    m_idIndexSorted = true;
+    std::inplace_merge(m_memory->bookmarks.begin(), newOnes, m_memory->bookmarks.end(), bySeq);
+    std::sort(m_memory->idIndex.begin() + qsizetype(firstNewId), m_memory->idIndex.end(), idBefore);
+    std::inplace_merge(m_memory->idIndex.begin(), m_memory->idIndex.begin() + qsizetype(firstNewId),
+                       m_memory->idIndex.end(), idBefore);
+    m_memory->idIndexSorted = true;
 }
 
 // Forgets everything in memory and loads it again from the hive.
 void BookmarkStore::reload()
 {
-    m_bookmarks.clear();
-    m_bookmarksInFolder.clear();
-    m_bookmarksInOddFolder.clear();
-    m_idIndex.clear();
-    m_idIndexSorted = true;
-    m_bookmarksByTag.clear();
-    m_tagsToIndex.clear();
-    m_oddNames.clear();
-    m_nextSeq = 0;
-    m_allRead = false;
-    m_readFolders.clear();
-    m_foldersWithUnread.clear();
-    m_unreadIds.clear();
-    m_unreadIdsSorted = true;
-    m_unreadCount = 0;
-    m_folders.clear();
-    m_foldersById.clear();
-    m_childFolders.clear();
-    m_current = {};
-    m_currentPlain.clear();
-    m_currentDecoded = true;
-    m_currentFolder = {};
-    m_folderCursor = -1;
-    m_highestFolderId = 100;
-    m_highestBookmarkId = 1000;
-    m_cursor = -1;
-    m_filter.clear();
-    m_filtered = false;
+    m_memory = std::make_unique<Memory>();
     m_reloadedAt = ++m_changes;
     m_changedAt.clear();
     load();
+}
+
+// The indexes agree with the lists they index: checked in debug builds after
+// every load and change, where the collection is small enough for a walk.
+void BookmarkStore::checkIndexes() const
+{
+#ifndef QT_NO_DEBUG
+    const Memory &memory = *m_memory;
+    if (memory.bookmarks.size() > 20000)
+        return;
+    const auto bySeq = [](const auto &a, const auto &b) { return a->seq < b->seq; };
+    Q_ASSERT(std::is_sorted(memory.bookmarks.begin(), memory.bookmarks.end(), bySeq));
+    Q_ASSERT(std::is_sorted(memory.idIndex.begin(), memory.idIndex.end(), idBefore));
+    std::size_t listed = 0;
+    for (auto list = memory.bookmarksInFolder.cbegin(); list != memory.bookmarksInFolder.cend();
+         ++list) {
+        Q_ASSERT(std::is_sorted(list->begin(), list->end(), bySeq));
+        for (const Bookmark *bookmark : *list)
+            Q_ASSERT(!bookmark->oddFolder && bookmark->folderId == list.key());
+        listed += list->size();
+    }
+    for (const BookmarkList &list : memory.bookmarksInOddFolder)
+        listed += list.size();
+    Q_ASSERT(listed == memory.bookmarks.size());
+    Q_ASSERT(memory.idIndex.size() + std::size_t(memory.oddNames.size()) == listed);
+    Q_ASSERT(!memory.lastList
+             || memory.lastList == &*memory.bookmarksInFolder.constFind(memory.lastListId));
+    for (auto tagged = memory.bookmarksByTag.cbegin(); tagged != memory.bookmarksByTag.cend();
+         ++tagged)
+        Q_ASSERT(tagged.value()->tag == tagged.key() || tagged.value()->tagWaiting);
+    Q_ASSERT(!memory.cursorBookmark
+             || seqPosition(memory.bookmarks, memory.cursorBookmark)->get()
+                 == memory.cursorBookmark);
+    Q_ASSERT(qsizetype(memory.folders.size()) == memory.foldersById.size());
+    std::size_t children = 0;
+    for (const auto &siblings : memory.childFolders)
+        children += siblings.size();
+    Q_ASSERT(children == memory.folders.size());
+#endif
 }
 
 void BookmarkStore::touch(int folderId)
@@ -352,7 +505,7 @@ std::optional<QList<int>> BookmarkStore::foldersChangedSince(quint64 since) cons
 
 bool BookmarkStore::hasChildFolders(int folderId) const
 {
-    return m_childFolders.contains(std::max(folderId, 0));
+    return m_memory->childFolders.contains(std::max(folderId, 0));
 }
 
 bool BookmarkStore::hasBookmarks(int folderId) const
@@ -361,31 +514,48 @@ bool BookmarkStore::hasBookmarks(int folderId) const
     const BookmarkList *listed = listedIn(QByteArray::number(folderId));
     if (listed && !listed->empty())
         return true;
-    if (!m_namesKnown) {
+    if (!m_memory->namesKnown) {
         // A folder read holds what is listed; one not read yet, what the hive
         // names under it, which a hive may tell without every name learned.
-        if (m_readFolders.contains(folderId))
+        if (m_memory->readFolders.contains(folderId))
             return false;
         if (const auto named = m_hive->hasValuesWithPrefix(KeyPath, bookmarkName(folderId, {})))
             return *named;
     }
     learnNames();
-    return m_foldersWithUnread.contains(folderId);
+    return m_memory->foldersWithUnread.contains(folderId);
 }
 
 int BookmarkStore::bookmarkCount() const
 {
     learnNames();
-    return int(m_bookmarks.size()) + m_unreadCount;
+    return int(m_memory->bookmarks.size()) + m_memory->unreadCount;
+}
+
+HiveError BookmarkStore::lastError() const
+{
+    return m_hive ? m_hive->lastError() : HiveError{HiveError::Other, 0, {}};
+}
+
+bool BookmarkStore::inTransaction() const
+{
+    return m_hive && m_hive->isInTransaction();
 }
 
 bool BookmarkStore::beginBatch()
 {
-    return m_keyOpen && m_hive->beginTransaction();
+    if (!m_keyOpen || !m_hive->beginTransaction())
+        return false;
+    ++m_batches;
+    return true;
 }
 
 bool BookmarkStore::commitBatch()
 {
+    if (m_batches == 0)
+        return false; // none open: nothing to commit, and the hive's own must stay
+    --m_batches;
+    const ActionEnd end(this);
     if (m_hive->commitTransaction())
         return true;
     // The hive dropped the batch, so memory drops it too.
@@ -406,10 +576,10 @@ void BookmarkStore::loadFolder(const QByteArray &name, const QByteArray &plain, 
     folder->name = std::move(fields.name);
     folder->id = id;
     folder->parentId = fields.parentId;
-    m_foldersById.insert(id, folder.get());
-    m_folders.push_back(std::move(folder));
-    m_highestFolderId = std::max(m_highestFolderId, id);
-    m_nextSeq = std::max(m_nextSeq, seq + 1); // a new folder goes after every one read
+    m_memory->foldersById.insert(id, folder.get());
+    m_memory->folders.push_back(std::move(folder));
+    m_memory->highestFolderId = std::max(m_memory->highestFolderId, id);
+    m_memory->nextSeq = std::max(m_memory->nextSeq, seq + 1); // a new folder goes after every one read
 }
 
 void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq)
@@ -420,14 +590,14 @@ void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain, qint64 s
     const int id = StoredText::leadingInt(parts->id);
     appendBookmark(StoredText::leadingInt(parts->folder), !StoredText::isPlainNumber(parts->folder),
                    id, std::move(plain), parts->usual ? QByteArray() : name.toByteArray(), seq);
-    m_highestBookmarkId = std::max(m_highestBookmarkId, id);
+    m_memory->highestBookmarkId = std::max(m_memory->highestBookmarkId, id);
 }
 
 // A name already taken apart: most of a large folder's, read when it is first used.
 void BookmarkStore::loadBookmark(const LaterName &name, QByteArray plain, qint64 seq)
 {
     appendBookmark(name.folderId, false, name.id, std::move(plain), {}, seq);
-    m_highestBookmarkId = std::max(m_highestBookmarkId, name.id);
+    m_memory->highestBookmarkId = std::max(m_memory->highestBookmarkId, name.id);
 }
 
 // A damaged hive may hold folders whose parent chain loops, or whose parent is
@@ -435,10 +605,10 @@ void BookmarkStore::loadBookmark(const LaterName &name, QByteArray plain, qint64
 // top-level so that every walk ends and every folder can be seen.
 void BookmarkStore::mendParentLoops()
 {
-    for (const auto &folder : m_folders)
+    for (const auto &folder : m_memory->folders)
         folder->walk = Folder::Unseen;
     std::vector<Folder *> path;
-    for (const auto &start : m_folders) {
+    for (const auto &start : m_memory->folders) {
         path.clear();
         Folder *folder = start.get();
         while (folder && folder->walk == Folder::Unseen) {
@@ -484,9 +654,9 @@ BookmarkStore::Bookmark *BookmarkStore::appendBookmark(int folderId, bool oddFol
     bookmark->folderId = folderId;
     bookmark->oddFolder = oddFolder;
     Bookmark *added = bookmark.get();
-    m_bookmarks.push_back(std::move(bookmark));
+    m_memory->bookmarks.push_back(std::move(bookmark));
     if (!oddName.isEmpty())
-        m_oddNames.insert(added, oddName);
+        m_memory->oddNames.insert(added, oddName);
     indexBookmark(added);
     return added;
 }
@@ -496,29 +666,29 @@ BookmarkStore::BookmarkList &BookmarkStore::folderList(const Bookmark *bookmark)
     if (!bookmark->oddFolder) {
         // Neighbours in the list mostly share a folder: the last list found is kept
         // until the hash changes shape.
-        if (!m_lastList || m_lastListId != bookmark->folderId) {
-            m_lastList = &m_bookmarksInFolder[bookmark->folderId];
-            m_lastListId = bookmark->folderId;
+        if (!m_memory->lastList || m_memory->lastListId != bookmark->folderId) {
+            m_memory->lastList = &m_memory->bookmarksInFolder[bookmark->folderId];
+            m_memory->lastListId = bookmark->folderId;
         }
-        return *m_lastList;
+        return *m_memory->lastList;
     }
-    return m_bookmarksInOddFolder[splitName(m_oddNames.value(bookmark))->folder.toByteArray()];
+    return m_memory->bookmarksInOddFolder[splitName(m_memory->oddNames.value(bookmark))->folder.toByteArray()];
 }
 
 void BookmarkStore::dropFolderListIfEmpty(const Bookmark *bookmark)
 {
     if (!bookmark->oddFolder) {
-        auto list = m_bookmarksInFolder.find(bookmark->folderId);
-        if (list != m_bookmarksInFolder.end() && list->empty()) {
-            m_bookmarksInFolder.erase(list);
-            m_lastList = nullptr;
+        auto list = m_memory->bookmarksInFolder.find(bookmark->folderId);
+        if (list != m_memory->bookmarksInFolder.end() && list->empty()) {
+            m_memory->bookmarksInFolder.erase(list);
+            m_memory->lastList = nullptr;
         }
         return;
     }
-    const QByteArray text = splitName(m_oddNames.value(bookmark))->folder.toByteArray();
-    auto list = m_bookmarksInOddFolder.find(text);
-    if (list != m_bookmarksInOddFolder.end() && list->empty())
-        m_bookmarksInOddFolder.erase(list);
+    const QByteArray text = splitName(m_memory->oddNames.value(bookmark))->folder.toByteArray();
+    auto list = m_memory->bookmarksInOddFolder.find(text);
+    if (list != m_memory->bookmarksInOddFolder.end() && list->empty())
+        m_memory->bookmarksInOddFolder.erase(list);
 }
 
 const BookmarkStore::BookmarkList *BookmarkStore::bookmarksIn(QByteArrayView folderText) const
@@ -532,11 +702,11 @@ const BookmarkStore::BookmarkList *BookmarkStore::bookmarksIn(QByteArrayView fol
 const BookmarkStore::BookmarkList *BookmarkStore::listedIn(QByteArrayView folderText) const
 {
     if (StoredText::isPlainNumber(folderText)) {
-        auto list = m_bookmarksInFolder.constFind(StoredText::leadingInt(folderText));
-        return list == m_bookmarksInFolder.cend() ? nullptr : &*list;
+        auto list = m_memory->bookmarksInFolder.constFind(StoredText::leadingInt(folderText));
+        return list == m_memory->bookmarksInFolder.cend() ? nullptr : &*list;
     }
-    auto list = m_bookmarksInOddFolder.constFind(folderText.toByteArray());
-    return list == m_bookmarksInOddFolder.cend() ? nullptr : &*list;
+    auto list = m_memory->bookmarksInOddFolder.constFind(folderText.toByteArray());
+    return list == m_memory->bookmarksInOddFolder.cend() ? nullptr : &*list;
 }
 
 void BookmarkStore::indexBookmark(Bookmark *bookmark)
@@ -544,15 +714,15 @@ void BookmarkStore::indexBookmark(Bookmark *bookmark)
     BookmarkList &folder = folderList(bookmark);
     // Loading appends in list order; asking the last entry would only cost a
     // cache miss per bookmark.
-    if (m_loading || folder.empty() || folder.back()->seq < bookmark->seq)
+    if (m_memory->loading || folder.empty() || folder.back()->seq < bookmark->seq)
         folder.push_back(bookmark);
     else
         folder.insert(seqPosition(folder, bookmark), bookmark);
-    if (!m_oddNames.contains(bookmark))
+    if (!m_memory->oddNames.contains(bookmark))
         addToIdIndex(bookmark);
     if (!bookmark->tag.isEmpty()) {
         indexTags();
-        m_bookmarksByTag.insert(bookmark->tag, bookmark);
+        m_memory->bookmarksByTag.insert(bookmark->tag, bookmark);
     }
 }
 
@@ -566,7 +736,7 @@ void BookmarkStore::unindexBookmark(Bookmark *bookmark)
     removeFromIdIndex(bookmark);
     indexTags(); // no tag waits on a bookmark about to go
     if (!bookmark->tag.isEmpty())
-        m_bookmarksByTag.remove(bookmark->tag);
+        m_memory->bookmarksByTag.remove(bookmark->tag);
 }
 
 // Ids are unique but in a damaged hive; among equal ids, list order decides.
@@ -580,20 +750,20 @@ bool BookmarkStore::idBefore(const IdEntry &a, const IdEntry &b)
 void BookmarkStore::addToIdIndex(Bookmark *bookmark)
 {
     const IdEntry entry{bookmark->id, bookmark};
-    if (m_idIndex.empty() || idBefore(m_idIndex.back(), entry) || m_loading) {
-        m_idIndexSorted = m_idIndexSorted && (m_idIndex.empty() || idBefore(m_idIndex.back(), entry));
-        m_idIndex.push_back(entry);
+    if (m_memory->idIndex.empty() || idBefore(m_memory->idIndex.back(), entry) || m_memory->loading) {
+        m_memory->idIndexSorted = m_memory->idIndexSorted && (m_memory->idIndex.empty() || idBefore(m_memory->idIndex.back(), entry));
+        m_memory->idIndex.push_back(entry);
         return;
     }
-    m_idIndex.insert(std::lower_bound(m_idIndex.begin(), m_idIndex.end(), entry, idBefore), entry);
+    m_memory->idIndex.insert(std::lower_bound(m_memory->idIndex.begin(), m_memory->idIndex.end(), entry, idBefore), entry);
 }
 
 void BookmarkStore::removeFromIdIndex(Bookmark *bookmark)
 {
     const IdEntry entry{bookmark->id, bookmark};
-    auto at = std::lower_bound(m_idIndex.begin(), m_idIndex.end(), entry, idBefore);
-    if (at != m_idIndex.end() && at->bookmark == bookmark)
-        m_idIndex.erase(at);
+    auto at = std::lower_bound(m_memory->idIndex.begin(), m_memory->idIndex.end(), entry, idBefore);
+    if (at != m_memory->idIndex.end() && at->bookmark == bookmark)
+        m_memory->idIndex.erase(at);
 }
 
 std::pair<BookmarkStore::IdIndex::const_iterator, BookmarkStore::IdIndex::const_iterator>
@@ -604,7 +774,7 @@ BookmarkStore::sameId(int id) const
         bool operator()(const IdEntry &e, int id) const { return e.id < id; }
         bool operator()(int id, const IdEntry &e) const { return id < e.id; }
     };
-    return std::equal_range(m_idIndex.cbegin(), m_idIndex.cend(), id, ById());
+    return std::equal_range(m_memory->idIndex.cbegin(), m_memory->idIndex.cend(), id, ById());
 }
 
 // A tag names one bookmark: a row's tag left on a bookmark that has since left
@@ -619,17 +789,17 @@ void BookmarkStore::setTag(Bookmark *bookmark, const QString &tag)
         indexTags();
     // A folder listed again hands out the same tags; with tags waiting, one of
     // them may be this bookmark's, taken from it.
-    if (bookmark->tag == tag && m_tagsToIndex.empty())
+    if (bookmark->tag == tag && m_memory->tagsToIndex.empty())
         return;
     if (!bookmark->tag.isEmpty()) {
-        const auto held = m_bookmarksByTag.constFind(bookmark->tag);
-        if (held != m_bookmarksByTag.cend() && *held == bookmark)
-            m_bookmarksByTag.erase(held);
+        const auto held = m_memory->bookmarksByTag.constFind(bookmark->tag);
+        if (held != m_memory->bookmarksByTag.cend() && *held == bookmark)
+            m_memory->bookmarksByTag.erase(held);
     }
     bookmark->tag = tag;
     if (!tag.isEmpty()) {
         bookmark->tagWaiting = true;
-        m_tagsToIndex.push_back(bookmark);
+        m_memory->tagsToIndex.push_back(bookmark);
     }
 }
 
@@ -637,23 +807,23 @@ void BookmarkStore::setTag(Bookmark *bookmark, const QString &tag)
 // each takes its tag from the bookmark that held it.
 void BookmarkStore::indexTags() const
 {
-    if (m_tagsToIndex.empty())
+    if (m_memory->tagsToIndex.empty())
         return;
-    m_bookmarksByTag.reserve(m_bookmarksByTag.size() + qsizetype(m_tagsToIndex.size()));
-    for (Bookmark *bookmark : m_tagsToIndex) {
+    m_memory->bookmarksByTag.reserve(m_memory->bookmarksByTag.size() + qsizetype(m_memory->tagsToIndex.size()));
+    for (Bookmark *bookmark : m_memory->tagsToIndex) {
         bookmark->tagWaiting = false;
-        Bookmark *&holder = m_bookmarksByTag[bookmark->tag];
+        Bookmark *&holder = m_memory->bookmarksByTag[bookmark->tag];
         if (holder && holder != bookmark)
             holder->tag.clear();
         holder = bookmark;
     }
-    m_tagsToIndex = {};
+    m_memory->tagsToIndex = {};
 }
 
 QByteArray BookmarkStore::valueName(const Bookmark *bookmark) const
 {
-    const auto odd = m_oddNames.constFind(bookmark);
-    if (odd != m_oddNames.cend())
+    const auto odd = m_memory->oddNames.constFind(bookmark);
+    if (odd != m_memory->oddNames.cend())
         return *odd;
     return bookmarkName(bookmark->folderId, QByteArray::number(bookmark->id));
 }
@@ -671,18 +841,18 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idT
     if (StoredText::isPlainNumber(idText)) {
         // Every bookmark with the id must be in memory for the first to be found.
         learnNames();
-        const auto byId = [](const UnreadId &a, const UnreadId &b) { return a.id < b.id; };
-        if (!m_unreadIdsSorted)
-            std::sort(m_unreadIds.begin(), m_unreadIds.end(), byId);
-        m_unreadIdsSorted = true;
+        const auto byId = [](const Memory::UnreadId &a, const Memory::UnreadId &b) { return a.id < b.id; };
+        if (!m_memory->unreadIdsSorted)
+            std::sort(m_memory->unreadIds.begin(), m_memory->unreadIds.end(), byId);
+        m_memory->unreadIdsSorted = true;
         const auto [from, to] =
-            std::equal_range(m_unreadIds.cbegin(), m_unreadIds.cend(), UnreadId{id, 0}, byId);
+            std::equal_range(m_memory->unreadIds.cbegin(), m_memory->unreadIds.cend(), Memory::UnreadId{id, 0}, byId);
         for (auto unread = from; unread != to; ++unread)
             loadFolderBookmarks(unread->folderId);
         auto [first, end] = sameId(id);
         found = first == end ? nullptr : first->bookmark;
     }
-    for (auto odd = m_oddNames.cbegin(); odd != m_oddNames.cend(); ++odd) {
+    for (auto odd = m_memory->oddNames.cbegin(); odd != m_memory->oddNames.cend(); ++odd) {
         auto *bookmark = const_cast<Bookmark *>(odd.key());
         if (splitName(*odd)->id == idText && (!found || bookmark->seq < found->seq))
             found = bookmark;
@@ -694,9 +864,9 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QString &tag) cons
 {
     indexTags();
     if (!tag.isEmpty())
-        return m_bookmarksByTag.value(tag);
+        return m_memory->bookmarksByTag.value(tag);
     loadAll();
-    for (const auto &bookmark : m_bookmarks)
+    for (const auto &bookmark : m_memory->bookmarks)
         if (bookmark->tag.isEmpty())
             return bookmark.get();
     return nullptr;
@@ -704,63 +874,63 @@ BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QString &tag) cons
 
 BookmarkStore::Bookmark *BookmarkStore::bookmarkAtCursor() const
 {
-    if (m_cursorBookmark && m_cursorBookmark->seq == m_cursor)
-        return m_cursorBookmark;
-    auto at = std::lower_bound(m_bookmarks.begin(), m_bookmarks.end(), m_cursor,
+    if (m_memory->cursorBookmark && m_memory->cursorBookmark->seq == m_memory->cursor)
+        return m_memory->cursorBookmark;
+    auto at = std::lower_bound(m_memory->bookmarks.begin(), m_memory->bookmarks.end(), m_memory->cursor,
                                [](const auto &entry, qint64 seq) { return entry->seq < seq; });
-    return at != m_bookmarks.end() && (*at)->seq == m_cursor ? at->get() : nullptr;
+    return at != m_memory->bookmarks.end() && (*at)->seq == m_memory->cursor ? at->get() : nullptr;
 }
 
 qsizetype BookmarkStore::positionOf(const Bookmark *bookmark) const
 {
-    return seqPosition(m_bookmarks, bookmark) - m_bookmarks.begin();
+    return seqPosition(m_memory->bookmarks, bookmark) - m_memory->bookmarks.begin();
 }
 
 // The texts are converted when first asked for, from the data as it was made
 // current: a scan that only lists (or only counts) converts none.
 const CurrentBookmark &BookmarkStore::currentBookmark() const
 {
-    if (!m_currentDecoded) {
-        const Lines lines = splitLines(m_currentPlain);
-        m_current.address = QString::fromUtf8(lines.field[0]);
-        m_current.title = QString::fromUtf8(lines.field[1]);
-        m_current.comments = QString::fromUtf8(lines.field[2]);
-        m_current.reserved = QString::fromUtf8(lines.field[3]);
-        m_current.rating = clampRating(StoredText::leadingInt(lines.rest));
-        m_currentDecoded = true;
+    if (!m_memory->currentDecoded) {
+        const Lines lines = splitLines(m_memory->currentPlain);
+        m_memory->current.address = QString::fromUtf8(lines.field[0]);
+        m_memory->current.title = QString::fromUtf8(lines.field[1]);
+        m_memory->current.comments = QString::fromUtf8(lines.field[2]);
+        m_memory->current.reserved = QString::fromUtf8(lines.field[3]);
+        m_memory->current.rating = clampRating(StoredText::leadingInt(lines.rest));
+        m_memory->currentDecoded = true;
     }
-    return m_current;
+    return m_memory->current;
 }
 
 BookmarkFields BookmarkStore::currentFields() const
 {
-    return BookmarkFields(m_currentPlain);
+    return BookmarkFields(m_memory->currentPlain);
 }
 
 void BookmarkStore::makeCurrent(const Bookmark *bookmark)
 {
-    m_cursor = bookmark->seq;
-    m_cursorBookmark = const_cast<Bookmark *>(bookmark);
-    m_currentPlain = bookmark->plain;
-    m_currentDecoded = false;
+    m_memory->cursor = bookmark->seq;
+    m_memory->cursorBookmark = const_cast<Bookmark *>(bookmark);
+    m_memory->currentPlain = bookmark->plain;
+    m_memory->currentDecoded = false;
     // A scan stays in one folder: its name is looked up once.
-    if (!m_currentFolderNameKnown || m_current.folderId != bookmark->folderId) {
+    if (!m_memory->currentFolderNameKnown || m_memory->current.folderId != bookmark->folderId) {
         const Folder *folder = folderWithId(bookmark->folderId);
-        m_current.folderName = folder ? folder->name : QString();
-        m_currentFolderNameKnown = true;
+        m_memory->current.folderName = folder ? folder->name : QString();
+        m_memory->currentFolderNameKnown = true;
     }
-    m_current.id = bookmark->id;
-    m_current.folderId = bookmark->folderId;
+    m_memory->current.id = bookmark->id;
+    m_memory->current.folderId = bookmark->folderId;
 }
 
-void BookmarkStore::streamBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const
+bool BookmarkStore::streamBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const
 {
-    if (m_allRead) {
+    if (m_memory->allRead) {
         visitReadBookmarks(visit);
-        return;
+        return true;
     }
     // The hive holds all that memory does: every change is written through.
-    m_hive->visitValues(KeyPath, [&visit](QByteArrayView name, QByteArrayView data) {
+    return m_hive->visitValues(KeyPath, [&visit](QByteArrayView name, QByteArrayView data) {
         const std::optional<NameParts> parts =
             name.contains("ur") ? splitName(name) : std::nullopt;
         if (!parts)
@@ -773,19 +943,21 @@ void BookmarkStore::streamBookmarks(const std::function<bool(const StoredBookmar
     });
 }
 
-void BookmarkStore::visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const
+bool BookmarkStore::visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const
 {
-    loadAll();
+    if (!loadAll())
+        return false;
     visitReadBookmarks([&visit](const StoredBookmark &bookmark) {
         visit(bookmark);
         return true;
     });
+    return true;
 }
 
 void BookmarkStore::visitReadBookmarks(
     const std::function<bool(const StoredBookmark &)> &visit) const
 {
-    for (const auto &bookmark : m_bookmarks) {
+    for (const auto &bookmark : m_memory->bookmarks) {
         const Lines lines = splitLines(bookmark->plain);
         if (!visit({lines.field[0], lines.field[1], lines.field[2],
                     clampRating(StoredText::leadingInt(lines.rest)), bookmark->folderId}))
@@ -798,29 +970,29 @@ void BookmarkStore::visitReadBookmarks(
 void BookmarkStore::beginBookmarkScan(const QString &folderId)
 {
     indexTags(); // only the last listing's tags wait
-    m_cursor = -1;
-    m_filter = folderId == u"-1" ? QByteArray("0") : folderId.toUtf8();
-    m_filtered = true;
+    m_memory->cursor = -1;
+    m_memory->filter = folderId == u"-1" ? QByteArray("0") : folderId.toUtf8();
+    m_memory->filtered = true;
 }
 
 bool BookmarkStore::nextBookmark()
 {
     const Bookmark *next = nullptr;
-    if (!m_filtered) {
+    if (!m_memory->filtered) {
         loadAll();
-        auto at = afterSeq(m_bookmarks, m_cursor);
-        next = at == m_bookmarks.end() ? nullptr : at->get();
-    } else if (const BookmarkList *folder = bookmarksIn(m_filter)) {
+        auto at = afterSeq(m_memory->bookmarks, m_memory->cursor);
+        next = at == m_memory->bookmarks.end() ? nullptr : at->get();
+    } else if (const BookmarkList *folder = bookmarksIn(m_memory->filter)) {
         // A scan steps through one list: the place after the last step is tried
         // before a search, and kept only while the cursor still stands before it.
-        std::size_t at = m_scanPlace;
-        if (at == 0 || at > folder->size() || (*folder)[at - 1]->seq != m_cursor)
-            at = std::size_t(afterSeq(*folder, m_cursor) - folder->begin());
+        std::size_t at = m_memory->scanPlace;
+        if (at == 0 || at > folder->size() || (*folder)[at - 1]->seq != m_memory->cursor)
+            at = std::size_t(afterSeq(*folder, m_memory->cursor) - folder->begin());
         next = at < folder->size() ? (*folder)[at] : nullptr;
-        m_scanPlace = at + 1;
+        m_memory->scanPlace = at + 1;
     }
     if (!next) {
-        m_cursor = std::numeric_limits<qint64>::max();
+        m_memory->cursor = std::numeric_limits<qint64>::max();
         return false;
     }
     makeCurrent(next);
@@ -829,17 +1001,17 @@ bool BookmarkStore::nextBookmark()
 
 qsizetype BookmarkStore::scanLength() const
 {
-    if (!m_filtered)
+    if (!m_memory->filtered)
         return bookmarkCount();
-    const BookmarkList *folder = listedIn(m_filter);
+    const BookmarkList *folder = listedIn(m_memory->filter);
     return folder ? qsizetype(folder->size()) : 0;
 }
 
 void BookmarkStore::endBookmarkScan()
 {
-    m_cursor = -1;
-    m_filter.clear();
-    m_filtered = false;
+    m_memory->cursor = -1;
+    m_memory->filter.clear();
+    m_memory->filtered = false;
 }
 
 bool BookmarkStore::selectBookmarkById(const QString &id)
@@ -863,7 +1035,7 @@ bool BookmarkStore::selectBookmarkAt(int position)
     if (position < 0 || position >= bookmarkCount())
         return false;
     loadAll();
-    makeCurrent(m_bookmarks[position].get());
+    makeCurrent(m_memory->bookmarks[position].get());
     return true;
 }
 
@@ -874,9 +1046,9 @@ void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
         return;
     // The first row of a folder's listing tagged: a listing tags every row, so
     // room for them all at once rather than by doubling.
-    if (m_filtered && m_scanPlace == 1)
-        if (const BookmarkList *folder = listedIn(m_filter))
-            m_tagsToIndex.reserve(m_tagsToIndex.size() + folder->size());
+    if (m_memory->filtered && m_memory->scanPlace == 1)
+        if (const BookmarkList *folder = listedIn(m_memory->filter))
+            m_memory->tagsToIndex.reserve(m_memory->tagsToIndex.size() + folder->size());
     setTag(bookmark, tag);
 }
 
@@ -891,27 +1063,34 @@ bool BookmarkStore::writeBookmark(Bookmark *bookmark, QByteArray plain)
         return false;
     bookmark->plain = std::move(plain);
     touch(bookmark->folderId);
+    checkIndexes();
     return true;
 }
 
 int BookmarkStore::addBookmark(const BookmarkRecord &record)
 {
+    const ActionEnd end(this);
     if (!m_keyOpen)
         return WriteFailed;
-    learnNames(); // the highest id and place in use
-    if (m_highestBookmarkId >= MaxId)
-        return -1;
-    const int id = m_highestBookmarkId + 1;
-    const int folderId = std::max(0, StoredText::leadingInt(record.folderOrKey.toUtf8()));
-    loadFolderBookmarks(folderId); // so that the new one lands after those the folder holds
-    QByteArray plain = composePlain(record);
-    if (!m_hive->setValue(KeyPath, bookmarkName(folderId, QByteArray::number(id)),
-                          bookmarkCipherEncipher(plain)))
+    if (!learnNames()) // the highest id and place in use
         return WriteFailed;
-    m_highestBookmarkId = id;
+    if (m_memory->highestBookmarkId >= MaxId)
+        return -1;
+    const int id = m_memory->highestBookmarkId + 1;
+    const int folderId = std::max(0, StoredText::leadingInt(record.folderOrKey.toUtf8()));
+    // So that the new one lands after those the folder holds.
+    if (!loadFolderBookmarks(folderId))
+        return WriteFailed;
+    QByteArray plain = composePlain(record);
+    if (!m_hive->insertValue(KeyPath, bookmarkName(folderId, QByteArray::number(id)),
+                             bookmarkCipherEncipher(plain)))
+        return WriteFailed;
+    m_memory->highestBookmarkId = id;
     touch(folderId);
-    Bookmark *bookmark = appendBookmark(folderId, false, id, std::move(plain), {}, m_nextSeq++);
+    Bookmark *bookmark =
+        appendBookmark(folderId, false, id, std::move(plain), {}, m_memory->nextSeq++);
     makeCurrent(bookmark);
+    checkIndexes();
     return bookmarkCount() - 1;
 }
 
@@ -926,51 +1105,59 @@ bool BookmarkStore::updateBookmark(Bookmark *bookmark, const BookmarkRecord &rec
 
 bool BookmarkStore::updateBookmarkById(const BookmarkRecord &record)
 {
+    const ActionEnd end(this);
     return updateBookmark(bookmarkWithIdText(record.folderOrKey.toUtf8()), record);
 }
 
 bool BookmarkStore::updateBookmarkByTag(const BookmarkRecord &record)
 {
+    const ActionEnd end(this);
     return updateBookmark(bookmarkWithTag(record.folderOrKey), record);
 }
 
 bool BookmarkStore::setBookmarkTitle(int id, const QString &title)
 {
+    const ActionEnd end(this);
     Bookmark *bookmark = bookmarkWithId(id);
     return bookmark && writeBookmark(bookmark, withTitle(bookmark->plain, title));
 }
 
 // A value already gone from the hive counts as deleted: memory may follow.
+// One that cannot be looked up may still be there.
 bool BookmarkStore::deleteValue(const QByteArray &name)
 {
-    return m_keyOpen
-        && (m_hive->deleteValue(KeyPath, name) || !m_hive->queryValue(KeyPath, name).has_value());
+    if (!m_keyOpen)
+        return false;
+    if (m_hive->deleteValue(KeyPath, name))
+        return true;
+    const Hive::Lookup left = m_hive->readValue(KeyPath, name);
+    return left && !*left;
 }
 
 void BookmarkStore::forgetBookmarks(const QSet<Bookmark *> &bookmarks)
 {
-    if (bookmarks.contains(m_cursorBookmark))
-        m_cursorBookmark = nullptr;
+    if (bookmarks.contains(m_memory->cursorBookmark))
+        m_memory->cursorBookmark = nullptr;
     for (Bookmark *bookmark : bookmarks) {
         unindexBookmark(bookmark);
-        m_oddNames.remove(bookmark);
+        m_memory->oddNames.remove(bookmark);
     }
-    std::erase_if(m_bookmarks, [&](const auto &b) { return bookmarks.contains(b.get()); });
+    std::erase_if(m_memory->bookmarks, [&](const auto &b) { return bookmarks.contains(b.get()); });
 }
 
 // One bookmark: the list is in seq order, so its entry is found without a walk.
 void BookmarkStore::forgetBookmark(Bookmark *bookmark)
 {
-    if (m_cursorBookmark == bookmark)
-        m_cursorBookmark = nullptr;
+    if (m_memory->cursorBookmark == bookmark)
+        m_memory->cursorBookmark = nullptr;
     unindexBookmark(bookmark);
-    m_oddNames.remove(bookmark);
-    auto at = seqPosition(m_bookmarks, bookmark);
-    if (at == m_bookmarks.end() || at->get() != bookmark)
-        at = std::find_if(m_bookmarks.begin(), m_bookmarks.end(),
+    m_memory->oddNames.remove(bookmark);
+    auto at = seqPosition(m_memory->bookmarks, bookmark);
+    if (at == m_memory->bookmarks.end() || at->get() != bookmark)
+        at = std::find_if(m_memory->bookmarks.begin(), m_memory->bookmarks.end(),
                           [&](const auto &entry) { return entry.get() == bookmark; });
-    if (at != m_bookmarks.end())
-        m_bookmarks.erase(at);
+    if (at != m_memory->bookmarks.end())
+        m_memory->bookmarks.erase(at);
 }
 
 bool BookmarkStore::removeBookmark(Bookmark *bookmark)
@@ -979,28 +1166,34 @@ bool BookmarkStore::removeBookmark(Bookmark *bookmark)
         return false;
     touch(bookmark->folderId);
     forgetBookmark(bookmark);
+    checkIndexes();
     return true;
 }
 
 bool BookmarkStore::deleteBookmarkById(int id)
 {
+    const ActionEnd end(this);
     return removeBookmark(bookmarkWithId(id));
 }
 
 bool BookmarkStore::deleteBookmarkByTag(const QString &tag)
 {
+    const ActionEnd end(this);
     return removeBookmark(bookmarkWithTag(tag));
 }
 
 // Renamed in place, a value keeps its place in the hive's order as in the list.
-// Where the hive cannot rename, the value is written anew under the new name,
+// Where the hive cannot rename (and no failure of the file's was the reason), the value is written anew under the new name,
 // but never over another value that already has it.
 bool BookmarkStore::renameValue(const QByteArray &from, const QByteArray &to,
                                 const QByteArray &plain)
 {
     if (m_hive->renameValue(KeyPath, from, to))
         return true;
-    if (m_hive->queryValue(KeyPath, to).has_value())
+    if (m_hive->lastError().kind != HiveError::None)
+        return false; // the file refused it: another way would fare no better
+    const Hive::Lookup taken = m_hive->readValue(KeyPath, to);
+    if (!taken || *taken)
         return false;
     HiveTransaction transaction(m_hive);
     return transaction.isOpen() && deleteValue(from)
@@ -1014,7 +1207,8 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
     const int target = std::max(folderId, 0);
     if (!bookmark->oddFolder && bookmark->folderId == target)
         return true;
-    loadFolderBookmarks(target); // its bookmarks decide whether the new name is free
+    if (!loadFolderBookmarks(target)) // its bookmarks decide whether the new name is free
+        return false;
     for (auto [other, end] = sameId(bookmark->id); other != end; ++other)
         if (other->bookmark != bookmark && !other->bookmark->oddFolder
             && other->bookmark->folderId == target)
@@ -1022,7 +1216,7 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
     if (!m_keyOpen)
         return false;
     const QByteArray oldName = valueName(bookmark);
-    const bool oddName = m_oddNames.contains(bookmark);
+    const bool oddName = m_memory->oddNames.contains(bookmark);
     const QByteArray idText =
         oddName ? splitName(oldName)->id.toByteArray() : QByteArray::number(bookmark->id);
     const QByteArray newName = bookmarkName(target, idText);
@@ -1034,20 +1228,23 @@ bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
     bookmark->folderId = target;
     bookmark->oddFolder = false;
     if (oddName && StoredText::isPlainNumber(idText))
-        m_oddNames.remove(bookmark);
+        m_memory->oddNames.remove(bookmark);
     else if (oddName)
-        m_oddNames[bookmark] = newName;
+        m_memory->oddNames[bookmark] = newName;
     indexBookmark(bookmark);
+    checkIndexes();
     return true;
 }
 
 bool BookmarkStore::moveBookmarkById(int id, int folderId)
 {
+    const ActionEnd end(this);
     return moveBookmark(bookmarkWithId(id), folderId);
 }
 
 bool BookmarkStore::moveBookmarkByTag(const QString &tag, int folderId)
 {
+    const ActionEnd end(this);
     Bookmark *bookmark = bookmarkWithTag(tag);
     if (bookmark)
         setTag(bookmark, {});
@@ -1058,35 +1255,60 @@ bool BookmarkStore::moveBookmarkByTag(const QString &tag, int folderId)
 
 BookmarkStore::Folder *BookmarkStore::folderWithId(int id) const
 {
-    return firstInListOrder(m_foldersById, id);
+    return firstInListOrder(m_memory->foldersById, id);
 }
 
 qsizetype BookmarkStore::folderPosition(const Folder *folder) const
 {
-    return seqPosition(m_folders, folder) - m_folders.begin();
+    return seqPosition(m_memory->folders, folder) - m_memory->folders.begin();
 }
 
 void BookmarkStore::makeFolderCurrent(const Folder *folder)
 {
-    m_currentFolder = FolderRecord{folder->id, folder->name, folder->parentId};
+    m_memory->currentFolder = FolderRecord{folder->id, folder->name, folder->parentId};
+}
+
+void BookmarkStore::resetFolderScan()
+{
+    m_memory->folderCursor = -1;
+}
+
+int BookmarkStore::folderCursor() const
+{
+    return m_memory->folderCursor;
+}
+
+const FolderRecord &BookmarkStore::currentFolder() const
+{
+    return m_memory->currentFolder;
+}
+
+int BookmarkStore::folderCount() const
+{
+    return int(m_memory->folders.size());
+}
+
+int BookmarkStore::currentBookmarkId() const
+{
+    return m_memory->current.id;
 }
 
 bool BookmarkStore::nextFolder()
 {
-    if (m_folderCursor + 1 >= int(m_folders.size())) {
-        m_folderCursor = int(m_folders.size());
+    if (m_memory->folderCursor + 1 >= int(m_memory->folders.size())) {
+        m_memory->folderCursor = int(m_memory->folders.size());
         return false;
     }
-    makeFolderCurrent(m_folders[++m_folderCursor].get());
+    makeFolderCurrent(m_memory->folders[++m_memory->folderCursor].get());
     return true;
 }
 
 bool BookmarkStore::selectFolderAt(int index)
 {
-    if (index < 0 || index >= int(m_folders.size()))
+    if (index < 0 || index >= int(m_memory->folders.size()))
         return false;
-    m_folderCursor = index;
-    makeFolderCurrent(m_folders[index].get());
+    m_memory->folderCursor = index;
+    makeFolderCurrent(m_memory->folders[index].get());
     return true;
 }
 
@@ -1101,15 +1323,15 @@ std::optional<FolderRecord> BookmarkStore::folder(int id) const
 QList<FolderRecord> BookmarkStore::childFolders(int parentId) const
 {
     QList<FolderRecord> children;
-    for (const Folder *folder : m_childFolders.value(parentId))
+    for (const Folder *folder : m_memory->childFolders.value(parentId))
         children.append(FolderRecord{folder->id, folder->name, folder->parentId});
     return children;
 }
 
 int BookmarkStore::findFolder(const QString &name, int parentId) const
 {
-    const auto children = m_childFolders.constFind(std::max(parentId, 0));
-    if (children == m_childFolders.cend())
+    const auto children = m_memory->childFolders.constFind(std::max(parentId, 0));
+    if (children == m_memory->childFolders.cend())
         return -1;
     const QString wanted = name.trimmed();
     for (const Folder *folder : *children)
@@ -1138,30 +1360,34 @@ bool BookmarkStore::writeFolder(const QByteArray &valueName, const QString &name
 
 int BookmarkStore::addFolder(const QString &name, int parentId)
 {
+    const ActionEnd end(this);
     if (!m_keyOpen)
         return WriteFailed;
-    if (m_highestFolderId >= MaxId)
+    if (m_memory->highestFolderId >= MaxId)
         return -1;
     auto folder = std::make_unique<Folder>();
-    folder->id = m_highestFolderId + 1;
+    folder->id = m_memory->highestFolderId + 1;
     folder->valueName = BookmarkValue::folderName(folder->id);
     folder->name = storedFolderName(name);
     folder->parentId = std::max(parentId, 0);
-    if (!writeFolder(folder->valueName, folder->name, folder->parentId))
+    if (!m_hive->insertValue(KeyPath, folder->valueName,
+                             bookmarkCipherEncipher(folderPlain(folder->name, folder->parentId))))
         return WriteFailed;
-    m_highestFolderId = folder->id;
-    folder->seq = m_nextSeq++;
+    m_memory->highestFolderId = folder->id;
+    folder->seq = m_memory->nextSeq++;
     Folder *added = folder.get();
-    m_folders.push_back(std::move(folder));
-    m_foldersById.insert(added->id, added);
-    m_childFolders[added->parentId].push_back(added);
+    m_memory->folders.push_back(std::move(folder));
+    m_memory->foldersById.insert(added->id, added);
+    m_memory->childFolders[added->parentId].push_back(added);
     touch(added->parentId);
-    m_currentFolderNameKnown = false;
+    m_memory->currentFolderNameKnown = false;
+    checkIndexes();
     return added->id;
 }
 
 bool BookmarkStore::renameFolder(int folderId, const QString &name)
 {
+    const ActionEnd end(this);
     Folder *folder = folderWithId(folderId);
     if (!folder)
         return false;
@@ -1170,13 +1396,13 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
         return false;
     folder->name = std::move(stored);
     touch(folder->parentId);
-    m_currentFolderNameKnown = false;
+    m_memory->currentFolderNameKnown = false;
     return true;
 }
 
 bool BookmarkStore::isInSubtree(int folderId, int rootId) const
 {
-    for (std::size_t steps = 0; folderId != 0 && steps <= m_folders.size(); ++steps) {
+    for (std::size_t steps = 0; folderId != 0 && steps <= m_memory->folders.size(); ++steps) {
         if (folderId == rootId)
             return true;
         const Folder *folder = folderWithId(folderId);
@@ -1189,18 +1415,19 @@ bool BookmarkStore::isInSubtree(int folderId, int rootId) const
 
 void BookmarkStore::unlinkChild(Folder *folder)
 {
-    auto siblings = m_childFolders.find(folder->parentId);
-    if (siblings == m_childFolders.end())
+    auto siblings = m_memory->childFolders.find(folder->parentId);
+    if (siblings == m_memory->childFolders.end())
         return;
     auto at = seqPosition(*siblings, folder);
     if (at != siblings->end() && *at == folder)
         siblings->erase(at);
     if (siblings->empty())
-        m_childFolders.erase(siblings);
+        m_memory->childFolders.erase(siblings);
 }
 
 bool BookmarkStore::setFolderParent(int folderId, int parentId)
 {
+    const ActionEnd end(this);
     parentId = std::max(parentId, 0);
     Folder *folder = folderWithId(folderId);
     if (!folder || isInSubtree(parentId, folderId))
@@ -1213,7 +1440,7 @@ bool BookmarkStore::setFolderParent(int folderId, int parentId)
     touch(folder->parentId);
     touch(parentId);
     folder->parentId = parentId;
-    auto &siblings = m_childFolders[parentId];
+    auto &siblings = m_memory->childFolders[parentId];
     siblings.insert(seqPosition(siblings, folder), folder);
     return true;
 }
@@ -1224,7 +1451,7 @@ std::vector<BookmarkStore::Folder *> BookmarkStore::subtree(Folder *root) const
     std::vector<Folder *> folders{root};
     QSet<const Folder *> seen{root};
     for (std::size_t next = 0; next < folders.size(); ++next) {
-        for (Folder *child : m_childFolders.value(folders[next]->id)) {
+        for (Folder *child : m_memory->childFolders.value(folders[next]->id)) {
             if (!seen.contains(child)) {
                 seen.insert(child);
                 folders.push_back(child);
@@ -1237,23 +1464,30 @@ std::vector<BookmarkStore::Folder *> BookmarkStore::subtree(Folder *root) const
 void BookmarkStore::forgetFolder(Folder *folder)
 {
     unlinkChild(folder);
-    m_childFolders.remove(folder->id);
-    m_foldersById.remove(folder->id, folder);
-    m_folders.erase(m_folders.begin() + folderPosition(folder));
+    m_memory->childFolders.remove(folder->id);
+    m_memory->foldersById.remove(folder->id, folder);
+    m_memory->folders.erase(m_memory->folders.begin() + folderPosition(folder));
 }
 
 // The whole subtree leaves the hive in one transaction, and memory only after
 // it has committed.
 bool BookmarkStore::deleteFolder(const QString &folderId)
 {
+    const ActionEnd end(this);
     Folder *root = folderWithId(StoredText::leadingInt(folderId.toUtf8()));
     if (!root || !m_keyOpen)
         return false;
     const std::vector<Folder *> folders = subtree(root);
     QSet<Bookmark *> bookmarks;
-    for (const Folder *folder : folders)
-        if (const BookmarkList *listed = bookmarksIn(QByteArrayView(folder->valueName).sliced(2)))
+    for (const Folder *folder : folders) {
+        const QByteArrayView idText = QByteArrayView(folder->valueName).sliced(2);
+        // Bookmarks left unread would stay in the hive, in a folder gone.
+        if (StoredText::isPlainNumber(idText)
+            && !loadFolderBookmarks(StoredText::leadingInt(idText)))
+            return false;
+        if (const BookmarkList *listed = listedIn(idText))
             bookmarks.unite(QSet<Bookmark *>(listed->begin(), listed->end()));
+    }
     {
         HiveTransaction transaction(m_hive);
         if (!transaction.isOpen())
@@ -1271,44 +1505,8 @@ bool BookmarkStore::deleteFolder(const QString &folderId)
     forgetBookmarks(bookmarks);
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         forgetFolder(*it);
-    m_currentFolderNameKnown = false;
+    m_memory->currentFolderNameKnown = false;
+    checkIndexes();
     return true;
 }
 
-FolderPathResult BookmarkStore::ensureFolderPath(const QString &path, const QString &address)
-{
-    QStringList parts = path.split(QLatin1Char('\\'));
-    parts.removeFirst();
-    int parentId = 0;
-    for (const QString &part : std::as_const(parts)) {
-        if (part.isEmpty())
-            continue;
-        // Look up the name as it would be stored, so a second import finds it.
-        const QString name = StoredText::leftCharacters(part.trimmed(), 100);
-        if (name.isEmpty())
-            continue;
-        int id = findFolder(name, parentId);
-        if (id == -1)
-            id = addFolder(name, parentId);
-        if (id < 0) {
-            FolderPathResult failed;
-            failed.folderId = QString::number(parentId);
-            failed.failed = true;
-            return failed;
-        }
-        parentId = id;
-    }
-    FolderPathResult result;
-    result.folderId = QString::number(parentId);
-    loadFolderBookmarks(parentId);
-    const QByteArray wanted = StoredText::line(address);
-    for (const Bookmark *bookmark : m_bookmarksInFolder.value(parentId)) {
-        if (splitLines(bookmark->plain).field[0] == wanted) {
-            result.duplicate = true;
-            result.duplicateId = QString::number(bookmark->id);
-            break;
-        }
-    }
-    endBookmarkScan();
-    return result;
-}

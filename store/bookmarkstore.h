@@ -3,6 +3,7 @@
 #include "store/bookmarkfields.h"
 #include "store/bookmarkrecord.h"
 #include "store/folderrecord.h"
+#include "store/hive/hive.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -16,7 +17,6 @@
 #include <optional>
 #include <vector>
 
-class Hive;
 
 // Every bookmark and folder, in the hive and, as far as they are used, in
 // memory. Each folder and bookmark is one enciphered value; every change is
@@ -65,7 +65,7 @@ public:
     const CurrentBookmark &currentBookmark() const;
     // The current bookmark's listed texts, converted only when asked for.
     BookmarkFields currentFields() const;
-    int currentBookmarkId() const { return m_current.id; } // converts nothing
+    int currentBookmarkId() const; // converts nothing
 
     // Bookmark changes. addBookmark returns the new list position (the last),
     // -1 when no id is left, or WriteFailed.
@@ -79,11 +79,11 @@ public:
     bool moveBookmarkByTag(const QString &tag, int folderId);
 
     // Folder walk; results land in currentFolder().
-    void resetFolderScan() { m_folderCursor = -1; }
+    void resetFolderScan();
     bool nextFolder();
-    int folderCursor() const { return m_folderCursor; }
+    int folderCursor() const;
     bool selectFolderAt(int index);
-    const FolderRecord &currentFolder() const { return m_currentFolder; }
+    const FolderRecord &currentFolder() const;
 
     // The direct subfolders of a folder, in list order.
     QList<FolderRecord> childFolders(int parentId) const;
@@ -99,7 +99,6 @@ public:
     bool renameFolder(int folderId, const QString &name);
     bool setFolderParent(int folderId, int parentId);
     bool deleteFolder(const QString &folderId);
-    FolderPathResult ensureFolderPath(const QString &path, const QString &address);
 
     // Groups the changes that follow into one transaction until commitBatch, so
     // that many bookmarks cost one disk sync. A crash keeps every committed
@@ -122,9 +121,13 @@ public:
 
     int bookmarkCount() const;
 
+    // Why the hive refused the last write that failed.
+    HiveError lastError() const;
+
     // Reads every bookmark not yet in memory: before work on the whole
-    // collection, which then needs no further reads.
-    void loadAll() const;
+    // collection, which then needs no further reads. False when the hive
+    // could not be read: memory then holds what it held.
+    bool loadAll() const;
 
     // One bookmark as it is held: UTF-8, line breaks in the comments as TABs.
     // The views last until the store next changes.
@@ -138,13 +141,14 @@ public:
     };
     // Every bookmark in list order, without the text conversions of a scan;
     // the scan cursor and the current bookmark stay as they are. Reads them all
-    // into memory first.
-    void visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const;
+    // into memory first; false, having visited none, when they cannot be read.
+    bool visitBookmarks(const std::function<void(const StoredBookmark &)> &visit) const;
     // The same for a single look at the bookmarks, until visit returns false:
     // what is not in memory is read from the hive and not kept. The views last
-    // only for one call of visit.
-    void streamBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const;
-    int folderCount() const { return int(m_folders.size()); }
+    // only for one call of visit. False when the read failed part way: what
+    // was visited then is not all there is.
+    bool streamBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const;
+    int folderCount() const;
 
 private:
     struct Bookmark;
@@ -157,17 +161,29 @@ private:
     using BookmarkList = std::vector<Bookmark *>; // in list order
     using IdIndex = std::vector<IdEntry>;
 
+    // In debug builds, at the end of every change: a transaction opened by it
+    // (not by a batch, nor by the caller) is closed again, or what follows
+    // would wait unsaved for a commit that never comes.
+    class ActionEnd;
+    bool inTransaction() const;
     void load();
+    bool readAll();
     void reload();
+    void checkIndexes() const;
     void loadFolder(const QByteArray &name, const QByteArray &plain, qint64 seq);
     void loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq);
     struct LaterName;
     void loadBookmark(const LaterName &name, QByteArray plain, qint64 seq);
     static std::optional<LaterName> laterName(QByteArrayView name);
     void noteUnread(const LaterName &name);
-    void learnNames() const;
+    bool learnNames() const;
     void visitReadBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const;
-    void loadFolderBookmarks(int folderId) const;
+    struct ReadBookmark;
+    bool readBookmarks(const QByteArray &prefix,
+                       const std::function<bool(const LaterName &)> &wanted,
+                       std::vector<ReadBookmark> &read) const;
+    void takeRead(std::vector<ReadBookmark> &read);
+    bool loadFolderBookmarks(int folderId) const;
     void placeLoaded(std::size_t firstNew, std::size_t firstNewId);
     void mendParentLoops();
 
@@ -214,53 +230,15 @@ private:
 
     Hive *m_hive;
     bool m_keyOpen = false;
+    int m_batches = 0; // open batches
 
-    std::vector<std::unique_ptr<Bookmark>> m_bookmarks;
-    QHash<int, BookmarkList> m_bookmarksInFolder;           // by folder id
-    QHash<QByteArray, BookmarkList> m_bookmarksInOddFolder; // folder id texts not plain numbers
-    BookmarkList *m_lastList = nullptr; // in m_bookmarksInFolder, until it is erased from
-    int m_lastListId = 0;
-    IdIndex m_idIndex; // sorted by id, then list order
-    bool m_idIndexSorted = true;
-    bool m_loading = false;
-    mutable QHash<QString, Bookmark *> m_bookmarksByTag; // a tag names one bookmark
-    mutable std::vector<Bookmark *> m_tagsToIndex;       // tagged since the last lookup or listing
-    QHash<const Bookmark *, QByteArray> m_oddNames; // value names not of the usual form
-    qint64 m_nextSeq = 0;
-
-    // Bookmarks still only in the hive: those of folders not yet asked for.
-    struct UnreadId
-    {
-        int id;
-        int folderId;
-    };
-    bool m_allRead = false;
-    bool m_namesKnown = true; // the unread ids and counts, the highest id and place
-    QSet<int> m_readFolders;            // folders whose bookmarks are all in memory
-    QSet<int> m_foldersWithUnread;      // folders with bookmarks not yet read
-    mutable std::vector<UnreadId> m_unreadIds; // entries of folders read since are stale
-    mutable bool m_unreadIdsSorted = true;     // by id
-    int m_unreadCount = 0;
-
-    std::vector<std::unique_ptr<Folder>> m_folders;
-    QMultiHash<int, Folder *> m_foldersById;
-    QHash<int, std::vector<Folder *>> m_childFolders; // by parent id, in list order
+    // Everything a load builds, in one piece: a reload replaces it whole, so
+    // that no list, cursor or cached pointer outlives what it points into.
+    struct Memory;
+    std::unique_ptr<Memory> m_memory;
 
     quint64 m_changes = 0;
     quint64 m_reloadedAt = 0;
     QHash<int, quint64> m_changedAt; // by folder id: the change count of its last change
 
-    mutable CurrentBookmark m_current;
-    QByteArray m_currentPlain;             // m_current's texts, as stored
-    mutable bool m_currentDecoded = true;  // m_current holds them converted
-    bool m_currentFolderNameKnown = false; // m_current.folderName names m_current.folderId
-    FolderRecord m_currentFolder;
-    int m_folderCursor = -1;
-    int m_highestFolderId = 100;
-    int m_highestBookmarkId = 1000;
-    qint64 m_cursor = -1;  // list order key of the cursor's bookmark
-    Bookmark *m_cursorBookmark = nullptr; // the cursor's bookmark, while it exists
-    std::size_t m_scanPlace = 0;          // in the scanned list, after the last step
-    QByteArray m_filter;   // folder id text of the scan; empty scans all
-    bool m_filtered = false;
 };

@@ -1,18 +1,21 @@
 #include "import/readers/bookmarkfilereader.h"
 
+#include "import/readers/browserprofiles.h"
 #include "import/readers/filelimits.h"
+#include "import/readers/htmltext.h"
+#include "import/readers/regularfile.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QSaveFile>
-#include <QSet>
 
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -23,6 +26,7 @@ constexpr std::string_view BookmarkMarker = "<DT><A HREF=";
 constexpr std::string_view TitleEnd = "</A>";
 constexpr std::string_view TagEnd = ">";
 constexpr std::string_view Quote = "\"";
+constexpr std::string_view CommentMarker = "<DD>";
 
 qsizetype findIn(QByteArrayView text, std::string_view needle, qsizetype from)
 {
@@ -71,19 +75,24 @@ private:
     qsizetype m_found = -1;
 };
 
-// The text from begin up to end, or empty when either is missing.
+// The decoded text from begin up to end, or empty when either is missing.
 QString piece(QByteArrayView text, qsizetype begin, qsizetype end)
 {
     if (begin < 0 || end < 0 || end <= begin)
         return {};
-    return QString::fromUtf8(text.sliced(begin, end - begin));
+    return HtmlText::decode(text.sliced(begin, end - begin));
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 class Scanner final
 {
 public:
-    Scanner(QByteArrayView text, const QString &topLabel)
-        : m_text(text), m_topLabel(topLabel), m_label(topLabel), m_folders(text, FolderMarker),
+    Scanner(QByteArrayView text, const QString &topLabel, ImportReadResult &result)
+        : m_text(text), m_topLabel(topLabel), m_result(result), m_folders(text, FolderMarker),
           m_folderEnds(text, FolderNameEnd), m_listEnds(text, ListEnd),
           m_bookmarks(text, BookmarkMarker), m_titleEnds(text, TitleEnd), m_tagEnds(text, TagEnd),
           m_quotes(text, Quote)
@@ -91,7 +100,7 @@ public:
     }
 
     // Returns false when progress cancelled the scan.
-    bool run(ImportRows &rows, const ReadProgress &progress)
+    bool run(const ReadProgress &progress)
     {
         qsizetype position = 0;
         int steps = 0;
@@ -104,35 +113,31 @@ public:
             if (h < 0 && a < 0)
                 return true;
             if (d >= 0 && (h < 0 || d < h) && (a < 0 || d < a)) {
-                if (m_stack.isEmpty())
+                if (m_stack.empty())
                     return true;
-                closeFolder();
+                m_stack.pop_back();
                 position = d + 1;
             } else if (h >= 0 && (a < 0 || h < a)) {
                 openFolder(h);
                 position = h + 1;
             } else {
-                rows.append(bookmarkAt(a));
+                m_result.rows.append(bookmarkAt(a));
                 position = a + 1;
             }
         }
     }
 
 private:
+    int currentFolder() const { return m_stack.empty() ? ImportFolders::Top : m_stack.back(); }
+
     void openFolder(qsizetype h)
     {
         const qsizetype nameStart = m_tagEnds.next(h + qsizetype(FolderMarker.size()));
         const QString name =
             piece(m_text, nameStart < 0 ? -1 : nameStart + 1, m_folderEnds.next(h));
-        m_stack.append(name);
-        m_path += QLatin1Char('\\') + name;
-        m_label = name;
-    }
-
-    void closeFolder()
-    {
-        m_path.chop(m_stack.takeLast().size() + 1);
-        m_label = m_stack.isEmpty() ? m_topLabel : m_stack.last();
+        // Past the deepest level kept, the stack still grows (one number a
+        // level) so that every end of list closes what it should.
+        m_stack.push_back(m_result.folders.add(currentFolder(), name));
     }
 
     ImportRow bookmarkAt(qsizetype a)
@@ -141,15 +146,45 @@ private:
         const qsizetype close = open < 0 ? -1 : m_quotes.next(open + 1);
         const qsizetype titleStart = m_tagEnds.next(a + qsizetype(BookmarkMarker.size()));
         const qsizetype titleEnd = titleStart < 0 ? -1 : m_titleEnds.next(titleStart + 1);
-        return ImportRow{piece(m_text, titleStart < 0 ? -1 : titleStart + 1, titleEnd),
-                         piece(m_text, open < 0 ? -1 : open + 1, close), m_label, m_path, {}};
+        const int folder = currentFolder();
+        if (m_stack.size() > std::size_t(ImportFolders::MaxDepth))
+            ++m_result.placedAtMaxDepth;
+        ImportRow row;
+        row.title = piece(m_text, titleStart < 0 ? -1 : titleStart + 1, titleEnd);
+        row.address = piece(m_text, open < 0 ? -1 : open + 1, close);
+        row.label = folder == ImportFolders::Top ? m_topLabel : m_result.folders.name(folder);
+        row.folder = folder;
+        row.sourceBegin = a;
+        row.sourceEnd = titleEnd >= 0 ? titleEnd + qsizetype(TitleEnd.size())
+                                      : a + qsizetype(BookmarkMarker.size());
+        readComment(row);
+        return row;
+    }
+
+    // A "<DD>" right after the bookmark (blanks between) is its description:
+    // the text up to the next tag, without the blanks that end it.
+    void readComment(ImportRow &row)
+    {
+        qsizetype at = row.sourceEnd;
+        while (at < m_text.size() && isBlank(m_text[at]))
+            ++at;
+        if (!m_text.sliced(at).startsWith(CommentMarker))
+            return;
+        const qsizetype start = at + qsizetype(CommentMarker.size());
+        const qsizetype tag = m_text.sliced(start).indexOf('<');
+        qsizetype end = tag < 0 ? m_text.size() : start + tag;
+        while (end > start && isBlank(m_text[end - 1]))
+            --end;
+        QByteArray comment = m_text.sliced(start, end - start).toByteArray();
+        comment.replace("\r\n", "\n");
+        row.comment = HtmlText::decode(comment);
+        row.sourceEnd = end;
     }
 
     QByteArrayView m_text;
     QString m_topLabel;
-    QString m_label;
-    QStringList m_stack;
-    QString m_path;
+    ImportReadResult &m_result;
+    std::vector<int> m_stack; // the open folders, outermost first
     MarkerFinder m_folders;
     MarkerFinder m_folderEnds;
     MarkerFinder m_listEnds;
@@ -158,6 +193,27 @@ private:
     MarkerFinder m_tagEnds;
     MarkerFinder m_quotes;
 };
+
+// The range to delete for one element: with the blanks and line end around
+// it when nothing else shares its lines, else the element alone.
+std::pair<qsizetype, qsizetype> removalRange(QByteArrayView text, qsizetype begin, qsizetype end)
+{
+    qsizetype lineStart = begin;
+    while (lineStart > 0 && (text[lineStart - 1] == ' ' || text[lineStart - 1] == '\t'))
+        --lineStart;
+    qsizetype lineEnd = end;
+    while (lineEnd < text.size() && (text[lineEnd] == ' ' || text[lineEnd] == '\t'))
+        ++lineEnd;
+    const bool startsLine = lineStart == 0 || text[lineStart - 1] == '\n';
+    const bool endsLine = lineEnd == text.size() || text[lineEnd] == '\r' || text[lineEnd] == '\n';
+    if (lineEnd < text.size() && text[lineEnd] == '\r')
+        ++lineEnd;
+    if (lineEnd < text.size() && text[lineEnd] == '\n')
+        ++lineEnd;
+    if (startsLine && endsLine)
+        return {lineStart, lineEnd};
+    return {begin, end};
+}
 
 QString joinPath(const QString &folder, const QString &name)
 {
@@ -180,20 +236,32 @@ void BookmarkFileReader::findBookmarkFiles(const QString &folder, QStringList &c
                 findBookmarkFiles(joinPath(folder, name), candidates);
             continue;
         }
+        // A FIFO or device of that name would hang whoever opens it.
+        if (!entry.isFile())
+            continue;
         const QString lower = name.toLower();
         if (lower == QLatin1String("bookmark.htm") || lower == QLatin1String("bookmarks.html"))
             candidates.append(joinPath(folder, name));
     }
 }
 
-QStringList BookmarkFileReader::mozillaProfileFolders()
+QStringList BookmarkFileReader::mozillaProfileFolders(const QString &home, const QString &configHome)
 {
     // Where Firefox, Netscape and their kin keep profiles on a desktop system:
-    // the classic dot folders, and Firefox's homes as a snap and as a flatpak.
-    const QString home = QDir::homePath();
-    return {joinPath(home, QStringLiteral(".mozilla")), joinPath(home, QStringLiteral(".netscape")),
-            joinPath(home, QStringLiteral("snap/firefox/common/.mozilla")),
-            joinPath(home, QStringLiteral(".var/app/org.mozilla.firefox/.mozilla"))};
+    // the classic dot folders and today's XDG one, and Firefox's homes as a
+    // snap and as a flatpak in both forms.
+    const QString config =
+        configHome.isEmpty() ? joinPath(home, QStringLiteral(".config")) : configHome;
+    QStringList folders{joinPath(home, QStringLiteral(".mozilla")),
+                        joinPath(home, QStringLiteral(".netscape")),
+                        joinPath(config, QStringLiteral("mozilla"))};
+    for (const QString &firefox : BrowserProfiles::firefoxProfileRoots(home, configHome)) {
+        // The roots end in mozilla/firefox; the whole mozilla folder is searched.
+        const QString mozilla = QFileInfo(firefox).path();
+        if (!folders.contains(mozilla))
+            folders.append(mozilla);
+    }
+    return folders;
 }
 
 QStringList BookmarkFileReader::collectBookmarkFileCandidates(const QString &favoritesFolder)
@@ -204,7 +272,8 @@ QStringList BookmarkFileReader::collectBookmarkFileCandidates(const QString &fav
     findBookmarkFiles(folder, candidates);
     folder.replace(QLatin1String("mozilla"), QLatin1String("application data"));
     findBookmarkFiles(folder, candidates);
-    for (const QString &profiles : mozillaProfileFolders())
+    for (const QString &profiles : mozillaProfileFolders(QDir::homePath(),
+                                                         qEnvironmentVariable("XDG_CONFIG_HOME")))
         findBookmarkFiles(profiles, candidates);
     return candidates;
 }
@@ -216,16 +285,13 @@ QString BookmarkFileReader::tooLargeMessage(const QString &path)
         .arg(FileLimits::MaxReadSize / (1024 * 1024));
 }
 
-BookmarkFileReader::ReadResult BookmarkFileReader::parseBookmarkFile(const QString &path,
-                                                                     const QString &topLabel,
-                                                                     const ReadProgress &progress)
+ImportReadResult BookmarkFileReader::parseBookmarkFile(const QString &path, const QString &topLabel,
+                                                       const ReadProgress &progress)
 {
-    ReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    ImportReadResult result;
+    QFile file;
+    if (!RegularFile::open(file, path, &result.error))
         return result;
-    }
     const qint64 size = file.size();
     if (size > FileLimits::MaxReadSize) {
         result.tooLarge = true;
@@ -256,79 +322,56 @@ BookmarkFileReader::ReadResult BookmarkFileReader::parseBookmarkFile(const QStri
         return progress(size + at, 2 * size);
     })
                                          : ReadProgress();
-    result.rows = parseBookmarkText(text, topLabel, parsed, &result.cancelled);
+    result = parseBookmarkText(text, topLabel, parsed);
+    if (!result.cancelled)
+        result.source = FileSnapshot::of(path, text);
     return result;
 }
 
-ImportRows BookmarkFileReader::parseBookmarkText(QByteArrayView text, const QString &topLabel,
-                                                 const ReadProgress &progress, bool *cancelled)
+ImportReadResult BookmarkFileReader::parseBookmarkText(QByteArrayView text, const QString &topLabel,
+                                                       const ReadProgress &progress)
 {
-    ImportRows rows;
-    const bool finished = Scanner(text, topLabel).run(rows, progress);
-    if (cancelled)
-        *cancelled = !finished;
-    if (!finished)
-        rows.clear();
-    return rows;
+    ImportReadResult result;
+    if (!Scanner(text, topLabel, result).run(progress))
+        return ImportReadResult{{}, {}, {}, false, true};
+    return result;
 }
 
-QByteArray BookmarkFileReader::withoutBookmarkLines(const QByteArray &text,
-                                                    const QStringList &addresses)
+QByteArray BookmarkFileReader::withoutElements(QByteArrayView text, const ImportRows &rows)
 {
-    // Each bookmark line once, by its quoted address (the first quoted value
-    // after the marker), in file order; the same line text counts once.
-    QHash<QByteArray, QList<QByteArrayView>> linesByAddress;
-    QSet<QByteArrayView> seenLines;
-    const QByteArrayView all(text);
-    for (qsizetype start = 0; start < all.size();) {
-        const qsizetype feed = all.indexOf('\n', start);
-        if (feed < 0)
-            break; // a line without its line feed is never removed
-        const QByteArrayView line = all.sliced(start, feed + 1 - start);
-        start = feed + 1;
-        const qsizetype marker = findIn(line, BookmarkMarker, 0);
-        const qsizetype open = marker < 0 ? -1 : line.indexOf('"', marker);
-        const qsizetype close = open < 0 ? -1 : line.indexOf('"', open + 1);
-        if (close < 0 || seenLines.contains(line))
-            continue;
-        seenLines.insert(line);
-        linesByAddress[line.sliced(open + 1, close - open - 1).toByteArray()].append(line);
+    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    for (const ImportRow &row : rows) {
+        if (row.sourceBegin >= 0 && row.sourceBegin < row.sourceEnd && row.sourceEnd <= text.size())
+            ranges.push_back(removalRange(text, row.sourceBegin, row.sourceEnd));
     }
-    QSet<QByteArrayView> doomed;
-    for (const QString &address : addresses) {
-        QList<QByteArrayView> &lines = linesByAddress[address.toUtf8()];
-        if (!lines.isEmpty())
-            doomed.insert(lines.takeFirst());
-    }
-    if (doomed.isEmpty())
-        return text;
+    std::sort(ranges.begin(), ranges.end());
     QByteArray kept;
     kept.reserve(text.size());
-    for (qsizetype start = 0; start < all.size();) {
-        qsizetype feed = all.indexOf('\n', start);
-        const qsizetype end = feed < 0 ? all.size() : feed + 1;
-        const QByteArrayView line = all.sliced(start, end - start);
-        if (feed < 0 || !doomed.contains(line))
-            kept.append(line);
-        start = end;
+    qsizetype from = 0;
+    for (const auto &[begin, end] : ranges) {
+        // Overlaps only come from rows that were not read from this text.
+        if (begin >= from) {
+            kept.append(text.sliced(from, begin - from));
+            from = end;
+        } else {
+            from = std::max(from, end);
+        }
     }
+    kept.append(text.sliced(from));
     return kept;
 }
 
-QString BookmarkFileReader::removeImportedBookmarks(const QString &path,
-                                                    const QStringList &addresses)
+QString BookmarkFileReader::removeImportedBookmarks(const QString &path, const FileSnapshot &read,
+                                                    const ImportRows &rows)
 {
-    QFile file(path);
-    if (file.size() > FileLimits::MaxReadSize)
-        return tooLargeMessage(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    file.close();
-    const QByteArray kept = withoutBookmarkLines(text, addresses);
-    if (kept.size() == text.size())
+    QString error;
+    const auto text = RegularFile::read(path, FileLimits::MaxReadSize, &error);
+    if (!text)
+        return error;
+    if (!read.isValid() || FileSnapshot::of(path, *text) != read)
+        return tr("the file has changed since it was read, so nothing was removed from it.");
+    const QByteArray kept = withoutElements(*text, rows);
+    if (kept.size() == text->size())
         return {};
     // A new file renamed over the old one: a crash or a full disk never leaves
     // half a file behind.

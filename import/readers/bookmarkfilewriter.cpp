@@ -106,24 +106,25 @@ std::string_view textReplacement(char c)
     }
 }
 
-// Characters that cannot stand in an address anyway and would end the
-// attribute or the tag are percent-encoded; everything else, '&' included,
-// stays as it is, so the address reads back exactly.
-constexpr Specials AddressSpecials = specials("\"<>\n\r");
+// An address is attribute text: what would end the attribute or the tag, and
+// '&', are written as references, so that a reader that decodes them gets the
+// address back byte for byte. Line breaks cannot stand in an address anyway.
+constexpr Specials AddressSpecials = specials("\"<>&\n\r");
 
 std::string_view addressReplacement(char c)
 {
     switch (c) {
-    case '"': return "%22";
-    case '<': return "%3C";
-    case '>': return "%3E";
+    case '"': return "&quot;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '&': return "&amp;";
     case '\n': return "%0A";
     default: return "%0D";
     }
 }
 
 // Copies UTF-8 text to at, each special byte replaced; returns the new end.
-// There must be room for five bytes per byte of text.
+// There must be room for six bytes per byte of text.
 template<typename Replacement>
 char *escapeInto(char *at, QByteArrayView text, const Specials &special, Replacement replacement)
 {
@@ -159,7 +160,7 @@ void appendEscaped(QByteArray &out, QByteArrayView text, const Specials &special
                    Replacement replacement)
 {
     const qsizetype before = out.size();
-    out.resize(before + 5 * text.size());
+    out.resize(before + 6 * text.size());
     out.resize(escapeInto(out.data() + before, text, special, replacement) - out.constData());
 }
 
@@ -285,11 +286,15 @@ public:
         // The views stay valid for both passes: nothing changes the store meanwhile.
         std::vector<std::pair<Part *, MeasuredBookmark>> bookmarks;
         bookmarks.reserve(size_t(m_store.bookmarkCount()));
-        m_store.visitBookmarks([this, &bookmarks](const BookmarkStore::StoredBookmark &bookmark) {
-            Part &part = partOf(bookmark.folderId);
-            const auto &[_, measured] = bookmarks.emplace_back(&part, MeasuredBookmark(bookmark));
-            part.size += measured.size(part.depth);
-        });
+        const bool read = m_store.visitBookmarks(
+            [this, &bookmarks](const BookmarkStore::StoredBookmark &bookmark) {
+                Part &part = partOf(bookmark.folderId);
+                const auto &[_, measured] =
+                    bookmarks.emplace_back(&part, MeasuredBookmark(bookmark));
+                part.size += measured.size(part.depth);
+            });
+        if (!read)
+            return {}; // never a file missing what could not be read
         QByteArray out(layOut(), Qt::Uninitialized);
         char *const base = out.data();
         put(base, Prologue);
@@ -445,6 +450,8 @@ QByteArray BookmarkFileWriter::bookmarkFileText(BookmarkStore &store)
 
 QString BookmarkFileWriter::exportBookmarks(BookmarkStore &store, const QString &path)
 {
+    if (!store.loadAll())
+        return tr("Your bookmarks could not be read from their file.");
     const QByteArray text = bookmarkFileText(store);
     if (text.isEmpty())
         return tr("The bookmarks could not be put into the file's form.");

@@ -1,6 +1,7 @@
 #include "import/readers/chromiumbookmarksreader.h"
 
 #include "import/readers/filelimits.h"
+#include "import/readers/regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,20 +17,23 @@ namespace {
 class Walker final
 {
 public:
-    Walker(const ReadProgress &progress) : m_progress(progress) {}
+    Walker(const ReadProgress &progress, ImportReadResult &result)
+        : m_progress(progress), m_result(result)
+    {
+    }
 
     // Returns false when progress cancelled the walk.
-    bool walk(const QJsonObject &folder, const QString &path, const QString &label, ImportRows &rows)
+    bool walk(const QJsonObject &folder, int into, const QString &label)
     {
         // Depth first without recursion: the file's nesting is not ours to trust.
         struct Level
         {
             QJsonArray children;
             qsizetype next;
-            QString path;
+            int folder;
             QString label;
         };
-        std::vector<Level> stack{{folder.value(QLatin1String("children")).toArray(), 0, path, label}};
+        std::vector<Level> stack{{folder.value(QLatin1String("children")).toArray(), 0, into, label}};
         while (!stack.empty()) {
             Level &level = stack.back();
             if (level.next >= level.children.size()) {
@@ -42,12 +46,23 @@ public:
             const QString type = node.value(QLatin1String("type")).toString();
             const QString name = node.value(QLatin1String("name")).toString();
             if (type == u"folder") {
-                const QString childPath = level.path + QLatin1Char('\\') + name;
-                stack.push_back({node.value(QLatin1String("children")).toArray(), 0, childPath, name});
+                const int child = m_result.folders.add(level.folder, name);
+                stack.push_back({node.value(QLatin1String("children")).toArray(), 0, child,
+                                 m_result.folders.name(child)});
             } else if (type == u"url") {
                 const QString url = node.value(QLatin1String("url")).toString();
-                if (!url.isEmpty())
-                    rows.append(ImportRow{name.isEmpty() ? url : name, url, level.label, level.path, {}});
+                if (url.isEmpty())
+                    continue;
+                // Each level of the stack is one folder deeper than the first.
+                const qsizetype depth =
+                    m_result.folders.depth(stack.front().folder) + qsizetype(stack.size()) - 1;
+                m_result.placedAtMaxDepth += depth > ImportFolders::MaxDepth;
+                ImportRow row;
+                row.title = name.isEmpty() ? url : name;
+                row.address = url;
+                row.label = level.label;
+                row.folder = level.folder;
+                m_result.rows.append(std::move(row));
             }
         }
         return true;
@@ -55,6 +70,7 @@ public:
 
 private:
     const ReadProgress &m_progress;
+    ImportReadResult &m_result;
     qint64 m_steps = 0;
 };
 
@@ -65,20 +81,21 @@ ImportReadResult ChromiumBookmarksReader::readBookmarks(const QString &path, con
 {
     ImportReadResult result;
     const QString shown = QDir::toNativeSeparators(path);
-    QFile file(path);
+    QFile file;
     if (!QFileInfo(path).isFile()) {
         result.error = tr("The Chromium bookmarks %1 cannot be found: the profile may have been "
                           "deleted.").arg(shown);
+        return result;
+    }
+    QString error;
+    if (!RegularFile::open(file, path, &error)) {
+        result.error = tr("The Chromium bookmarks %1 cannot be read: %2").arg(shown, error);
         return result;
     }
     if (file.size() > FileLimits::MaxReadSize) {
         result.error = tr("The file %1 is larger than %2 MB and cannot be imported.")
                            .arg(shown)
                            .arg(FileLimits::MaxReadSize / (1024 * 1024));
-        return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = tr("The Chromium bookmarks %1 cannot be read: %2").arg(shown, file.errorString());
         return result;
     }
     const QByteArray json = file.readAll();
@@ -119,23 +136,24 @@ ImportReadResult ChromiumBookmarksReader::readBookmarksJson(const QByteArray &js
     const Root order[] = {{QLatin1String("bookmark_bar"), tr("Bookmarks bar")},
                           {QLatin1String("other"), QString()},
                           {QLatin1String("synced"), tr("Mobile bookmarks")}};
-    Walker walker(progress);
+    Walker walker(progress, result);
     for (const Root &root : order) {
         const QJsonObject folder = roots.value(root.key).toObject();
         bool finished;
         if (root.fallbackName.isEmpty()) {
-            finished = walker.walk(folder, QString(), topLabel, result.rows);
+            finished = walker.walk(folder, ImportFolders::Top, topLabel);
         } else {
+            // A root that holds nothing (most often the mobile one) brings no folder.
+            if (folder.value(QLatin1String("children")).toArray().isEmpty())
+                continue;
             QString name = folder.value(QLatin1String("name")).toString();
             if (name.isEmpty())
                 name = root.fallbackName;
-            finished = walker.walk(folder, QLatin1Char('\\') + name, name, result.rows);
+            const int into = result.folders.add(ImportFolders::Top, name);
+            finished = walker.walk(folder, into, name);
         }
-        if (!finished) {
-            result.rows.clear();
-            result.cancelled = true;
-            return result;
-        }
+        if (!finished)
+            return ImportReadResult{{}, {}, {}, false, true};
     }
     return result;
 }

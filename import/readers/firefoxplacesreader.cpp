@@ -1,11 +1,12 @@
 #include "import/readers/firefoxplacesreader.h"
 
+#include "import/readers/placescopy.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <sqlite3.h>
@@ -73,7 +74,7 @@ RootKind rootKind(const Item &root, QString &name)
 class PlacesTree final
 {
 public:
-    PlacesTree(const QString &topLabel) : m_topLabel(topLabel) {}
+    explicit PlacesTree(const QString &topLabel) : m_topLabel(topLabel) {}
 
     void add(Item item)
     {
@@ -81,10 +82,9 @@ public:
         m_items.push_back(std::move(item));
     }
 
-    ImportRows rows() const
+    void fill(ImportReadResult &result) const
     {
-        ImportRows rows;
-        rows.reserve(qsizetype(m_items.size()));
+        result.rows.reserve(qsizetype(m_items.size()));
         QSet<qint64> visited;
         for (int root : m_children.value(0)) {
             if (m_items[root].type != Folder || visited.contains(m_items[root].id))
@@ -96,37 +96,37 @@ public:
                     continue;
                 QString name;
                 const RootKind kind = rootKind(item, name);
-                if (kind == RootKind::Skipped)
+                // A root that holds nothing (most often the mobile one) brings no folder.
+                if (kind == RootKind::Skipped
+                    || (kind == RootKind::Named && !m_children.contains(item.id)))
                     continue;
                 visited.insert(item.id);
-                if (kind == RootKind::TopLevel)
-                    walk(item.id, QString(), m_topLabel, visited, rows);
-                else
-                    walk(item.id, QLatin1Char('\\') + name, name, visited, rows);
+                const int into = kind == RootKind::TopLevel
+                                     ? ImportFolders::Top
+                                     : result.folders.add(ImportFolders::Top, name);
+                walk(item.id, into, visited, result);
             }
         }
-        return rows;
     }
 
 private:
     // Depth first without recursion, so a deeply nested damaged file cannot
     // exhaust the stack.
-    void walk(qint64 folderId, const QString &path, const QString &label, QSet<qint64> &visited,
-              ImportRows &rows) const
+    void walk(qint64 folderId, int into, QSet<qint64> &visited, ImportReadResult &result) const
     {
         struct Level
         {
             const std::vector<int> *children;
             std::size_t next;
-            QString path;
-            QString label;
+            int folder;
         };
         static const std::vector<int> none;
         auto childrenOf = [this](qint64 id) {
             const auto found = m_children.constFind(id);
             return found == m_children.cend() ? &none : &found.value();
         };
-        std::vector<Level> stack{{childrenOf(folderId), 0, path, label}};
+        const qsizetype startDepth = result.folders.depth(into);
+        std::vector<Level> stack{{childrenOf(folderId), 0, into}};
         while (!stack.empty()) {
             Level &level = stack.back();
             if (level.next >= level.children->size()) {
@@ -136,12 +136,19 @@ private:
             const Item &item = m_items[(*level.children)[level.next++]];
             if (item.type == Folder && !visited.contains(item.id)) {
                 visited.insert(item.id);
-                const QString childPath = level.path + QLatin1Char('\\') + item.title;
-                stack.push_back({childrenOf(item.id), 0, childPath, item.title});
+                const int child = result.folders.add(level.folder, item.title);
+                stack.push_back({childrenOf(item.id), 0, child});
             } else if (item.type == Bookmark && !item.url.isEmpty()
                        && !item.url.startsWith(QLatin1String("place:"))) {
-                rows.append(ImportRow{item.title.isEmpty() ? item.url : item.title, item.url,
-                                      level.label, level.path, {}});
+                result.placedAtMaxDepth +=
+                    startDepth + qsizetype(stack.size()) - 1 > ImportFolders::MaxDepth;
+                ImportRow row;
+                row.title = item.title.isEmpty() ? item.url : item.title;
+                row.address = item.url;
+                row.label = level.folder == ImportFolders::Top ? m_topLabel
+                                                               : result.folders.name(level.folder);
+                row.folder = level.folder;
+                result.rows.append(std::move(row));
             }
         }
     }
@@ -159,21 +166,6 @@ constexpr const char *ItemsWithoutGuid =
     "SELECT b.id, b.parent, b.type, b.title, p.url, NULL FROM moz_bookmarks b "
     "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id";
 
-// Copies the database with its journal files, so that the copy opens as
-// Firefox last left it.
-QString copyDatabase(const QString &path, const QString &copy)
-{
-    QFile source(path);
-    if (!source.copy(copy))
-        return source.errorString();
-    for (const char *suffix : {"-wal", "-journal"}) {
-        QFile journal(path + QLatin1String(suffix));
-        if (journal.exists() && !journal.copy(copy + QLatin1String(suffix)))
-            return journal.errorString();
-    }
-    return {};
-}
-
 } // namespace
 
 ImportReadResult FirefoxPlacesReader::readPlaces(const QString &path, const QString &topLabel,
@@ -186,14 +178,11 @@ ImportReadResult FirefoxPlacesReader::readPlaces(const QString &path, const QStr
                           "deleted.").arg(shown);
         return result;
     }
-    const QTemporaryDir scratch;
-    if (!scratch.isValid()) {
-        result.error = tr("No temporary folder for a copy of %1: %2").arg(shown, scratch.errorString());
-        return result;
-    }
-    const QString copy = scratch.filePath(QStringLiteral("places.sqlite"));
-    if (const QString error = copyDatabase(path, copy); !error.isEmpty()) {
-        result.error = tr("The Firefox bookmarks %1 cannot be read: %2").arg(shown, error);
+    // Removed as soon as the read is over, the database closed before it.
+    const PlacesCopy scratch(path);
+    const QString copy = scratch.path();
+    if (copy.isEmpty()) {
+        result.error = tr("The Firefox bookmarks %1 cannot be read: %2").arg(shown, scratch.error());
         return result;
     }
 
@@ -245,6 +234,6 @@ ImportReadResult FirefoxPlacesReader::readPlaces(const QString &path, const QStr
     }
     if (step != SQLITE_DONE)
         return fail(db.get());
-    result.rows = tree.rows();
+    tree.fill(result);
     return result;
 }

@@ -9,6 +9,7 @@
 #include <climits>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -105,44 +106,55 @@ unsigned char entryType(int folderHandle, const dirent *entry)
     return S_ISDIR(status.st_mode) ? DT_DIR : DT_REG;
 }
 
-// Opens the folder that holds a path too long for one system call, one piece at
-// a time; below the first piece no link is followed. -1 when it cannot.
-int openLongPathFolder(const QByteArray &folder)
+// Handles stay open until the removal: a walk over many folders may need more
+// than the soft limit allows, so it is raised to the hard one once.
+int openFolderAt(int parent, const char *name)
 {
-    qsizetype split = folder.lastIndexOf('/', PATH_MAX - 2);
-    if (split <= 0)
-        return -1;
-    int handle = ::open(folder.first(split).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (const QByteArray &part : folder.mid(split + 1).split('/')) {
-        if (handle < 0 || part.isEmpty())
-            continue;
-        const int next = ::openat(handle, part.constData(),
-                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        ::close(handle);
-        handle = next;
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int handle = ::openat(parent, name, flags);
+    if (handle < 0 && errno == EMFILE) {
+        rlimit limit;
+        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+            limit.rlim_cur = limit.rlim_max;
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+            handle = ::openat(parent, name, flags);
+        }
     }
     return handle;
 }
 
-void removePath(const QByteArray &path, int flags)
-{
-    if (::unlinkat(AT_FDCWD, path.constData(), flags) == 0 || errno != ENAMETOOLONG)
-        return;
-    const qsizetype slash = path.lastIndexOf('/');
-    const int folder = openLongPathFolder(path.first(slash));
-    if (folder < 0)
-        return;
-    ::unlinkat(folder, path.constData() + slash + 1, flags);
-    ::close(folder);
-}
-
 } // namespace
 
+TraceWalk::~TraceWalk()
+{
+    closeHandles();
+}
+
+int TraceWalk::keepHandle(int handle)
+{
+    m_handles.append(handle);
+    return handle;
+}
+
+void TraceWalk::closeHandles()
+{
+    for (int handle : std::as_const(m_handles))
+        ::close(handle);
+    m_handles.clear();
+    m_fileEntries.clear();
+    m_directoryEntries.clear();
+}
+
+// The listing reads through a handle of its own; folderHandle stays open for
+// the deletion of what is listed in it.
 void TraceWalk::walk(int folderHandle, const QByteArray &path, const Selection *top)
 {
-    DIR *folder = ::fdopendir(folderHandle);
+    keepHandle(folderHandle);
+    const int listing = ::openat(folderHandle, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *folder = listing >= 0 ? ::fdopendir(listing) : nullptr;
     if (!folder) {
-        ::close(folderHandle);
+        if (listing >= 0)
+            ::close(listing);
         return;
     }
     while (const dirent *entry = ::readdir(folder)) {
@@ -152,15 +164,17 @@ void TraceWalk::walk(int folderHandle, const QByteArray &path, const Selection *
         if (top && !top->takes(name))
             continue;
         QByteArray entryPath = path + '/' + name;
-        if (entryType(::dirfd(folder), entry) == DT_DIR) {
+        Entry found{folderHandle, QByteArray(name.constData(), name.size())};
+        if (entryType(folderHandle, entry) == DT_DIR) {
             // O_NOFOLLOW: a folder swapped for a link since it was listed is not entered.
-            const int child = ::openat(::dirfd(folder), entry->d_name,
-                                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child = openFolderAt(folderHandle, entry->d_name);
             if (child >= 0)
                 walk(child, entryPath, nullptr);
             m_directories.append(std::move(entryPath));
+            m_directoryEntries.append(std::move(found));
         } else {
             m_files.append(std::move(entryPath));
+            m_fileEntries.append(std::move(found));
         }
     }
     ::closedir(folder);
@@ -168,10 +182,11 @@ void TraceWalk::walk(int folderHandle, const QByteArray &path, const Selection *
 
 void TraceWalk::removeCollected()
 {
-    for (const QByteArray &path : std::as_const(m_files))
-        removePath(path, 0);
-    for (const QByteArray &path : std::as_const(m_directories))
-        removePath(endsWithSeparator(path) ? path.chopped(1) : path, AT_REMOVEDIR);
+    for (const Entry &entry : std::as_const(m_fileEntries))
+        ::unlinkat(entry.folder, entry.name.constData(), 0);
+    for (const Entry &entry : std::as_const(m_directoryEntries))
+        ::unlinkat(entry.folder, entry.name.constData(), AT_REMOVEDIR);
+    closeHandles();
 }
 
 #else
@@ -198,6 +213,8 @@ void TraceWalk::walk(const QString &path, const Selection *top)
         }
     }
 }
+
+TraceWalk::~TraceWalk() = default;
 
 void TraceWalk::removeCollected()
 {

@@ -23,11 +23,14 @@ struct TraceFolder
 // listed nor entered. A symbolic link (or junction) is listed as itself and
 // never followed, so nothing outside the folders is entered or deleted. Paths
 // are kept whole, in the file system's own bytes, whatever their length.
-// Failures are silent: what cannot be read or deleted is skipped.
+// Failures are silent: what cannot be read or deleted is skipped. Each entry is
+// deleted through the handle of the folder it was listed in, never through its
+// path looked up again, so a folder swapped for a link meanwhile redirects nothing.
 class TraceWalk final
 {
 public:
     TraceWalk() = default;
+    ~TraceWalk();
     Q_DISABLE_COPY_MOVE(TraceWalk)
 
     void collectFolderContents(const TraceFolder &folder);
@@ -43,7 +46,20 @@ public:
 private:
     struct Selection;
 #ifdef Q_OS_UNIX
+    // An entry as found: the folder handle it was listed through and its name.
+    struct Entry
+    {
+        int folder;
+        QByteArray name;
+    };
+
     void walk(int folderHandle, const QByteArray &path, const Selection *top);
+    int keepHandle(int handle);
+    void closeHandles();
+
+    QList<int> m_handles; // open until the collected entries are removed
+    QList<Entry> m_fileEntries;
+    QList<Entry> m_directoryEntries;
 #else
     void walk(const QString &path, const Selection *top);
 #endif

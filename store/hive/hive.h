@@ -15,6 +15,16 @@ struct HiveValue
     QByteArray data;
 };
 
+// Why the last call that failed did, as the hive's engine told it: its own
+// code and text, and what that means for the person whose change it was.
+struct HiveError
+{
+    enum Kind { None, Full, ReadOnly, Locked, Damaged, Other };
+    Kind kind = None;
+    int code = 0;
+    QString text;
+};
+
 // A persistent store of named text values under keys, with a stable enumeration
 // order (order of first writing). Key paths and value names compare without case.
 class Hive
@@ -24,17 +34,30 @@ public:
 
     // Creates the key when it is missing; false when the store cannot.
     virtual bool createKey(const QString &key) = 0;
-    virtual std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) = 0;
+    // The value, none when it is missing, or none at all when the read failed.
+    using Lookup = std::optional<std::optional<QByteArray>>;
+    virtual Lookup readValue(const QString &key, const QByteArray &name) = 0;
+    // The value, none when it is missing or cannot be read.
+    std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name);
     // Overwriting keeps the value's place in the enumeration order.
     virtual bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) = 0;
+    // A new value only: false, changing nothing, when the name is taken.
+    virtual bool insertValue(const QString &key, const QByteArray &name,
+                             const QByteArray &data) = 0;
     virtual bool deleteValue(const QString &key, const QByteArray &name) = 0;
     // Gives a value a new name, keeping its data and its place; false when the
     // value is missing or the new name is taken.
     virtual bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) = 0;
+    // Every reader below returns false when the read failed part way: what it
+    // visited then is not all there is.
+    //
     // Visits the values of a key in enumeration order, without copying them,
     // until visit returns false.
     using ValueVisitor = std::function<bool(QByteArrayView name, QByteArrayView data)>;
-    virtual void visitValues(const QString &key, const ValueVisitor &visit) = 0;
+    virtual bool visitValues(const QString &key, const ValueVisitor &visit) = 0;
+    // None when the read failed.
+    std::optional<QList<HiveValue>> readValues(const QString &key);
+    // Empty as well when the read failed: for tests and settings only.
     QList<HiveValue> enumerateValues(const QString &key);
     // The same with each value's place in the enumeration order (a number that
     // grows with every new value and stays with it through overwrites and
@@ -43,17 +66,18 @@ public:
     using PlacedValueVisitor =
         std::function<void(qint64 place, QByteArrayView name, QByteArrayView data)>;
     // Every value name of a key, in no particular order, without reading the data.
-    virtual void visitValueNames(const QString &key, const NameVisitor &visit) = 0;
+    virtual bool visitValueNames(const QString &key, const NameVisitor &visit) = 0;
     // The values whose names begin with prefix (compared without case), in no
     // particular order. The prefix must not be empty.
-    virtual void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+    virtual bool visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                        const PlacedValueVisitor &visit) = 0;
     // The names a reader by prefix would miss, so that a large key need not be
     // walked whole: every name of the key except those beginning "gr" (without
     // case) and plain "ur<number>-<number>" names (each number without a leading
     // zero, at most nine digits), perhaps with others, in no particular order.
-    // False, having visited nothing, when the hive cannot tell them apart.
-    virtual bool visitOddValueNames(const QString &key, const NameVisitor &visit);
+    // None, having visited nothing, when the hive cannot tell them apart;
+    // false when the read failed.
+    virtual std::optional<bool> visitOddValueNames(const QString &key, const NameVisitor &visit);
     // Whether any value name of a key begins with prefix (compared without
     // case), where the hive can tell without walking the key; nothing where it
     // cannot. The prefix must not be empty.
@@ -74,6 +98,12 @@ public:
     virtual bool beginTransaction() = 0;
     virtual bool commitTransaction() = 0;
     virtual void rollbackTransaction() = 0;
+    // Whether a transaction is open: between user actions there must be none,
+    // or what they change waits, unsaved, for its commit.
+    virtual bool isInTransaction() const = 0;
+
+    // What went wrong in the last call that failed.
+    virtual HiveError lastError() const { return {}; }
 
 protected:
     Hive() = default;

@@ -12,15 +12,21 @@ bool MemoryHive::createKey(const QString &key)
     return true;
 }
 
-std::optional<QByteArray> MemoryHive::queryValue(const QString &key, const QByteArray &name)
+Hive::Lookup MemoryHive::readValue(const QString &key, const QByteArray &name)
 {
     Key *k = findKey(key);
     if (!k)
-        return std::nullopt;
+        return std::optional<QByteArray>();
     auto seq = k->seqOfName.constFind(name.toLower());
     if (seq == k->seqOfName.cend())
-        return std::nullopt;
-    return k->bySeq.at(*seq).data;
+        return std::optional<QByteArray>();
+    return std::optional<QByteArray>(k->bySeq.at(*seq).data);
+}
+
+bool MemoryHive::insertValue(const QString &key, const QByteArray &name, const QByteArray &data)
+{
+    Key *k = findKey(key);
+    return k && !k->seqOfName.contains(name.toLower()) && setValue(key, name, data);
 }
 
 bool MemoryHive::setValue(const QString &key, const QByteArray &name, const QByteArray &data)
@@ -67,34 +73,36 @@ bool MemoryHive::renameValue(const QString &key, const QByteArray &from, const Q
     return true;
 }
 
-void MemoryHive::visitValues(const QString &key, const ValueVisitor &visit)
+bool MemoryHive::visitValues(const QString &key, const ValueVisitor &visit)
 {
     if (Key *k = findKey(key))
         for (const auto &[seq, value] : k->bySeq)
             if (!visit(value.name, value.data))
-                return;
+                break;
+    return true;
 }
 
-void MemoryHive::visitValueNames(const QString &key, const NameVisitor &visit)
+bool MemoryHive::visitValueNames(const QString &key, const NameVisitor &visit)
 {
     if (Key *k = findKey(key))
         for (const auto &[seq, value] : k->bySeq)
             visit(seq, value.name);
-}
-
-bool MemoryHive::visitOddValueNames(const QString &key, const NameVisitor &visit)
-{
-    visitValueNames(key, visit);
     return true;
 }
 
-void MemoryHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+std::optional<bool> MemoryHive::visitOddValueNames(const QString &key, const NameVisitor &visit)
+{
+    return visitValueNames(key, visit);
+}
+
+bool MemoryHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                        const PlacedValueVisitor &visit)
 {
     if (Key *k = findKey(key); k && !prefix.isEmpty())
         for (const auto &[seq, value] : k->bySeq)
             if (value.name.startsWith(prefix) || value.name.toLower().startsWith(prefix.toLower()))
                 visit(seq, value.name, value.data);
+    return true;
 }
 
 bool MemoryHive::beginTransaction()

@@ -14,21 +14,23 @@ public:
     Q_DISABLE_COPY_MOVE(MemoryHive)
 
     bool createKey(const QString &key) override;
-    std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override;
+    Lookup readValue(const QString &key, const QByteArray &name) override;
     bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
+    bool insertValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
     bool deleteValue(const QString &key, const QByteArray &name) override;
     bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override;
-    void visitValues(const QString &key, const ValueVisitor &visit) override;
-    void visitValueNames(const QString &key, const NameVisitor &visit) override;
+    bool visitValues(const QString &key, const ValueVisitor &visit) override;
+    bool visitValueNames(const QString &key, const NameVisitor &visit) override;
     // Every name: a superset is allowed, and it keeps the readers' sorting-out tested.
-    bool visitOddValueNames(const QString &key, const NameVisitor &visit) override;
-    void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+    std::optional<bool> visitOddValueNames(const QString &key, const NameVisitor &visit) override;
+    bool visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                const PlacedValueVisitor &visit) override;
     void flush() override {}
     void close() override {}
     bool beginTransaction() override;
     bool commitTransaction() override;
     void rollbackTransaction() override;
+    bool isInTransaction() const override { return m_depth > 0; }
 
 private:
     struct Key

@@ -48,6 +48,9 @@ constexpr const char *StatementSql[] = {
     "INSERT INTO hive_values(key, name, type, data) SELECT ?1, ?2, 1, ?3 "
     "WHERE EXISTS (SELECT 1 FROM hive_keys WHERE path = ?1) "
     "ON CONFLICT (key, name) DO UPDATE SET data = excluded.data, type = 1",
+    // A new value only: a name already taken fails the insert.
+    "INSERT INTO hive_values(key, name, type, data) SELECT ?1, ?2, 1, ?3 "
+    "WHERE EXISTS (SELECT 1 FROM hive_keys WHERE path = ?1)",
     "DELETE FROM hive_values WHERE key = ?1 AND name = ?2",
     "UPDATE hive_values SET name = ?3 WHERE key = ?1 AND name = ?2",
     // Walks the table in seq order; most values sit under one key, so the index
@@ -109,9 +112,64 @@ SqliteHive::~SqliteHive()
     close();
 }
 
-QString SqliteHive::lastError() const
+QString SqliteHive::engineMessage() const
 {
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+}
+
+namespace {
+
+HiveError::Kind kindOf(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return HiveError::Full;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        return HiveError::ReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return HiveError::Locked;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return HiveError::Damaged;
+    default:
+        return HiveError::Other;
+    }
+}
+
+} // namespace
+
+void SqliteHive::noteFailure(int code)
+{
+    m_failure.code = m_db ? sqlite3_extended_errcode(m_db) : code;
+    m_failure.kind = kindOf(m_failure.code);
+    m_failure.text = m_db ? engineMessage() : QString::fromUtf8(sqlite3_errstr(code));
+    // A full disk or an I/O error may end the whole transaction: what the
+    // caller writes next must not land on its own, outside it.
+    if (m_depth > 0 && m_db && sqlite3_get_autocommit(m_db))
+        m_doomed = true;
+}
+
+// A write's step: done, or the reason is kept.
+bool SqliteHive::wrote(int step)
+{
+    if (step == SQLITE_DONE)
+        return true;
+    noteFailure(step);
+    return false;
+}
+
+// The step that ended a read: the end of the rows, or a failure kept.
+bool SqliteHive::readWhole(int step)
+{
+    return wrote(step);
+}
+
+bool SqliteHive::isInTransaction() const
+{
+    return m_depth > 0 || (m_db && !sqlite3_get_autocommit(m_db));
 }
 
 QByteArray SqliteHive::firstText(const char *sql)
@@ -153,7 +211,7 @@ bool SqliteHive::checkSound(const QString &path, Check check)
         return true;
     if (firstText("SELECT count(*) FROM sqlite_master WHERE name = 'hive_values'") != "1") {
         m_error = QObject::tr("The file is damaged or is not a Harbrow data file (%1).")
-                      .arg(lastError());
+                      .arg(engineMessage());
         return false;
     }
     if (check == Check::Later && opensUnchanged()) {
@@ -161,7 +219,7 @@ bool SqliteHive::checkSound(const QString &path, Check check)
         return true;
     }
     if (check != Check::Header && firstText("PRAGMA quick_check(1)") != "ok") {
-        m_error = QObject::tr("The file is damaged (%1).").arg(lastError());
+        m_error = QObject::tr("The file is damaged (%1).").arg(engineMessage());
         return false;
     }
     return true;
@@ -211,7 +269,15 @@ bool SqliteHive::mayWrite()
     m_readAhead.reset();
     m_namesLater.clear();
     retireNamesAhead();
-    return m_db && !isDamaged();
+    m_failure = {}; // a write that fails says why afresh
+    if (!m_db || isDamaged()) {
+        m_failure = {HiveError::Damaged, SQLITE_CORRUPT,
+                     m_error.isEmpty() ? QObject::tr("The file is not open.") : m_error};
+        return false;
+    }
+    if (m_depth > 0 && m_doomed && sqlite3_get_autocommit(m_db))
+        return false; // the transaction is gone: m_failure says why
+    return true;
 }
 
 // Its thread may still be reading at idle priority: waiting for it to end on a
@@ -235,7 +301,7 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
     if (sqlite3_open_v2(file.constData(), &m_db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
-        m_error = QObject::tr("The file cannot be opened (%1).").arg(lastError());
+        m_error = QObject::tr("The file cannot be opened (%1).").arg(engineMessage());
         close();
         return OpenResult::Damaged;
     }
@@ -249,7 +315,7 @@ SqliteHive::OpenResult SqliteHive::open(const QString &path, Check check)
     // FULL keeps a committed change even through a power cut, not only a crash.
     if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL")
         || !exec("PRAGMA foreign_keys=ON") || !exec(Schema)) {
-        m_error = QObject::tr("The file cannot be used (%1).").arg(lastError());
+        m_error = QObject::tr("The file cannot be used (%1).").arg(engineMessage());
         close();
         return OpenResult::Damaged;
     }
@@ -281,24 +347,38 @@ bool SqliteHive::createKey(const QString &key)
     const QByteArray path = key.toUtf8();
     if (Bound(statement(KeyExists)).text(1, path).step() == SQLITE_ROW)
         return true;
-    return mayWrite() && Bound(statement(InsertKey)).text(1, path).step() == SQLITE_DONE;
+    return mayWrite() && wrote(Bound(statement(InsertKey)).text(1, path).step());
 }
 
-std::optional<QByteArray> SqliteHive::queryValue(const QString &key, const QByteArray &name)
+Hive::Lookup SqliteHive::readValue(const QString &key, const QByteArray &name)
 {
     Bound query(statement(Query));
     query.text(1, key.toUtf8()).text(2, name);
-    if (query.step() != SQLITE_ROW)
+    const int step = query.step();
+    if (step == SQLITE_ROW)
+        return std::optional<QByteArray>(query.column(0));
+    if (!readWhole(step))
         return std::nullopt;
-    return query.column(0);
+    return std::optional<QByteArray>();
 }
 
+// A write that touched no row met a missing key (or, for a delete or rename,
+// a missing value): no failure of the file's, but nothing was done either.
 bool SqliteHive::setValue(const QString &key, const QByteArray &name, const QByteArray &data)
 {
     if (!mayWrite())
         return false;
     Bound set(statement(Set));
-    return set.text(1, key.toUtf8()).text(2, name).blob(3, data).step() == SQLITE_DONE
+    return wrote(set.text(1, key.toUtf8()).text(2, name).blob(3, data).step())
+        && sqlite3_changes(m_db) > 0;
+}
+
+bool SqliteHive::insertValue(const QString &key, const QByteArray &name, const QByteArray &data)
+{
+    if (!mayWrite())
+        return false;
+    Bound insert(statement(Insert));
+    return wrote(insert.text(1, key.toUtf8()).text(2, name).blob(3, data).step())
         && sqlite3_changes(m_db) > 0;
 }
 
@@ -307,8 +387,7 @@ bool SqliteHive::deleteValue(const QString &key, const QByteArray &name)
     if (!mayWrite())
         return false;
     Bound remove(statement(Delete));
-    return remove.text(1, key.toUtf8()).text(2, name).step() == SQLITE_DONE
-        && sqlite3_changes(m_db) > 0;
+    return wrote(remove.text(1, key.toUtf8()).text(2, name).step()) && sqlite3_changes(m_db) > 0;
 }
 
 bool SqliteHive::renameValue(const QString &key, const QByteArray &from, const QByteArray &to)
@@ -316,57 +395,65 @@ bool SqliteHive::renameValue(const QString &key, const QByteArray &from, const Q
     if (!mayWrite())
         return false;
     Bound rename(statement(Rename));
-    return rename.text(1, key.toUtf8()).text(2, from).text(3, to).step() == SQLITE_DONE
+    return wrote(rename.text(1, key.toUtf8()).text(2, from).text(3, to).step())
         && sqlite3_changes(m_db) > 0;
 }
 
-void SqliteHive::visitValues(const QString &key, const ValueVisitor &visit)
+bool SqliteHive::visitValues(const QString &key, const ValueVisitor &visit)
 {
     Bound rows(statement(Enumerate));
     rows.text(1, key.toUtf8());
-    while (rows.step() == SQLITE_ROW && visit(rows.view(0), rows.view(1))) {
-    }
+    int step;
+    while ((step = rows.step()) == SQLITE_ROW)
+        if (!visit(rows.view(0), rows.view(1)))
+            return true;
+    return readWhole(step);
 }
 
-void SqliteHive::visitValueNames(const QString &key, const NameVisitor &visit)
+bool SqliteHive::visitValueNames(const QString &key, const NameVisitor &visit)
 {
     const bool handed = m_namesAhead && m_namesAhead->visit(key, visit);
     retireNamesAhead();
     if (handed)
-        return;
+        return true;
     Bound rows(statement(Names));
     rows.text(1, key.toUtf8());
-    while (rows.step() == SQLITE_ROW)
+    int step;
+    while ((step = rows.step()) == SQLITE_ROW)
         visit(rows.integer(0), rows.view(1));
+    return readWhole(step);
 }
 
-bool SqliteHive::visitOddValueNames(const QString &key, const NameVisitor &visit)
+std::optional<bool> SqliteHive::visitOddValueNames(const QString &key, const NameVisitor &visit)
 {
     sqlite3_stmt *odd = statement(OddNames);
     if (!odd)
-        return false;
+        return std::nullopt;
     Bound rows(odd);
     rows.text(1, key.toUtf8());
-    while (rows.step() == SQLITE_ROW)
+    int step;
+    while ((step = rows.step()) == SQLITE_ROW)
         visit(rows.integer(0), rows.view(1));
-    return true;
+    return readWhole(step);
 }
 
-void SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+bool SqliteHive::visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                        const PlacedValueVisitor &visit)
 {
     if (prefix.isEmpty())
-        return;
+        return true;
     if (m_readAhead) {
         if (const auto read = m_readAhead->take(key, prefix)) {
             read->visit(visit);
-            return;
+            return true;
         }
     }
     Bound rows(statement(Prefixed));
     rows.text(1, key.toUtf8()).text(2, prefix).text(3, HiveReading::upperBound(prefix));
-    while (rows.step() == SQLITE_ROW)
+    int step;
+    while ((step = rows.step()) == SQLITE_ROW)
         visit(rows.integer(0), rows.view(1), rows.view(2));
+    return readWhole(step);
 }
 
 std::optional<bool> SqliteHive::hasValuesWithPrefix(const QString &key, const QByteArray &prefix)
@@ -441,8 +528,12 @@ void SqliteHive::close()
 
 bool SqliteHive::beginTransaction()
 {
-    if (m_depth == 0 && (!mayWrite() || !exec("BEGIN IMMEDIATE")))
+    if (m_depth == 0 && !mayWrite())
         return false;
+    if (m_depth == 0 && !exec("BEGIN IMMEDIATE")) {
+        noteFailure(sqlite3_errcode(m_db));
+        return false;
+    }
     ++m_depth;
     return true;
 }
@@ -454,7 +545,9 @@ bool SqliteHive::commitTransaction()
     if (--m_depth > 0)
         return !m_doomed;
     const bool committed = !m_doomed && exec("COMMIT");
-    if (!committed)
+    if (!committed && !m_doomed)
+        noteFailure(sqlite3_errcode(m_db));
+    if (!sqlite3_get_autocommit(m_db))
         exec("ROLLBACK"); // a failed commit must not leave the transaction open
     m_doomed = false;
     return committed;

@@ -45,14 +45,15 @@ public:
     bool isDamaged();
 
     bool createKey(const QString &key) override;
-    std::optional<QByteArray> queryValue(const QString &key, const QByteArray &name) override;
+    Lookup readValue(const QString &key, const QByteArray &name) override;
     bool setValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
+    bool insertValue(const QString &key, const QByteArray &name, const QByteArray &data) override;
     bool deleteValue(const QString &key, const QByteArray &name) override;
     bool renameValue(const QString &key, const QByteArray &from, const QByteArray &to) override;
-    void visitValues(const QString &key, const ValueVisitor &visit) override;
-    void visitValueNames(const QString &key, const NameVisitor &visit) override;
-    bool visitOddValueNames(const QString &key, const NameVisitor &visit) override;
-    void visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
+    bool visitValues(const QString &key, const ValueVisitor &visit) override;
+    bool visitValueNames(const QString &key, const NameVisitor &visit) override;
+    std::optional<bool> visitOddValueNames(const QString &key, const NameVisitor &visit) override;
+    bool visitValuesWithPrefix(const QString &key, const QByteArray &prefix,
                                const PlacedValueVisitor &visit) override;
     // From the (key, name) index alone.
     std::optional<bool> hasValuesWithPrefix(const QString &key, const QByteArray &prefix) override;
@@ -66,11 +67,13 @@ public:
     bool beginTransaction() override;
     bool commitTransaction() override;
     void rollbackTransaction() override;
+    bool isInTransaction() const override;
+    HiveError lastError() const override { return m_failure; }
 
 private:
     class Statement;
     enum StatementId {
-        KeyExists, InsertKey, Query, Set, Delete, Rename, Enumerate, Names, Prefixed, OddNames,
+        KeyExists, InsertKey, Query, Set, Insert, Delete, Rename, Enumerate, Names, Prefixed, OddNames,
         AnyPrefixed, StatementCount
     };
 
@@ -79,15 +82,19 @@ private:
     bool checkSound(const QString &path, Check check);
     bool opensUnchanged();
     bool mayWrite();
+    bool wrote(int step);
+    bool readWhole(int step);
+    void noteFailure(int code);
     void retireNamesAhead();
     QByteArray firstText(const char *sql);
-    QString lastError() const;
+    QString engineMessage() const;
 
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_statements[StatementCount] = {};
     int m_depth = 0;
     bool m_doomed = false; // an inner transaction rolled back
     QString m_error;
+    HiveError m_failure; // of the last call that failed
     std::unique_ptr<HiveCheck> m_check; // on a thread of its own
     bool m_checkLater = false; // until startCheck() or the first write
     QString m_path;

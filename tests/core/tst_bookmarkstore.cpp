@@ -1,3 +1,4 @@
+#include "import/readers/importfoldermaker.h"
 #include "failinghive.h"
 #include "storesnapshot.h"
 
@@ -32,8 +33,6 @@ private slots:
     void tagsNameTheirLastTaker();
     void folderNames_data();
     void folderNames();
-    void ensureFolderPathBuildsAndFinds();
-    void ensureFolderPathCutsLongNames();
     void parentLoopsEndEveryWalk();
     void folderCannotMoveIntoItsOwnSubtree();
     void idsAtTheLimitAreRefused();
@@ -394,51 +393,6 @@ void TestBookmarkStore::folderNames()
     QCOMPARE(store.isFolderNameTaken(name, parent), taken);
 }
 
-void TestBookmarkStore::ensureFolderPathBuildsAndFinds()
-{
-    BookmarkStore store(m_hive.get());
-    FolderPathResult top = store.ensureFolderPath("Favorites", "http://www.w3.org");
-    QCOMPARE(top.folderId, QStringLiteral("0"));
-    QVERIFY(!top.duplicate);
-
-    const int folders = store.folderCount();
-    FolderPathResult tech = store.ensureFolderPath("Favorites\\news\\Tech", "http://t");
-    QCOMPARE(store.folderCount(), folders + 1); // "news" found as News
-    QCOMPARE(store.findFolder("Tech", 2), tech.folderId.toInt());
-    store.addBookmark({"http://t", "t", {}, {}, 0, tech.folderId});
-    const int id = store.currentBookmark().id;
-
-    FolderPathResult again = store.ensureFolderPath("Favorites\\News\\TECH", "http://t");
-    QCOMPARE(again.folderId, tech.folderId);
-    QVERIFY(again.duplicate);
-    QCOMPARE(again.duplicateId, QString::number(id));
-    QVERIFY(!store.ensureFolderPath("Favorites\\News\\Tech", "HTTP://T").duplicate);
-    QCOMPARE(store.folderCount(), folders + 1);
-    verifyFileMatches(store);
-}
-
-void TestBookmarkStore::ensureFolderPathCutsLongNames()
-{
-    BookmarkStore store(m_hive.get());
-    // 99 plain letters, then characters of two, three and four UTF-8 bytes.
-    const QString longName = QString(99, 'a') + QString::fromUtf8("é€😀") + "tail";
-    FolderPathResult first = store.ensureFolderPath("Root\\" + longName, "http://x");
-    store.selectFolderAt(store.folderCount() - 1);
-    QCOMPARE(store.currentFolder().name, QString(99, 'a') + QString::fromUtf8("é"));
-    const QByteArray stored = plainValues(*m_hive).value("gr" + first.folderId.toUtf8());
-    QVERIFY(QString::fromUtf8(stored).startsWith(store.currentFolder().name));
-
-    const QString emoji = QString(99, 'b') + QString::fromUtf8("😀😀");
-    store.ensureFolderPath("Root\\" + emoji, "http://x");
-    store.selectFolderAt(store.folderCount() - 1);
-    QCOMPARE(store.currentFolder().name, QString(99, 'b') + QString::fromUtf8("😀"));
-
-    // A second import of the same long path must find the cut name again.
-    const int folders = store.folderCount();
-    QCOMPARE(store.ensureFolderPath("Root\\" + longName, "http://x").folderId, first.folderId);
-    QCOMPARE(store.folderCount(), folders);
-}
-
 void TestBookmarkStore::parentLoopsEndEveryWalk()
 {
     putPlain("gr101", "Loop A\n102");
@@ -457,7 +411,7 @@ void TestBookmarkStore::parentLoopsEndEveryWalk()
     QCOMPARE(store.childFolders(101).value(0).id, 102);
     QCOMPARE(store.bookmarkCount(), 3);
 
-    FolderPathResult path = store.ensureFolderPath("x\\Loop A\\Loop B", "http://b");
+    FolderPathResult path = ensureFolderPath(store, "\\Loop A\\Loop B", "http://b");
     QCOMPARE(path.folderId, QStringLiteral("102"));
     QVERIFY(path.duplicate);
 
@@ -626,7 +580,7 @@ void TestBookmarkStore::failedWritesChangeNothing_data()
     row("deleteFolder: last delete", [](BookmarkStore &s) { return s.deleteFolder("101"); },
         0, 4, 0, 0);
     row("ensureFolderPath", [](BookmarkStore &s) {
-        return !s.ensureFolderPath("Favorites\\Box\\Deeper", "http://x").failed;
+        return !ensureFolderPath(s, "\\Box\\Deeper", "http://x").failed;
     }, 1, 0, 0, 0);
 }
 

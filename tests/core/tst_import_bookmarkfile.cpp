@@ -10,17 +10,19 @@
 #include <csignal>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
 const QString Top = QStringLiteral("NN Bookmarks");
 
 // title|address|label|path per row.
-QStringList describe(const ImportRows &rows)
+QStringList describe(const ImportReadResult &result)
 {
     QStringList lines;
-    for (const ImportRow &row : rows)
-        lines << row.title + '|' + row.address + '|' + row.label + '|' + row.folderPath;
+    for (const ImportRow &row : result.rows)
+        lines << row.title + '|' + row.address + '|' + row.label + '|'
+                     + result.folders.path(row.folder);
     return lines;
 }
 
@@ -31,7 +33,7 @@ QStringList referenceScan(const std::string &text)
     auto between = [&](size_t begin, size_t end) {
         if (begin == std::string::npos || end == std::string::npos || end <= begin)
             return QString();
-        return QString::fromUtf8(text.substr(begin, end - begin));
+        return QString::fromUtf8(text.substr(begin, end - begin)).replace("&amp;", "&");
     };
     auto after = [](size_t at) { return at == std::string::npos ? at : at + 1; };
     QStringList stack;
@@ -81,8 +83,15 @@ private slots:
     void unreadableFileSaysWhy();
     void cancelLeavesNoRows();
     void candidateSearch();
-    void removeLines_data();
-    void removeLines();
+    void decodesText_data();
+    void decodesText();
+    void commentsAndEmptyFolders();
+    void deepNestingKeptAt256();
+    void removeElements_data();
+    void removeElements();
+    void changedFileIsLeftWhole_data();
+    void changedFileIsLeftWhole();
+    void fifoIsNeverOpened();
     void failedRewriteKeepsOriginal();
 
 private:
@@ -127,9 +136,9 @@ void TestImportBookmarkFile::parse_data()
     QTest::newRow("lower-case markers")
         << QByteArray("<dl><p>\n<dt><h3>F</h3>\n<dl><p>\n<dt><a href=\"http://x.example/\">X</a>\n")
         << QStringList();
-    QTest::newRow("entity kept, no trimming")
+    QTest::newRow("entity decoded, no trimming")
         << QByteArray("<DT><A HREF=\"http://r.example/?a=1&amp;b=2\"> R &amp; D </A>\n")
-        << QStringList{" R &amp; D |http://r.example/?a=1&amp;b=2|NN Bookmarks|"};
+        << QStringList{" R & D |http://r.example/?a=1&b=2|NN Bookmarks|"};
     QTest::newRow("early end of list stops")
         << QByteArray("<DT><A HREF=\"http://1.example/\">One</A>\n</DL><p>\n"
                       "<DT><A HREF=\"http://2.example/\">Two</A>\n")
@@ -171,8 +180,70 @@ void TestImportBookmarkFile::parse()
     const QString path = write(QStringLiteral("parse/bookmarks.html"), text);
     const auto result = BookmarkFileReader::parseBookmarkFile(path, Top);
     QVERIFY(result.error.isEmpty());
-    QCOMPARE(describe(result.rows), rows);
-    QCOMPARE(referenceScan(text.toStdString()), rows);
+    QCOMPARE(describe(result), rows);
+    if (!text.contains("&#") && !text.contains("&lt;"))
+        QCOMPARE(referenceScan(text.toStdString()), rows);
+}
+
+void TestImportBookmarkFile::decodesText_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("decoded");
+    QTest::newRow("named") << QByteArray("Caf\xc3\xa9 Cr\xc3\xa8me &amp; Co &lt;tag&gt; &quot;q&quot; &#39;s&apos;")
+                           << QString("Café Crème & Co <tag> \"q\" 's'");
+    QTest::newRow("numeric") << QByteArray("&#233;&#xE9;&#X1F642;&#8364;") << QString::fromUtf8("\xc3\xa9\xc3\xa9\xf0\x9f\x99\x82\xe2\x82\xac");
+    QTest::newRow("not references") << QByteArray("a&b &amp &unknown; &#0; &#xD800; &#99999999; &")
+                                    << QString("a&b &amp &unknown; &#0; &#xD800; &#99999999; &");
+    QTest::newRow("decoded once") << QByteArray("&amp;amp;") << QString("&amp;");
+}
+
+void TestImportBookmarkFile::decodesText()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, decoded);
+    // The same text as title, address and folder name.
+    const QByteArray file = "<DT><H3>" + text + "</H3>\n<DL><p>\n<DT><A HREF=\"" + text + "\">"
+                            + text + "</A>\n<DD>" + text + "\n</DL><p>\n";
+    const auto result = BookmarkFileReader::parseBookmarkText(file, Top);
+    QCOMPARE(result.rows.size(), 1);
+    const ImportRow &row = result.rows.first();
+    QCOMPARE(row.title, decoded);
+    QCOMPARE(row.address, decoded);
+    QCOMPARE(row.label, decoded);
+    QCOMPARE(row.comment, decoded);
+}
+
+void TestImportBookmarkFile::commentsAndEmptyFolders()
+{
+    const QByteArray text = "<DL><p>\n    <DT><H3>Empty</H3>\n    <DL><p>\n    </DL><p>\n"
+                            "    <DT><A HREF=\"http://a.example/\">A</A>\n"
+                            "    <DD>line one\r\nline &lt;two&gt;\n"
+                            "    <DT><A HREF=\"http://b.example/\">B</A>\n</DL><p>\n";
+    const auto result = BookmarkFileReader::parseBookmarkText(text, Top);
+    QCOMPARE(result.folders.count(), 2);
+    QCOMPARE(result.folders.path(1), QStringLiteral("\\Empty"));
+    QCOMPARE(result.rows.size(), 2);
+    QCOMPARE(result.rows[0].comment, QStringLiteral("line one\nline <two>"));
+    QCOMPARE(result.rows[1].comment, QString());
+}
+
+void TestImportBookmarkFile::deepNestingKeptAt256()
+{
+    QByteArray text;
+    const int depth = 300;
+    for (int i = 0; i < depth; ++i)
+        text += "<DT><H3>F" + QByteArray::number(i) + "</H3>\n<DL><p>\n";
+    text += "<DT><A HREF=\"http://deep.example/\">Deep</A>\n";
+    for (int i = 0; i < depth - 1; ++i)
+        text += "</DL><p>\n";
+    text += "<DT><A HREF=\"http://top.example/\">Shallow</A>\n";
+    const auto result = BookmarkFileReader::parseBookmarkText(text, Top);
+    QCOMPARE(result.rows.size(), 2);
+    QCOMPARE(result.folders.depth(result.rows[0].folder), ImportFolders::MaxDepth);
+    QCOMPARE(result.folders.count(), ImportFolders::MaxDepth + 1);
+    // Every end of list still closed what it should: the second is in F0.
+    QCOMPARE(result.folders.path(result.rows[1].folder), QStringLiteral("\\F0"));
+    QCOMPARE(result.placedAtMaxDepth, 1);
 }
 
 void TestImportBookmarkFile::agreesWithReferenceScan()
@@ -187,9 +258,9 @@ void TestImportBookmarkFile::agreesWithReferenceScan()
         const int count = random.bounded(1, 40);
         for (int i = 0; i < count; ++i)
             text += pieces[random.bounded(int(std::size(pieces)))];
-        const ImportRows rows = BookmarkFileReader::parseBookmarkText(
+        const auto result = BookmarkFileReader::parseBookmarkText(
             QByteArrayView(text.data(), qsizetype(text.size())), Top);
-        QCOMPARE(describe(rows), referenceScan(text));
+        QCOMPARE(describe(result), referenceScan(text));
     }
 }
 
@@ -203,8 +274,7 @@ void TestImportBookmarkFile::refusesHugeFiles()
     QVERIFY(result.rows.isEmpty());
     QVERIFY(result.tooLarge);
     QCOMPARE(result.error, BookmarkFileReader::tooLargeMessage(file.fileName()));
-    QCOMPARE(BookmarkFileReader::removeImportedBookmarks(file.fileName(), {"x"}),
-             BookmarkFileReader::tooLargeMessage(file.fileName()));
+    QVERIFY(!BookmarkFileReader::removeImportedBookmarks(file.fileName(), {}, {}).isEmpty());
 }
 
 void TestImportBookmarkFile::unreadableFileSaysWhy()
@@ -213,7 +283,7 @@ void TestImportBookmarkFile::unreadableFileSaysWhy()
         BookmarkFileReader::parseBookmarkFile(m_dir.filePath(QStringLiteral("none.html")), Top);
     QVERIFY(result.rows.isEmpty());
     QVERIFY(!result.error.isEmpty());
-    QVERIFY(!BookmarkFileReader::removeImportedBookmarks(m_dir.filePath("none.html"), {"x"})
+    QVERIFY(!BookmarkFileReader::removeImportedBookmarks(m_dir.filePath("none.html"), {}, {})
                  .isEmpty());
     QVERIFY(!QFile::exists(m_dir.filePath("none.html")));
 }
@@ -258,48 +328,84 @@ void TestImportBookmarkFile::candidateSearch()
     QVERIFY(QFile::remove(profile));
 }
 
-void TestImportBookmarkFile::removeLines_data()
+void TestImportBookmarkFile::removeElements_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QStringList>("addresses");
+    QTest::addColumn<QList<int>>("checked"); // rows by their place in the file
     QTest::addColumn<QByteArray>("expected");
 
-    const QByteArray longer = "<DT><A HREF=\"http://a.example/page\">Page</A>\n";
-    const QByteArray exact = "<DT><A HREF=\"http://a.example/\">Home</A>\n";
-    QTest::newRow("longer address first is kept")
-        << longer + exact << QStringList{"http://a.example/"} << longer;
-    QTest::newRow("identical lines both go")
-        << exact + longer + exact << QStringList{"http://a.example/"} << longer;
-    QTest::newRow("crlf lines")
-        << QByteArray(exact).replace("\n", "\r\n") + "</DL><p>\r\n"
-        << QStringList{"http://a.example/"} << QByteArray("</DL><p>\r\n");
-    QTest::newRow("address in a description stays")
-        << "<DD>see \"http://a.example/\"\n" + exact << QStringList{"http://a.example/"}
-        << QByteArray("<DD>see \"http://a.example/\"\n");
-    QTest::newRow("indented copy is its own line")
-        << exact + "    " + exact << QStringList{"http://a.example/"} << "    " + exact;
-    QTest::newRow("same address twice, two titles")
-        << exact + "<DT><A HREF=\"http://a.example/\">Again</A>\n" + longer
-        << QStringList{"http://a.example/", "http://a.example/"} << longer;
-    QTest::newRow("last line without line feed stays")
-        << longer + exact.chopped(1) << QStringList{"http://a.example/"} << longer + exact.chopped(1);
-    QTest::newRow("unknown address") << exact << QStringList{"http://b.example/"} << exact;
+    const QByteArray a = "<DT><A HREF=\"http://a.example/\">A</A>";
+    const QByteArray b = "<DT><A HREF=\"http://b.example/\">B</A>";
+    const QByteArray c = "<DT><A HREF=\"http://c.example/\">C</A>";
+    QTest::newRow("one-line file, first of three") << a + b + c << QList<int>{0} << b + c;
+    QTest::newRow("whole lines go with their indent")
+        << "<DL><p>\n    " + a + "\n    " + b + "\n</DL><p>\n" << QList<int>{0}
+        << "<DL><p>\n    " + b + "\n</DL><p>\n";
+    QTest::newRow("same address in two folders, second checked")
+        << "<DT><H3>A</H3>\n<DL><p>\n" + a + "\n</DL><p>\n<DT><H3>B</H3>\n<DL><p>\n" + a
+               + "\n</DL><p>\n"
+        << QList<int>{1} << "<DT><H3>A</H3>\n<DL><p>\n" + a + "\n</DL><p>\n<DT><H3>B</H3>\n<DL><p>\n</DL><p>\n";
+    QTest::newRow("end of list and a second bookmark on its line")
+        << "<DT><H3>F</H3>\n<DL><p>\n" + a + "</DL><p>" + b + "\n" << QList<int>{0}
+        << "<DT><H3>F</H3>\n<DL><p>\n</DL><p>" + b + "\n";
+    QTest::newRow("description goes with it")
+        << "    " + a + "\r\n    <DD>about A\r\n    " + b + "\r\n" << QList<int>{0}
+        << "    " + b + "\r\n";
+    QTest::newRow("last of file, no line feed") << b + "\n" + a << QList<int>{1} << b + "\n";
+    QTest::newRow("two checked, one kept") << a + "\n" + b + "\n" + c + "\n" << QList<int>{0, 2}
+                                           << b + "\n";
 }
 
-void TestImportBookmarkFile::removeLines()
+void TestImportBookmarkFile::removeElements()
 {
     QFETCH(QByteArray, text);
-    QFETCH(QStringList, addresses);
+    QFETCH(QList<int>, checked);
     QFETCH(QByteArray, expected);
     const QString path = write(QStringLiteral("remove/bookmarks.html"), text);
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QCOMPARE(BookmarkFileReader::removeImportedBookmarks(path, addresses), QString());
+    const auto read = BookmarkFileReader::parseBookmarkFile(path, Top);
+    ImportRows rows;
+    for (int i : checked)
+        rows << read.rows.at(i);
+    QCOMPARE(BookmarkFileReader::removeImportedBookmarks(path, read.source, rows), QString());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), expected);
     QCOMPARE(file.permissions() & 0x7777,
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
                  | QFileDevice::WriteUser);
+}
+
+void TestImportBookmarkFile::changedFileIsLeftWhole_data()
+{
+    QTest::addColumn<QByteArray>("replacement");
+    QTest::newRow("same size, other bytes") << QByteArray("<DT><A HREF=\"http://x.example/\">Y</A>\n");
+    QTest::newRow("grown") << QByteArray("<DT><A HREF=\"http://x.example/\">X</A>\nmore\n");
+}
+
+void TestImportBookmarkFile::changedFileIsLeftWhole()
+{
+    QFETCH(QByteArray, replacement);
+    const QString path = write(QStringLiteral("changed/bookmarks.html"),
+                               "<DT><A HREF=\"http://x.example/\">X</A>\n");
+    const auto read = BookmarkFileReader::parseBookmarkFile(path, Top);
+    write(QStringLiteral("changed/bookmarks.html"), replacement);
+    QVERIFY(!BookmarkFileReader::removeImportedBookmarks(path, read.source, read.rows).isEmpty());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), replacement);
+}
+
+void TestImportBookmarkFile::fifoIsNeverOpened()
+{
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo/bookmarks.html"));
+    QVERIFY(QDir().mkpath(QFileInfo(fifo).path()));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QStringList found;
+    BookmarkFileReader::findBookmarkFiles(QFileInfo(fifo).path(), found);
+    QCOMPARE(found, QStringList());
+    const auto result = BookmarkFileReader::parseBookmarkFile(fifo, Top);
+    QVERIFY(!result.error.isEmpty());
 }
 
 void TestImportBookmarkFile::failedRewriteKeepsOriginal()
@@ -315,8 +421,9 @@ void TestImportBookmarkFile::failedRewriteKeepsOriginal()
     rlimit small = old;
     small.rlim_cur = 4096;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto read = BookmarkFileReader::parseBookmarkFile(path, Top);
     const QString error =
-        BookmarkFileReader::removeImportedBookmarks(path, {"http://1.example/"});
+        BookmarkFileReader::removeImportedBookmarks(path, read.source, read.rows.mid(1, 1));
     setrlimit(RLIMIT_FSIZE, &old);
     QVERIFY(!error.isEmpty());
     QFile file(path);

@@ -1,10 +1,13 @@
+#include "import/readers/bookmarkfilereader.h"
 #include "import/readers/browserprofiles.h"
 #include "import/readers/chromiumbookmarksreader.h"
 #include "import/readers/firefoxplacesreader.h"
+#include "import/readers/placescopy.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,11 +17,12 @@ namespace {
 
 const QString Top = QStringLiteral("Firefox");
 
-QStringList describe(const ImportRows &rows)
+QStringList describe(const ImportReadResult &result)
 {
+    const ImportRows &rows = result.rows;
     QStringList lines;
     for (const ImportRow &row : rows)
-        lines << row.title + '|' + row.address + '|' + row.label + '|' + row.folderPath;
+        lines << row.title + '|' + row.address + '|' + row.label + '|' + result.folders.path(row.folder);
     return lines;
 }
 
@@ -137,6 +141,7 @@ class TestImportBrowsers final : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void firefoxProfile();
     void firefoxRunningKeepsItsLock();
     void firefoxBadDatabase_data();
@@ -146,6 +151,9 @@ private slots:
     void chromiumBadFile_data();
     void chromiumBadFile();
     void profileSearch();
+    void profilesByName_data();
+    void profilesByName();
+    void chromiumProfileNames();
 
 private:
     QTemporaryDir m_dir;
@@ -160,7 +168,16 @@ void TestImportBrowsers::firefoxProfile()
     }
     const auto result = FirefoxPlacesReader::readPlaces(path, Top);
     QCOMPARE(result.error, QString());
-    QCOMPARE(describe(result.rows), ProfileRows);
+    QCOMPARE(describe(result), ProfileRows);
+    // The copy went into the owner's own cache folder and is gone again.
+    const QFileInfo cache(PlacesCopy::cacheFolder());
+    QCOMPARE(cache.permissions() & 0x7777, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                               | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    QCOMPARE(QDir(cache.filePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    // What a crash left there is swept.
+    QVERIFY(QDir().mkpath(cache.filePath() + "/places-left/x"));
+    PlacesCopy::sweep();
+    QCOMPARE(QDir(cache.filePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 // A running Firefox holds its database exclusively and has recent changes only
@@ -180,7 +197,7 @@ void TestImportBrowsers::firefoxRunningKeepsItsLock()
     QCOMPARE(result.error, QString());
     QStringList rows = ProfileRows;
     rows.insert(3, "Fresh|https://fresh.example/|Firefox|");
-    QCOMPARE(describe(result.rows), rows);
+    QCOMPARE(describe(result), rows);
     QCOMPARE(fileHash(path) + fileHash(path + "-wal"), before);
     // Firefox can still write.
     QVERIFY(firefox.exec("INSERT INTO moz_places (id, url) VALUES (8, 'https://later.example/')"));
@@ -286,7 +303,7 @@ void TestImportBrowsers::chromiumFile()
     const QString path = writeFile(m_dir.filePath("chromium/Default/Bookmarks"), json);
     const auto result = ChromiumBookmarksReader::readBookmarks(path, "Chromium / Chrome");
     QCOMPARE(result.error, QString());
-    QCOMPARE(describe(result.rows), rows);
+    QCOMPARE(describe(result), rows);
 }
 
 void TestImportBrowsers::chromiumBadFile_data()
@@ -334,9 +351,74 @@ void TestImportBrowsers::profileSearch()
     QVERIFY(QDir().mkpath(home + "/.config/chromium/System Profile"));
     writeFile(home + "/.config/chromium/Local State", "{}");
 
-    QCOMPARE(BrowserProfiles::firefoxPlacesFiles(home), firefox);
-    QCOMPARE(BrowserProfiles::chromiumBookmarkFiles(home), chromium);
-    QCOMPARE(BrowserProfiles::firefoxPlacesFiles(m_dir.filePath("nobody")), QStringList());
+    QCOMPARE(BrowserProfiles::firefoxPlacesFiles(home, {}), firefox);
+    QCOMPARE(BrowserProfiles::chromiumBookmarkFiles(home, {}), chromium);
+    QCOMPARE(BrowserProfiles::firefoxPlacesFiles(m_dir.filePath("nobody"), {}), QStringList());
+}
+
+// Each root as Firefox lays it out: profiles.ini names the profiles (by a
+// relative or an absolute Path), installs.ini the one an installation uses.
+void TestImportBrowsers::profilesByName_data()
+{
+    QTest::addColumn<QString>("root"); // below home; XDG roots through configHome
+    QTest::addColumn<QString>("configHome");
+    QTest::newRow("xdg default") << ".config/mozilla/firefox" << QString();
+    QTest::newRow("xdg set") << "xdg/mozilla/firefox" << "xdg";
+    QTest::newRow("classic") << ".mozilla/firefox" << QString();
+    QTest::newRow("snap") << "snap/firefox/common/.mozilla/firefox" << QString();
+    QTest::newRow("snap xdg") << "snap/firefox/common/.config/mozilla/firefox" << QString();
+    QTest::newRow("flatpak") << ".var/app/org.mozilla.firefox/.mozilla/firefox" << QString();
+    QTest::newRow("flatpak xdg") << ".var/app/org.mozilla.firefox/config/mozilla/firefox" << QString();
+}
+
+void TestImportBrowsers::profilesByName()
+{
+    QFETCH(QString, root);
+    QFETCH(QString, configHome);
+    const QString home = m_dir.filePath("names-" + QString(QTest::currentDataTag()).replace(' ', '-'));
+    const QString dir = home + '/' + root;
+    const QString elsewhere = home + "/elsewhere/abs.profile";
+    writeFile(dir + "/Profiles/a1.default/places.sqlite", "x");
+    writeFile(dir + "/b2.work/places.sqlite", "x");
+    writeFile(elsewhere + "/places.sqlite", "x");
+    writeFile(dir + "/Profiles/c3.gone/prefs.js", "x");
+    writeFile(dir + "/profiles.ini",
+              "[General]\nStartWithLastProfile=1\nVersion=2\n\n"
+              "[Profile2]\nName=Ohne Lesezeichen\nIsRelative=1\nPath=Profiles/c3.gone\n\n"
+              "[Profile1]\nName=Travail \xc3\xa9t\xc3\xa9\nIsRelative=1\nPath=b2.work\nDefault=1\n\n"
+              "[Profile0]\nName=default\nIsRelative=1\nPath=Profiles/a1.default\n\n"
+              "[Profile10]\nName=Absolute\nIsRelative=0\nPath=" + elsewhere.toUtf8() + "\n\n"
+              "[Install4F96D1932A9F858E]\nDefault=" + elsewhere.toUtf8() + "\nLocked=1\n");
+    writeFile(dir + "/installs.ini", "[4F96D1932A9F858E]\nDefault=" + elsewhere.toUtf8() + "\n");
+    const QList<BrowserProfiles::Profile> expected{
+        {"Absolute", elsewhere + "/places.sqlite"},
+        {QString::fromUtf8("Travail \xc3\xa9t\xc3\xa9"), dir + "/b2.work/places.sqlite"},
+        {"default", dir + "/Profiles/a1.default/places.sqlite"}};
+    QCOMPARE(BrowserProfiles::firefoxProfiles(home, configHome.isEmpty() ? QString() : home + '/' + configHome),
+             expected);
+    // The bookmark file search looks in the same root.
+    writeFile(dir + "/b2.work/bookmarks.html", "x");
+    QStringList found;
+    for (const QString &folder : BookmarkFileReader::mozillaProfileFolders(
+             home, configHome.isEmpty() ? QString() : home + '/' + configHome))
+        BookmarkFileReader::findBookmarkFiles(folder, found);
+    QCOMPARE(found, QStringList(dir + "/b2.work/bookmarks.html"));
+}
+
+void TestImportBrowsers::chromiumProfileNames()
+{
+    const QString home = m_dir.filePath("chromium-names");
+    const QString root = home + "/.config/google-chrome";
+    for (const char *profile : {"Default", "Profile 1", "Profile 2"})
+        writeFile(root + '/' + profile + "/Bookmarks", "{}");
+    writeFile(root + "/Local State",
+              R"({"profile":{"profiles_order":["Profile 1","Default"],"info_cache":{)"
+              R"("Default":{"name":"Person 1"},"Profile 1":{"name":"Work"},"Profile 2":{},)"
+              R"("Profile 3":{"name":"No bookmarks"}}}})");
+    const QList<BrowserProfiles::Profile> expected{{"Work", root + "/Profile 1/Bookmarks"},
+                                                   {"Person 1", root + "/Default/Bookmarks"},
+                                                   {"Profile 2", root + "/Profile 2/Bookmarks"}};
+    QCOMPARE(BrowserProfiles::chromiumProfiles(home, {}), expected);
 }
 
 QTEST_GUILESS_MAIN(TestImportBrowsers)

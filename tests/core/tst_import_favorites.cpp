@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestImportFavorites final : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,8 @@ private slots:
     void defaultFolder_data();
     void defaultFolder();
     void removeDeletesOnlyWhatExists();
+    void removeKeepsReplacedFiles_data();
+    void removeKeepsReplacedFiles();
 
 private:
     void write(const QString &relative, const QByteArray &bytes);
@@ -39,17 +43,25 @@ void TestImportFavorites::urlFile_data()
 
     QTest::newRow("crlf") << QByteArray("[InternetShortcut]\r\nURL=http://a.example/\r\n")
                           << "http://a.example/";
-    QTest::newRow("lf only") << QByteArray("[InternetShortcut]\nURL=http://a.example/\n") << "-";
+    QTest::newRow("lf only") << QByteArray("[InternetShortcut]\nURL=http://a.example/\n")
+                             << "http://a.example/";
+    QTest::newRow("cr only") << QByteArray("[InternetShortcut]\rIconIndex=0\rURL=http://a.example/\r")
+                             << "http://a.example/";
     QTest::newRow("no final break") << QByteArray("[InternetShortcut]\r\nURL=http://a.example/")
-                                    << "-";
+                                    << "http://a.example/";
     QTest::newRow("baseurl first")
         << QByteArray("[DEFAULT]\r\nBASEURL=http://base.example/\r\n[InternetShortcut]\r\n"
                       "URL=http://a.example/\r\n")
-        << "http://base.example/";
-    QTest::newRow("key in lower case") << QByteArray("url=http://a.example/\r\n") << "-";
-    QTest::newRow("empty address") << QByteArray("URL=\r\n") << "";
-    QTest::newRow("text ends at nul") << QByteArray("junk\0URL=http://a.example/\r\n", 29) << "-";
-    QTest::newRow("utf-8 kept") << QByteArray("URL=http://a.example/caf\xc3\xa9\r\n")
+        << "http://a.example/";
+    QTest::newRow("url in another section") << QByteArray("[Other]\nURL=http://o.example/\n") << "-";
+    QTest::newRow("section after ours")
+        << QByteArray("[internetshortcut]\nURL=http://a.example/\n[Other]\nURL=http://o.example/\n")
+        << "http://a.example/";
+    QTest::newRow("key in lower case") << QByteArray("[InternetShortcut]\nurl=http://a.example/\r\n") << "-";
+    QTest::newRow("empty address") << QByteArray("[InternetShortcut]\r\nURL=\r\n") << "";
+    QTest::newRow("text ends at nul")
+        << QByteArray("[InternetShortcut]\n\0URL=http://a.example/\r\n", 43) << "-";
+    QTest::newRow("utf-8 kept") << QByteArray("[InternetShortcut]\nURL=http://a.example/caf\xc3\xa9\r\n")
                                 << QString::fromUtf8("http://a.example/caf\xc3\xa9");
     QTest::newRow("empty file") << QByteArray() << "-";
 }
@@ -62,13 +74,13 @@ void TestImportFavorites::urlFile()
     const QString root = m_dir.filePath(QStringLiteral("Fav"));
     const QString path = root + QStringLiteral("/Links/My Site.URL");
     const auto row = FavoritesReader::readUrlFile(QStringLiteral("My Site.URL"), path,
-                                                  QStringLiteral("Links"), root);
+                                                  QStringLiteral("Links"), 3);
     QCOMPARE(row.has_value(), address != QLatin1String("-"));
     if (!row)
         return;
     QCOMPARE(row->address, address);
     QCOMPARE(row->title, QStringLiteral("My Site"));
-    QCOMPARE(row->folderPath, QStringLiteral("\\Links"));
+    QCOMPARE(row->folder, 3);
     QCOMPARE(row->sourcePath, path);
 }
 
@@ -81,42 +93,47 @@ void TestImportFavorites::folderWalk()
     write(QStringLiteral("Fav/Links/In Links.Url"), shortcut);
     write(QStringLiteral("Fav/Links/Sub/Deep.url"), shortcut);
     write(QStringLiteral("Fav/.hidden/Never.url"), shortcut);
-    write(QStringLiteral("Fav/Links/bad.url"), "URL=http://no-return.example/\n");
+    write(QStringLiteral("Fav/Links/bad.url"), "URL=http://no-section.example/\n");
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("Fav/Empty"))));
+    QCOMPARE(mkfifo(QFile::encodeName(m_dir.filePath("Fav/Pipe.url")).constData(), 0600), 0);
 
     // A trailing separator on the root changes nothing.
-    ImportRows rows = FavoritesReader::readFavoritesFolder(m_dir.filePath(QStringLiteral("Fav/")),
-                                                           QStringLiteral("IE Favorites"));
+    ImportReadResult read = FavoritesReader::readFavoritesFolder(
+        m_dir.filePath(QStringLiteral("Fav/")), QStringLiteral("IE Favorites"));
     QStringList seen;
-    for (const ImportRow &row : rows)
-        seen << row.title + '|' + row.label + '|' + row.folderPath;
-    seen.sort();
-    QCOMPARE(seen, QStringList({".dotted|IE Favorites|", "Deep|Sub|\\Links\\Sub",
-                                "In Links|Links|\\Links", "Top|IE Favorites|"}));
+    for (const ImportRow &row : read.rows)
+        seen << row.title + '|' + row.label + '|' + read.folders.path(row.folder);
+    QCOMPARE(seen, QStringList({".dotted|IE Favorites|", "Top|IE Favorites|",
+                                "In Links|Links|\\Links", "Deep|Sub|\\Links\\Sub"}));
+    QStringList folders;
+    for (int f = 1; f < read.folders.count(); ++f)
+        folders << read.folders.path(f);
+    folders.sort();
+    QCOMPARE(folders, QStringList({"\\Empty", "\\Links", "\\Links\\Sub"}));
 
     QVERIFY(FavoritesReader::readFavoritesFolder(m_dir.filePath(QStringLiteral("missing")),
                                                  QStringLiteral("IE Favorites"))
-                .isEmpty());
+                .rows.isEmpty());
 
-    bool cancelled = false;
-    rows = FavoritesReader::readFavoritesFolder(m_dir.filePath(QStringLiteral("Fav")),
+    read = FavoritesReader::readFavoritesFolder(m_dir.filePath(QStringLiteral("Fav")),
                                                 QStringLiteral("IE Favorites"),
-                                                [](qint64, qint64) { return false; }, &cancelled);
-    QVERIFY(cancelled);
-    QVERIFY(rows.isEmpty());
+                                                [](qint64, qint64) { return false; });
+    QVERIFY(read.cancelled);
+    QVERIFY(read.rows.isEmpty());
 }
 
 void TestImportFavorites::walkSurvivesOddFolders()
 {
-    write(QStringLiteral("Loop/A/a.url"), "URL=http://a.example/\r\n");
+    write(QStringLiteral("Loop/A/a.url"), "[InternetShortcut]\r\nURL=http://a.example/\r\n");
     // A link back to the root must not be walked for ever.
     QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("Loop")),
                         m_dir.filePath(QStringLiteral("Loop/A/back"))));
     // A directory whose name ends in .url is a folder, not a shortcut.
     QDir().mkpath(m_dir.filePath(QStringLiteral("Loop/Odd.url")));
-    const ImportRows rows = FavoritesReader::readFavoritesFolder(
+    const ImportReadResult read = FavoritesReader::readFavoritesFolder(
         m_dir.filePath(QStringLiteral("Loop")), QStringLiteral("IE Favorites"));
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows.first().folderPath, QStringLiteral("\\A"));
+    QCOMPARE(read.rows.size(), 1);
+    QCOMPARE(read.folders.path(read.rows.first().folder), QStringLiteral("\\A"));
 }
 
 void TestImportFavorites::defaultFolder_data()
@@ -146,15 +163,54 @@ void TestImportFavorites::defaultFolder()
 
 void TestImportFavorites::removeDeletesOnlyWhatExists()
 {
-    write(QStringLiteral("Gone/a.url"), "URL=http://a.example/\r\n");
-    write(QStringLiteral("Gone/b.url"), "URL=http://b.example/\r\n");
+    write(QStringLiteral("Gone/a.url"), "[InternetShortcut]\r\nURL=http://a.example/\r\n");
+    write(QStringLiteral("Gone/b.url"), "[InternetShortcut]\r\nURL=http://b.example/\r\n");
     ImportRows rows = FavoritesReader::readFavoritesFolder(m_dir.filePath(QStringLiteral("Gone")),
-                                                           QStringLiteral("IE Favorites"));
+                                                           QStringLiteral("IE Favorites"))
+                          .rows;
     QCOMPARE(rows.size(), 2);
-    rows.append(ImportRow{QStringLiteral("ghost"), {}, {}, {}, m_dir.filePath("Gone/ghost.url")});
+    ImportRow ghost;
+    ghost.sourcePath = m_dir.filePath("Gone/ghost.url");
+    rows.append(ghost);
     rows.append(ImportRow{}); // a row of a bookmark file carries no source
-    QCOMPARE(FavoritesReader::removeImportedFavorites(rows), 2);
+    const auto removal = FavoritesReader::removeImportedFavorites(rows);
+    QCOMPARE(removal.removed, 2);
+    QCOMPARE(removal.failed.size(), 1);
+    QVERIFY(removal.failed.first().contains("ghost.url"));
     QVERIFY(QDir(m_dir.filePath(QStringLiteral("Gone"))).isEmpty());
+}
+
+void TestImportFavorites::removeKeepsReplacedFiles_data()
+{
+    QTest::addColumn<QString>("replacement"); // "link", "other content", "folder"
+    QTest::newRow("link to the same content") << "link";
+    QTest::newRow("other content") << "other content";
+    QTest::newRow("folder") << "folder";
+}
+
+void TestImportFavorites::removeKeepsReplacedFiles()
+{
+    QFETCH(QString, replacement);
+    const QByteArray content = "[InternetShortcut]\r\nURL=http://a.example/\r\n";
+    write(QStringLiteral("Swap/a.url"), content);
+    write(QStringLiteral("Elsewhere/a.url"), content);
+    const ImportRows rows = FavoritesReader::readFavoritesFolder(
+                                m_dir.filePath(QStringLiteral("Swap")), QStringLiteral("IE"))
+                                .rows;
+    QCOMPARE(rows.size(), 1);
+    const QString path = rows.first().sourcePath;
+    QVERIFY(QFile::remove(path));
+    if (replacement == u"link")
+        QVERIFY(QFile::link(m_dir.filePath("Elsewhere/a.url"), path));
+    else if (replacement == u"folder")
+        QVERIFY(QDir().mkpath(path));
+    else
+        write(QStringLiteral("Swap/a.url"), "[InternetShortcut]\r\nURL=http://b.example/\r\n");
+    const auto removal = FavoritesReader::removeImportedFavorites(rows);
+    QCOMPARE(removal.removed, 0);
+    QCOMPARE(removal.failed.size(), 1);
+    QVERIFY(QFileInfo::exists(path));
+    QVERIFY(QFileInfo::exists(m_dir.filePath("Elsewhere/a.url")));
 }
 
 QTEST_GUILESS_MAIN(TestImportFavorites)

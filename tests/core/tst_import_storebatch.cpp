@@ -1,3 +1,4 @@
+#include "import/readers/importfoldermaker.h"
 #include "failinghive.h"
 #include "storesnapshot.h"
 
@@ -37,7 +38,7 @@ void TestImportStoreBatch::failedCommitLeavesMemoryAsTheHive()
     hive.restartCounting();
     hive.failCommitAt = 1;
     QVERIFY(store.beginBatch());
-    const FolderPathResult folder = store.ensureFolderPath(QStringLiteral("\\New\\Deeper"), {});
+    const FolderPathResult folder = ensureFolderPath(store, QStringLiteral("\\New\\Deeper"), {});
     QVERIFY(!folder.failed);
     for (int i = 1; i <= 5; ++i)
         QVERIFY(store.addBookmark(row(i, folder.folderId)) >= 0);

@@ -62,6 +62,7 @@ private slots:
     void nestedFoldersGoDeepestFirst_data();
     void nestedFoldersGoDeepestFirst();
     void linksAreRemovedAsLinksNeverFollowed();
+    void aFolderSwappedForALinkAfterTheWalkRedirectsNothing();
     void pathsBeyondEveryLimitAreRemovedWhole();
     void onlyTheCategoriesSwitchedOnAreTouched_data();
     void onlyTheCategoriesSwitchedOnAreTouched();
@@ -134,6 +135,28 @@ void TestPrivacyTraceWalk::linksAreRemovedAsLinksNeverFollowed()
 
     QCOMPARE(entriesBelow(cookies), QStringList());
     QCOMPARE(entriesBelow(outside), QStringList({"precious.txt", "sub", "sub/precious.txt"}));
+}
+
+// Between the walk and the deletion a folder is renamed and a link to an
+// outside folder with the same names put in its place: the deletion still
+// takes what was found, in the folder where it now is, and nothing outside.
+void TestPrivacyTraceWalk::aFolderSwappedForALinkAfterTheWalkRedirectsNothing()
+{
+    QTemporaryDir dir;
+    const QString outside = dir.filePath(QStringLiteral("outside"));
+    const QString cookies = dir.filePath(QStringLiteral("cookies"));
+    makeFiles(outside, {"site/cookie.txt", "site/deep/cookie.txt"});
+    makeFiles(cookies, {"site/cookie.txt", "site/deep/cookie.txt"});
+
+    TraceWalk walk;
+    walk.collectFolderContents(whole(cookies));
+    QVERIFY(QDir(cookies).rename(QStringLiteral("site"), QStringLiteral("moved")));
+    QVERIFY(QFile::link(outside + QStringLiteral("/site"), cookies + QStringLiteral("/site")));
+    walk.removeCollected();
+
+    QCOMPARE(entriesBelow(outside), QStringList({"site", "site/cookie.txt", "site/deep",
+                                                 "site/deep/cookie.txt"}));
+    QCOMPARE(entriesBelow(cookies), QStringList({"moved", "site"})); // emptied, and the link
 }
 
 // Far beyond MAX_PATH and PATH_MAX: made and checked through folder handles.

@@ -3,7 +3,9 @@
 #include "app/vxmaintabctrl.h"
 #include "browser/browserpage.h"
 #include "browser/browserprofile.h"
+#include "browser/downloadline.h"
 #include "browser/downloadprogress.h"
+#include "browser/popupnotice.h"
 #include "browser/securitymark.h"
 #include "browser/startservice.h"
 #include "controls/prompts.h"
@@ -16,7 +18,10 @@
 #include "testcertificate.h"
 #include "webtesting.h"
 
+#include <QAccessible>
 #include <QCheckBox>
+#include <QDesktopServices>
+#include <QPushButton>
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
@@ -30,6 +35,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <csignal>
 
 // One browser page in a dialog of its own, over a fresh profile.
 struct Fixture
@@ -64,6 +71,20 @@ struct Fixture
     BrowserPage *page;
 };
 
+// Takes what the desktop would open, so a test sees it instead.
+class OpenedUrls final : public QObject
+{
+    Q_OBJECT
+
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
 class TestBrowserPage : public QObject
 {
     Q_OBJECT
@@ -82,6 +103,11 @@ private slots:
     void captionFollowsTheTitle();
     void popups_data();
     void popups();
+    void blockedPopupIsToldAndOpensOnce();
+    void popupsStayInTheirPlace_data();
+    void popupsStayInTheirPlace();
+    void localFilesReadNothingElse();
+    void aStoppedPageSaysSoAndReloads();
     void windowCloseIsRefused();
     void enterNavigatesOnlyFromTheAddressBox_data();
     void enterNavigatesOnlyFromTheAddressBox();
@@ -94,6 +120,7 @@ private slots:
     void downloadsAskWhereToSave_data();
     void downloadsAskWhereToSave();
     void downloadInFlightIsCancelledWithThePage();
+    void anInterruptedDownloadSaysWhyAndLeavesNoFile();
     void certificateErrorsAskTheUser_data();
     void certificateErrorsAskTheUser();
     void bookmarkOpensInTheBrowserTab();
@@ -113,6 +140,17 @@ void TestBrowserPage::initTestCase()
     m_server.setPage(QStringLiteral("/opener"), QStringLiteral("Opener"),
                      QStringLiteral("<button id='open' onclick=\"window.open('/popup')\" "
                                     "style='width:200px;height:80px'>open</button>"));
+    m_server.setPage(QStringLiteral("/auto"), QStringLiteral("Opens alone"),
+                     QStringLiteral("<script>window.open('/popup');</script>"));
+    m_server.setPage(QStringLiteral("/blank"), QStringLiteral("New window link"),
+                     QStringLiteral("<a id='l' href='/b' target='_blank' style='display:block;"
+                                    "width:300px;height:100px'>to B</a>"));
+    m_server.setPage(QStringLiteral("/tofile"), QStringLiteral("Opens a file"),
+                     QStringLiteral("<script>window.open('file:///etc/hostname');</script>"));
+    m_server.setPage(QStringLiteral("/steers"), QStringLiteral("Steers its pop-up"),
+                     QStringLiteral("<script>var w = window.open('/popup');"
+                                    "setTimeout(function() { try { w.location = '/b'; } "
+                                    "catch (e) {} }, 1500);</script>"));
     m_server.setPage(QStringLiteral("/closer"), QStringLiteral("Closer"),
                      QStringLiteral("<p>This page asks to close its window.</p>"));
     m_server.setPage(QStringLiteral("/link"), QStringLiteral("Links"),
@@ -248,25 +286,39 @@ void TestBrowserPage::popups_data()
 {
     QTest::addColumn<int>("popupFlag");
     QTest::addColumn<bool>("tick");
+    QTest::addColumn<QString>("how"); // the page that opens it, and the click, if any
     QTest::addColumn<QStringList>("expectedPaths"); // where the view is after each of two pop-ups
 
-    QTest::newRow("blocked") << 0 << false << QStringList{"/opener", "/opener"};
-    QTest::newRow("ticked: exactly one") << 0 << true << QStringList{"/popup", "/popup"};
-    QTest::newRow("option on: every one") << 1 << false << QStringList{"/popup", "/popup"};
+    QTest::newRow("blocked") << 0 << false << "/auto" << QStringList{"/auto", "/auto"};
+    QTest::newRow("ticked: exactly one") << 0 << true << "/auto" << QStringList{"/popup", "/auto"};
+    QTest::newRow("ticked by an assistive tool")
+        << 0 << true << "/auto accessible" << QStringList{"/popup", "/auto"};
+    QTest::newRow("option on: every one") << 1 << false << "/auto" << QStringList{"/popup", "/popup"};
+    QTest::newRow("button clicked") << 0 << false << "/opener click" << QStringList{"/popup", "/popup"};
+    QTest::newRow("target=_blank link clicked")
+        << 0 << false << "/blank click" << QStringList{"/b", "/b"};
+    QTest::newRow("link middle-clicked") << 0 << false << "/link middle" << QStringList{"/b", "/b"};
 }
 
 void TestBrowserPage::popups()
 {
     QFETCH(int, popupFlag);
     QFETCH(bool, tick);
+    QFETCH(QString, how);
     QFETCH(QStringList, expectedPaths);
+    const QString opener = how.section(u' ', 0, 0);
+    const QString click = how.section(u' ', 1);
 
     Fixture fixture(popupFlag);
     QVERIFY(fixture.show());
     CWebCommercial *view = fixture.page->view();
     QCheckBox *box = fixture.page->allowPopupsBox();
     QCOMPARE(box->isChecked(), popupFlag != 0);
-    if (tick) {
+    if (tick && click == u"accessible") {
+        QAccessible::queryAccessibleInterface(box)->actionInterface()->doAction(
+            QAccessibleActionInterface::toggleAction());
+        QVERIFY(fixture.page->allowPopups());
+    } else if (tick) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
         QVERIFY(fixture.page->allowPopups());
         // A resize must not make the box show something other than the permission.
@@ -276,24 +328,111 @@ void TestBrowserPage::popups()
     }
 
     for (const QString &expected : expectedPaths) {
-        QVERIFY(fixture.load(m_server.url(QStringLiteral("/opener"))));
         m_server.clearRequests();
-        const QPoint button = elementCentre(view, QStringLiteral("#open"));
-        QTest::mouseClick(viewInput(view), Qt::LeftButton, {}, button);
-        if (expected == QLatin1String("/popup")) {
+        QVERIFY(fixture.load(m_server.url(opener)));
+        if (click == u"click" || click == u"middle") {
+            const QPoint target = elementCentre(view, opener == u"/opener" ? "#open" : "#l");
+            QTest::mouseClick(viewInput(view), click == u"middle" ? Qt::MiddleButton : Qt::LeftButton,
+                              {}, target);
+        }
+        if (expected != opener) {
             QTRY_COMPARE_WITH_TIMEOUT(view->url().path(), expected, 10000);
+            QVERIFY(fixture.page->popupNotice()->isHidden());
         } else {
             QTest::qWait(500); // nothing may happen: give a wrong pop-up its chance
             QCOMPARE(view->url().path(), expected);
             QCOMPARE(m_server.requestCount(QStringLiteral("/popup")), 0);
+            QVERIFY(fixture.page->popupNotice()->isVisible());
         }
         // Afterwards the box shows the stored option again.
         QCOMPARE(box->isChecked(), popupFlag != 0);
         QCOMPARE(fixture.page->allowPopups(), popupFlag != 0);
-        if (tick)
-            expectedPaths.last() = QStringLiteral("/opener"); // the second one is blocked
     }
     QVERIFY(!fixture.page->catcher()->isVisible());
+}
+
+void TestBrowserPage::blockedPopupIsToldAndOpensOnce()
+{
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/auto"))));
+    PopupNotice *notice = fixture.page->popupNotice();
+    QTRY_VERIFY(notice->isVisible());
+    QCOMPARE(notice->text(),
+             QStringLiteral("Pop-up blocked: %1").arg(m_server.url(QStringLiteral("/popup")).toString()));
+    QVERIFY(loadAndWait(fixture.page->view(),
+                        [&] { QTest::mouseClick(notice->openButton(), Qt::LeftButton); }));
+    QCOMPARE(fixture.page->view()->url().path(), QStringLiteral("/popup"));
+    QVERIFY(notice->isHidden());
+}
+
+// A pop-up let through opens its first web address in the view, and nothing else.
+void TestBrowserPage::popupsStayInTheirPlace_data()
+{
+    QTest::addColumn<QString>("opener");
+    QTest::addColumn<QString>("expectedPath");
+    QTest::newRow("a local file is not taken") << "/tofile" << "/tofile";
+    QTest::newRow("later navigations go nowhere") << "/steers" << "/popup";
+}
+
+void TestBrowserPage::popupsStayInTheirPlace()
+{
+    QFETCH(QString, opener);
+    QFETCH(QString, expectedPath);
+
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    QTest::mouseClick(fixture.page->allowPopupsBox(), Qt::LeftButton, {},
+                      QPoint(8, fixture.page->allowPopupsBox()->height() / 2));
+    m_server.clearRequests();
+    QVERIFY(fixture.load(m_server.url(opener)));
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.page->view()->url().path(), expectedPath, 10000);
+    QTest::qWait(2500);
+    QCOMPARE(fixture.page->view()->url().path(), expectedPath);
+    QCOMPARE(m_server.requestCount(QStringLiteral("/b")), 0);
+    QVERIFY(fixture.page->findChildren<CWebCommercial *>().size() <= 2); // view and at most a fresh catcher
+}
+
+void TestBrowserPage::localFilesReadNothingElse()
+{
+    QTemporaryDir folder;
+    QFile page(folder.filePath(QStringLiteral("page.html")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html><head><title>Local</title></head><body>local</body></html>");
+    page.close();
+    QFile secret(folder.filePath(QStringLiteral("secret.txt")));
+    QVERIFY(secret.open(QIODevice::WriteOnly));
+    secret.write("secret");
+    secret.close();
+
+    Fixture fixture;
+    QVERIFY(fixture.load(QUrl::fromLocalFile(page.fileName())));
+    const QString read = QStringLiteral(
+        "(function(u) { var x = new XMLHttpRequest(); try { x.open('GET', u, false); x.send();"
+        " return x.responseText; } catch (e) { return 'refused'; } })('%1')");
+    CWebCommercial *view = fixture.page->view();
+    QCOMPARE(evaluate(view, read.arg(QUrl::fromLocalFile(secret.fileName()).toString())).toString(),
+             QStringLiteral("refused"));
+    QCOMPARE(evaluate(view, read.arg(m_server.url(QStringLiteral("/a")).toString())).toString(),
+             QStringLiteral("refused"));
+}
+
+// A killed render process leaves Harbrow's own page, whose Reload brings the page back.
+void TestBrowserPage::aStoppedPageSaysSoAndReloads()
+{
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    CWebCommercial *view = fixture.page->view();
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/link"))));
+    QTRY_VERIFY(view->page()->renderProcessPid() > 0);
+    ::kill(pid_t(view->page()->renderProcessPid()), SIGKILL);
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("This page stopped"), 10000);
+    QCOMPARE(fixture.page->addressBox()->currentText(), m_server.url(QStringLiteral("/link")).toString());
+    QTRY_VERIFY(view->Document() && !view->Busy());
+    QVERIFY(loadAndWait(view, [&] {
+        QTest::mouseClick(viewInput(view), Qt::LeftButton, {}, elementCentre(view, "#reload"));
+    }));
+    QCOMPARE(view->title(), QStringLiteral("Links"));
 }
 
 void TestBrowserPage::windowCloseIsRefused()
@@ -370,7 +509,10 @@ void TestBrowserPage::contextMenuLacksTheWaysOut()
     QTest::mouseClick(viewInput(view), Qt::RightButton, {}, elementCentre(view, QStringLiteral("#l")));
     QTRY_VERIFY(visibleMenu());
     const QList<QAction *> entries = visibleMenu()->actions();
-    QVERIFY(!entries.contains(view->pageAction(QWebEnginePage::OpenLinkInNewWindow)));
+    for (QWebEnginePage::WebAction wayOut :
+         {QWebEnginePage::OpenLinkInNewWindow, QWebEnginePage::OpenLinkInNewTab,
+          QWebEnginePage::OpenLinkInNewBackgroundTab})
+        QVERIFY(!entries.contains(view->pageAction(wayOut)));
     QVERIFY(!entries.contains(view->pageAction(QWebEnginePage::ViewSource)));
     QVERIFY(entries.contains(view->pageAction(QWebEnginePage::CopyLinkToClipboard)));
     visibleMenu()->close();
@@ -486,6 +628,13 @@ void TestBrowserPage::downloadsAskWhereToSave()
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(saveAs).size() == content.size()
                                      && fixture.page->findChild<DownloadProgress *>()->runningCount() == 0,
                                  10000);
+        DownloadLine *line = fixture.page->findChild<DownloadProgress *>()->lastEnded();
+        QTRY_COMPARE(line->text(), QStringLiteral("Downloaded saved.bin"));
+        OpenedUrls opened;
+        QTest::mouseClick(line->openButton(), Qt::LeftButton);
+        QTest::mouseClick(line->showInFolderButton(), Qt::LeftButton);
+        QCOMPARE(opened.urls, (QList<QUrl>{QUrl::fromLocalFile(saveAs),
+                                           QUrl::fromLocalFile(target.path())}));
     } else {
         QTest::qWait(300);
         QVERIFY(QDir(target.path()).isEmpty());
@@ -523,20 +672,51 @@ void TestBrowserPage::downloadInFlightIsCancelledWithThePage()
     DownloadProgress::setSaveLocationChooser({});
 }
 
+void TestBrowserPage::anInterruptedDownloadSaysWhyAndLeavesNoFile()
+{
+    auto source = std::make_unique<LocalHttpServer>();
+    LocalHttpServer::Response endless{200,
+                                      {{"Content-Type", "application/octet-stream"},
+                                       {"Content-Disposition", "attachment; filename=\"cut.bin\""}},
+                                      QByteArray(64 * 1024, 'z')};
+    endless.withheld = 1 << 30;
+    source->setResponse(QStringLiteral("/cut"), endless);
+    QTemporaryDir target;
+    const QString saveAs = target.filePath(QStringLiteral("cut.bin"));
+    DownloadProgress::setSaveLocationChooser([&](QWidget *, const QString &) { return saveAs; });
+
+    Fixture fixture;
+    QPointer<QWebEngineDownloadRequest> request;
+    connect(fixture.profile.profile(), &QWebEngineProfile::downloadRequested, this,
+            [&](QWebEngineDownloadRequest *asked) { request = asked; });
+    fixture.page->Navigate(source->url(QStringLiteral("/cut")).toString());
+    QTRY_VERIFY_WITH_TIMEOUT(request && request->receivedBytes() > 0, 10000);
+    source.reset(); // the connection drops half-way
+    DownloadLine *line = fixture.page->findChild<DownloadProgress *>()->lastEnded();
+    QTRY_VERIFY_WITH_TIMEOUT(line->text().startsWith(QStringLiteral("Download of cut.bin failed: ")), 15000);
+    QVERIFY2(line->text().size() > 28, qPrintable(line->text())); // the engine's reason follows
+    QVERIFY(!line->openButton()->isVisibleTo(line));
+    QVERIFY(!QFileInfo::exists(saveAs));
+    DownloadProgress::setSaveLocationChooser({});
+}
+
 void TestBrowserPage::certificateErrorsAskTheUser_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("proceeds");
+    QTest::addColumn<bool>("inFrame");
 
     // No first: an accepted certificate is remembered for the rest of the run.
-    QTest::newRow("No") << int(QMessageBox::No) << false;
-    QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("No") << int(QMessageBox::No) << false << false;
+    QTest::newRow("in a frame: refused unasked") << int(QMessageBox::Yes) << false << true;
+    QTest::newRow("Yes") << int(QMessageBox::Yes) << true << false;
 }
 
 void TestBrowserPage::certificateErrorsAskTheUser()
 {
     QFETCH(int, answer);
     QFETCH(bool, proceeds);
+    QFETCH(bool, inFrame);
 
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setLocalCertificate(QSslCertificate(TestCertificate::certificate));
@@ -548,6 +728,15 @@ void TestBrowserPage::certificateErrorsAskTheUser()
     Fixture fixture;
     QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
     Prompts::instance().takeAsked();
+    if (inFrame) {
+        m_server.setPage(QStringLiteral("/framed"), QStringLiteral("Framed"),
+                         QStringLiteral("<iframe src='%1'></iframe>").arg(secure.url("/s").toString()));
+        QVERIFY(fixture.load(m_server.url(QStringLiteral("/framed"))));
+        QTest::qWait(1000);
+        QCOMPARE(Prompts::instance().takeAsked(), QStringList());
+        QCOMPARE(secure.requestCount(QStringLiteral("/s")), 0);
+        return;
+    }
     Prompts::instance().queueAnswer(QMessageBox::StandardButton(answer));
     QSignalSpy finished(fixture.page->view()->page(), &QWebEnginePage::loadFinished);
     fixture.page->Navigate(secure.url(QStringLiteral("/s")).toString());

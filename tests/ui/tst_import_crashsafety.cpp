@@ -11,10 +11,26 @@
 
 namespace {
 
+// Forty folders \\Imported\\F0 to F39, the first row of each making it.
+const ImportFolders &importFolders()
+{
+    static const ImportFolders folders = [] {
+        ImportFolders made;
+        const int imported = made.add(ImportFolders::Top, QStringLiteral("Imported"));
+        for (int i = 0; i < 40; ++i)
+            made.add(imported, QStringLiteral("F%1").arg(i));
+        return made;
+    }();
+    return folders;
+}
+
 ImportRow importRow(int i)
 {
-    return {QStringLiteral("Row %1").arg(i), QStringLiteral("http://%1.example/").arg(i), {},
-            QStringLiteral("\\Imported\\F%1").arg(i % 40), {}};
+    ImportRow row;
+    row.title = QStringLiteral("Row %1").arg(i);
+    row.address = QStringLiteral("http://%1.example/").arg(i);
+    row.folder = 2 + i % 40;
+    return row;
 }
 
 // The child: imports rows without end until it is killed.
@@ -25,6 +41,7 @@ int runImporter(const char *path)
         return 2;
     BookmarkStore store(&hive);
     BookmarkImporter importer(store, [] { return false; });
+    importer.beginSource(importFolders());
     for (int i = 0; i < 10000000; ++i) {
         if (!importer.importRow(importRow(i)))
             return 3;

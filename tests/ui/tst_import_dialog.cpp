@@ -91,6 +91,9 @@ private slots:
     void selectAllButtons();
     void removeOnImport();
     void cancelledImportKeepsCommittedBookmarks();
+    void keepsOrderCommentsAndEmptyFolders_data();
+    void keepsOrderCommentsAndEmptyFolders();
+    void failedRemovalsToldInOneMessage();
 
 private:
     QString favorites() const { return m_dir->filePath(QStringLiteral("profile/Favorites")); }
@@ -401,6 +404,82 @@ void TestImportDialog::removeOnImport()
     QFile rewritten(file);
     QVERIFY(rewritten.open(QIODevice::ReadOnly));
     QCOMPARE(rewritten.readAll(), page1);
+}
+
+void TestImportDialog::keepsOrderCommentsAndEmptyFolders_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::newRow("favorites") << int(Tab::FavoritesTab);
+    QTest::newRow("bookmark file") << int(Tab::BookmarkFileTab);
+}
+
+// 200 bookmarks in one folder arrive in the source's order, whatever the
+// list's sort did to them; a folder that holds nothing arrives too.
+void TestImportDialog::keepsOrderCommentsAndEmptyFolders()
+{
+    QFETCH(int, tab);
+    QStringList titles;
+    QByteArray inside;
+    for (int i = 0; i < 200; ++i) {
+        titles << QStringLiteral("B%1").arg(i, 3, 10, QLatin1Char('0'));
+        inside += bookmarkLine(QStringLiteral("http://%1.example/").arg(i), titles.last());
+        writeFile(favorites() + "/Many/" + titles.last() + ".url",
+                  shortcut(QStringLiteral("http://%1.example/").arg(i)));
+    }
+    inside += "<DD>about &lt;B199&gt;\n";
+    QVERIFY(QDir().mkpath(favorites() + "/Empty"));
+    const QString file = m_dir->filePath(QStringLiteral("bookmarks.html"));
+    writeFile(file, bookmarkFile("<DT><H3>Empty</H3>\n<DL><p>\n</DL><p>\n", "Many", inside));
+    ImportPage page;
+    ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return file; });
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    if (tab == Tab::BookmarkFileTab) {
+        QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+        QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    }
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    QCOMPARE(dialog.importedCount(), 200);
+    const int many = page.store().findFolder(QStringLiteral("Many"), 0);
+    QCOMPARE(page.file().titlesOnFile(many), titles);
+    QVERIFY(page.store().findFolder(QStringLiteral("Empty"), 0) > 0);
+    if (tab == Tab::BookmarkFileTab) {
+        page.store().beginBookmarkScan(QString::number(many));
+        QString comment;
+        while (page.store().nextBookmark())
+            comment = page.store().currentBookmark().comments;
+        QCOMPARE(comment, QStringLiteral("about <B199>"));
+    }
+}
+
+// Every shortcut that could not be removed, and recent locations that could
+// not be saved, are told together once the bookmarks are in.
+void TestImportDialog::failedRemovalsToldInOneMessage()
+{
+    writeFile(favorites() + QStringLiteral("/Changed.url"), shortcut("http://c.example/"));
+    writeFile(favorites() + QStringLiteral("/Linked.url"), shortcut("http://l.example/"));
+    writeFile(favorites() + QStringLiteral("/Fine.url"), shortcut("http://f.example/"));
+    ImportPage page;
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    writeFile(favorites() + QStringLiteral("/Changed.url"), shortcut("http://other.example/"));
+    QVERIFY(QFile::remove(favorites() + QStringLiteral("/Linked.url")));
+    QVERIFY(QFile::link(favorites() + QStringLiteral("/Fine.url"),
+                        favorites() + QStringLiteral("/Linked.url")));
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.removeOnImport(Tab::FavoritesTab), Qt::LeftButton);
+    Prompts::instance().setAnswerAll(true);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    Prompts::instance().setAnswerAll(false);
+    const QStringList told = Prompts::instance().takeAsked();
+    QCOMPARE(told.size(), 1);
+    QVERIFY(told.first().contains("Changed.url"));
+    QVERIFY(told.first().contains("Linked.url"));
+    QVERIFY(!told.first().contains("Fine.url:"));
+    QCOMPARE(dialog.importedCount(), 3);
+    QVERIFY(QFile::exists(favorites() + QStringLiteral("/Changed.url")));
+    QVERIFY(!QFileInfo::exists(favorites() + QStringLiteral("/Fine.url")));
 }
 
 void TestImportDialog::cancelledImportKeepsCommittedBookmarks()

@@ -53,6 +53,7 @@ void TestImportExportMenu::exportFromTheFileMenu_data()
     QTest::addColumn<QString>("relative"); // empty: the user cancels the file dialog
     QTest::addColumn<bool>("written");
     QTest::newRow("written") << "out/bookmarks.html" << true;
+    QTest::newRow("written over a readable file") << "out/old.html" << true;
     QTest::newRow("cancelled") << "" << false;
     QTest::newRow("folder missing") << "missing/folder/bookmarks.html" << false;
 }
@@ -63,6 +64,11 @@ void TestImportExportMenu::exportFromTheFileMenu()
     QFETCH(bool, written);
     QVERIFY(QDir(m_dir.path()).mkpath("out"));
     const QString path = relative.isEmpty() ? QString() : m_dir.filePath(relative);
+    if (relative.endsWith(QStringLiteral("old.html"))) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QVERIFY(old.setPermissions(old.permissions() | QFile::ReadOther | QFile::ReadGroup));
+    }
     QString proposed;
     BookmarkExport::setFileChooser([&](QWidget *, const QString &offered) {
         proposed = offered;
@@ -82,6 +88,7 @@ void TestImportExportMenu::exportFromTheFileMenu()
     QCOMPARE(QFileInfo::exists(path), written);
     if (written) {
         QVERIFY(asked.isEmpty());
+        QCOMPARE(QFile::permissions(path) & 0x0777, QFile::ReadUser | QFile::WriteUser);
         const auto read = BookmarkFileReader::parseBookmarkFile(path, "NN Bookmarks");
         QCOMPARE(read.rows.size(), window.bookmarkStore()->bookmarkCount());
         QVERIFY(read.rows.size() > 0);

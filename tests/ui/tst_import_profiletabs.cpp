@@ -79,6 +79,7 @@ private:
     QString home(const QString &relative) const { return m_dir->filePath("home/" + relative); }
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_realHome;
+    QByteArray m_realConfig;
 };
 
 void TestImportProfileTabs::init()
@@ -86,6 +87,9 @@ void TestImportProfileTabs::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_realHome = qgetenv("HOME");
     qputenv("HOME", m_dir->filePath("home").toUtf8());
+    // The browsers keep their profiles below the XDG config folder.
+    m_realConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath("home/.config").toUtf8());
     qputenv("USERPROFILE", m_dir->filePath("profile").toUtf8());
     Prompts::instance().takeAsked();
 }
@@ -93,6 +97,7 @@ void TestImportProfileTabs::init()
 void TestImportProfileTabs::cleanup()
 {
     qputenv("HOME", m_realHome);
+    qputenv("XDG_CONFIG_HOME", m_realConfig);
     QCOMPARE(Prompts::instance().pendingAnswers(), 0);
     m_dir.reset();
 }
@@ -129,8 +134,11 @@ void TestImportProfileTabs::importFromBothProfiles()
         QVERIFY(!dialog.removeOnImport(Tab::BookmarkFileTab)->isVisible());
         QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
     }
-    QCOMPARE(dialog.locations(Tab::FirefoxTab)->currentText(), places);
-    QCOMPARE(dialog.locations(Tab::ChromiumTab)->currentText(), chromium);
+    // Each profile by its name, its file behind it.
+    QCOMPARE(dialog.locations(Tab::FirefoxTab)->currentText(), "abcd.default-release");
+    QCOMPARE(dialog.locations(Tab::FirefoxTab)->currentData().toString(), places);
+    QCOMPARE(dialog.locations(Tab::ChromiumTab)->currentText(), "Default");
+    QCOMPARE(dialog.locations(Tab::ChromiumTab)->currentData().toString(), chromium);
     answer({reply});
     QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
 

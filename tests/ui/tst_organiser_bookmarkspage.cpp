@@ -12,6 +12,7 @@
 #include "organiser/movetofolderdialog.h"
 #include "res/ids.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -74,6 +75,11 @@ void TestBookmarksPage::init()
     m_file = std::make_unique<TestHive>();
     m_store = std::make_unique<BookmarkStore>(m_file->hive());
     m_page = std::make_unique<BookmarksPage>(*m_store);
+    // Every reset, move and persistent index the list's model makes is checked
+    // as it happens; the tester goes with the model.
+    QAbstractItemModel *model = m_page->bookmarkList()->model();
+    new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                 model);
     m_page->resize(800, 500);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
@@ -675,6 +681,7 @@ void TestBookmarksPage::failedWritesWarnAndReload()
     const QStringList asked = Prompts::instance().takeAsked();
     QVERIFY2(!asked.isEmpty() && asked.last().contains(warning), qPrintable(asked.join('|')));
     QVERIFY(asked.last().contains(QStringLiteral("it was not made")));
+    QVERIFY(asked.last().contains(QStringLiteral("The disk that holds it is full.")));
     QCOMPARE(m_page->folderTree()->currentItem(), folderItem("Software"));
     QCOMPARE(m_file->titlesOnFile(4), before);
     QStringList listed = listedTitles();

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QAccessible>
 #include <QtTest>
 
 namespace {
@@ -42,9 +43,18 @@ void openOptions(MainWindow &window, std::function<void(OptionsDialog *)> work)
 }
 
 // On the box itself: a wide check box takes clicks only on its box and text.
-void tick(QCheckBox *box)
+// Or as a screen reader does it, through the box's toggle action; or Space.
+void tick(QCheckBox *box, const QString &how = QStringLiteral("mouse"))
 {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+    if (how == u"assistive tool") {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    } else if (how == u"Space") {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+    } else {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+    }
 }
 
 void clickButton(QDialog *dialog, QDialogButtonBox::StandardButton which)
@@ -119,18 +129,24 @@ void TestPrivacyOptionsDialog::okWritesAllFourAndCopiesThem_data()
     QTest::addColumn<QByteArrayList>("before"); // flagReset, flagCook, flagHistory, flagCache
     QTest::addColumn<QList<int>>("clicked");
     QTest::addColumn<QByteArrayList>("after");
+    QTest::addColumn<QString>("how");
 
     QTest::newRow("no values, no clicks")
-        << QByteArrayList{} << QList<int>{} << QByteArrayList{"0", "0", "0", "0"};
+        << QByteArrayList{} << QList<int>{} << QByteArrayList{"0", "0", "0", "0"} << "mouse";
     QTest::newRow("odd values kept as read")
         << QByteArrayList{"2", "x1", "-1", ""} << QList<int>{}
-        << QByteArrayList{"2", "0", "-1", "0"};
+        << QByteArrayList{"2", "0", "-1", "0"} << "mouse";
     QTest::newRow("every box ticked")
-        << QByteArrayList{} << TemplateOrder << QByteArrayList{"1", "1", "1", "1"};
+        << QByteArrayList{} << TemplateOrder << QByteArrayList{"1", "1", "1", "1"} << "mouse";
     QTest::newRow("ticked twice is off again")
         << QByteArrayList{"0", "1", "0", "0"}
         << QList<int>{Ids::OptionsDeleteCache, Ids::OptionsDeleteCache, Ids::OptionsDeleteCookies}
-        << QByteArrayList{"0", "0", "0", "0"};
+        << QByteArrayList{"0", "0", "0", "0"} << "mouse";
+    QTest::newRow("every box ticked by an assistive tool")
+        << QByteArrayList{} << TemplateOrder << QByteArrayList{"1", "1", "1", "1"}
+        << "assistive tool";
+    QTest::newRow("every box ticked with Space")
+        << QByteArrayList{} << TemplateOrder << QByteArrayList{"1", "1", "1", "1"} << "Space";
 }
 
 void TestPrivacyOptionsDialog::okWritesAllFourAndCopiesThem()
@@ -138,6 +154,7 @@ void TestPrivacyOptionsDialog::okWritesAllFourAndCopiesThem()
     QFETCH(QByteArrayList, before);
     QFETCH(QList<int>, clicked);
     QFETCH(QByteArrayList, after);
+    QFETCH(QString, how);
 
     const QList<QByteArray> names{"flagReset", "flagCook", "flagHistory", "flagCache"};
     FailingHive hive;
@@ -149,7 +166,7 @@ void TestPrivacyOptionsDialog::okWritesAllFourAndCopiesThem()
     hive.writtenNames.clear(); // the first run's default bookmarks
     openOptions(window, [&](OptionsDialog *dialog) {
         for (int id : clicked)
-            tick(dialog->checkBox(id));
+            tick(dialog->checkBox(id), how);
         clickButton(dialog, QDialogButtonBox::Ok);
     });
 

@@ -1,7 +1,9 @@
 #include "app/harbrowapp.h"
 #include "app/mainwindow.h"
 #include "app/welcomedialog.h"
+#include "browser/browserprofile.h"
 #include "controls/prompts.h"
+#include "privacy/settings/privacyoptions.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
 #include "store/hive/userhive.h"
@@ -9,7 +11,11 @@
 #include "webtesting.h"
 
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <functional>
 
 // Runs the real start-up against the test's own hive (its XDG_CONFIG_HOME is a
 // fresh temporary folder) and closes every window it brings up, noting which.
@@ -22,6 +28,9 @@ class TestShellStartup : public QObject
     QStringList m_shown;
     WelcomeEnd m_welcomeEnd = WelcomeEnd::Ok;
     QTimer m_closer;
+    // How the main window is ended; closing it unless set.
+    std::function<void(MainWindow *)> m_endMainWindow;
+    int m_mainResult = -1;
 
     void closeWhatIsShown();
     QStringList runStartUp();
@@ -33,6 +42,10 @@ private slots:
     void welcomeOnlyOnTheFirstStart();
     void firstRunIsDecidedByTheStore();
     void damagedHiveIsNoFirstRun();
+    void everyEndingIsAnExit_data();
+    void everyEndingIsAnExit();
+    void tracesLeftBehindGoBeforeTheWindow();
+    void anUnwritableFolderIsToldAndNothingChanges();
 };
 
 void TestShellStartup::initTestCase()
@@ -67,8 +80,14 @@ void TestShellStartup::closeWhatIsShown()
             break;
         }
     } else if (auto *main = qobject_cast<MainWindow *>(modal)) {
+        if (m_shown.contains(QStringLiteral("main window")))
+            return; // still ending
         m_shown.append(QStringLiteral("main window"));
-        main->close();
+        connect(main, &QDialog::finished, this, [this](int result) { m_mainResult = result; });
+        if (m_endMainWindow)
+            m_endMainWindow(main);
+        else
+            main->close();
     }
 }
 
@@ -126,6 +145,83 @@ void TestShellStartup::damagedHiveIsNoFirstRun()
     const QStringList asked = Prompts::instance().takeAsked();
     QCOMPARE(asked.size(), 1);
     QVERIFY(asked.first().contains(QStringLiteral("empty collection")));
+}
+
+void TestShellStartup::everyEndingIsAnExit_data()
+{
+    QTest::addColumn<int>("signalNumber"); // 0: the session ends
+    QTest::newRow("session ends") << 0;
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// As File > Exit: the window accepted, from under an open question too.
+void TestShellStartup::everyEndingIsAnExit()
+{
+    QFETCH(int, signalNumber);
+    m_mainResult = -1;
+    m_endMainWindow = [signalNumber](MainWindow *main) {
+        QTimer::singleShot(0, main, [main, signalNumber] {
+            QTimer::singleShot(50, main, [signalNumber] {
+                if (signalNumber) {
+                    std::raise(signalNumber);
+                } else {
+                    QEvent quit(QEvent::Quit);
+                    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+                }
+            });
+            Prompts::instance().ask(main, QMessageBox::Question, QStringLiteral("Question"),
+                                    QStringLiteral("Left open"), QMessageBox::Yes | QMessageBox::No);
+        });
+    };
+    QCOMPARE(runStartUp(), QStringList({"welcome", "main window"}));
+    m_endMainWindow = {};
+    QCOMPARE(m_mainResult, int(QDialog::Accepted));
+}
+
+void TestShellStartup::tracesLeftBehindGoBeforeTheWindow()
+{
+    {
+        UserHive hive;
+        QCOMPARE(hive.open(), UserHive::Status::Opened);
+        QVERIFY(writeOptionValue(hive.hive(), "1", PrivacyStore::DeleteCookies));
+    }
+    const QString left = BrowserProfile::storagePath() + QStringLiteral("/Cookies");
+    QFile file(left);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    bool leftAtWindow = true;
+    m_endMainWindow = [&](MainWindow *main) {
+        leftAtWindow = QFileInfo::exists(left);
+        main->close();
+    };
+    QCOMPARE(runStartUp(), QStringList({"welcome", "main window"}));
+    m_endMainWindow = {};
+    QVERIFY(!leftAtWindow);
+}
+
+// Harbrow's folder cannot be made (a file stands in its way): said, and nothing made.
+void TestShellStartup::anUnwritableFolderIsToldAndNothingChanges()
+{
+    QTemporaryDir dir;
+    const QString blocked = dir.filePath(QStringLiteral("config"));
+    QFile file(blocked);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocked));
+    Prompts::instance().takeAsked();
+    Prompts::instance().queueAnswer(QMessageBox::Ok);
+    const QStringList shown = runStartUp();
+    qputenv("XDG_CONFIG_HOME", saved);
+    QCOMPARE(shown, QStringList());
+    QCOMPARE(HarbrowApp::instance()->exitCode(), 1);
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(blocked + QStringLiteral("/k-vane")), qPrintable(asked.first()));
+    QVERIFY(QFileInfo(blocked).isFile());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"config"}));
 }
 
 // The real application object, so the test has its own main.
