@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -38,18 +37,14 @@ class TestHandOver : public QObject
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(program, arguments);
-        Run result;
-        if (!process.waitForStarted(10000)
-            || !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000)) {
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000)) {
             process.kill();
             process.waitForFinished();
-            result.err = QStringLiteral("did not finish");
-            return result;
+            return {-1, {}, QStringLiteral("did not finish")};
         }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        result.err = QString::fromLocal8Bit(process.readAllStandardError());
-        return result;
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
+                QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
     }
 
     QString secondStarts(MainWindow *window);
@@ -129,21 +124,15 @@ void TestHandOver::addressesAsGiven()
 QString TestHandOver::installDesktopEntry()
 {
     QFile shipped(QStringLiteral(DESKTOP_FILE));
-    if (!shipped.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read ") + shipped.fileName();
-    QString entry = QString::fromUtf8(shipped.readAll());
-    entry.replace(QRegularExpression(QStringLiteral("^Exec=harbrow "), QRegularExpression::MultilineOption),
-                  QStringLiteral("Exec=%1 ").arg(QStringLiteral(HARBROW_BINARY)));
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    QDir().mkpath(data + QStringLiteral("/applications"));
     QFile installed(data + QStringLiteral("/applications/org.kvane.Harbrow.desktop"));
-    QFile defaults(config + QStringLiteral("/mimeapps.list"));
-    if (!installed.open(QIODevice::WriteOnly) || !defaults.open(QIODevice::WriteOnly))
+    QFile defaults(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                   + QStringLiteral("/mimeapps.list"));
+    if (!QDir().mkpath(data + QStringLiteral("/applications")) || !shipped.open(QIODevice::ReadOnly)
+        || !installed.open(QIODevice::WriteOnly) || !defaults.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot install the desktop entry");
-    installed.write(entry.toUtf8());
-    defaults.write("[Default Applications]\nx-scheme-handler/http=org.kvane.Harbrow.desktop\n"
-                   "x-scheme-handler/https=org.kvane.Harbrow.desktop\n");
+    installed.write(shipped.readAll().replace("\nExec=harbrow ", "\nExec=" HARBROW_BINARY " "));
+    defaults.write("[Default Applications]\nx-scheme-handler/http=org.kvane.Harbrow.desktop\n");
     return {};
 }
 
@@ -151,47 +140,39 @@ QString TestHandOver::installDesktopEntry()
 QString TestHandOver::secondStarts(MainWindow *window)
 {
     CWebCommercial *view = window->browserPage()->view();
-    const auto shows = [&](const QString &path) {
-        return QTest::qWaitFor([&] { return view->url().path() == path && !view->Busy(); }, 20000)
-            && window->tabs()->currentIndex() == MainWindow::BrowserPage;
+    const auto shown = [&](const char *path) {
+        const bool ok = QTest::qWaitFor([&] { return view->url().path() == path && !view->Busy(); }, 20000)
+                     && window->tabs()->currentIndex() == MainWindow::BrowserPage;
+        return ok ? QString() : QStringLiteral("%1 is not shown but %2").arg(path, view->url().toString());
     };
-    if (!shows(QStringLiteral("/first")))
-        return QStringLiteral("the first start's address was not opened: ") + view->url().toString();
-
-    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
-                                          | QFileDevice::ReadOther | QFileDevice::WriteOther;
     const QString socket = InstanceHandOver::socketPath(UserHive::defaultPath());
-    if (!QFile::exists(socket) || (QFile::permissions(socket) & others))
+    if (!QFile::exists(socket) || (QFile::permissions(socket) & (QFile::ReadGroup | QFile::ReadOther)))
         return QStringLiteral("the socket is not there for its user alone: ") + socket;
+    if (const QString fault = shown("/first"); !fault.isEmpty())
+        return fault;
 
     window->selectPage(MainWindow::FavouritesPage);
-    Run second = run(QStringLiteral(HARBROW_BINARY),
-                     {m_server.url(QStringLiteral("/second")).toString(),
-                      m_server.url(QStringLiteral("/third")).toString()});
+    const Run second = run(QStringLiteral(HARBROW_BINARY),
+                           {m_server.url("/second").toString(), m_server.url("/third").toString()});
     if (second.exitCode != 0)
         return QStringLiteral("the second start ended with %1: %2").arg(second.exitCode).arg(second.err);
-    if (!shows(QStringLiteral("/second")))
-        return QStringLiteral("the handed-over address was not opened: ") + view->url().toString();
-    if (window->browserPage()->addressBox()->findText(m_server.url(QStringLiteral("/third")).toString()) < 0)
+    if (const QString fault = shown("/second"); !fault.isEmpty())
+        return fault;
+    if (window->browserPage()->addressBox()->findText(m_server.url("/third").toString()) < 0)
         return QStringLiteral("the other address is not in the address box");
 
-    const QString installed = installDesktopEntry();
-    if (!installed.isEmpty())
-        return installed;
-    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (xdgOpen.isEmpty())
-        return QStringLiteral("xdg-open is not installed (xdg-utils)");
+    // xdg-open wants a display to look for the default browser at all.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0")); // xdg-open asks for one
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
     environment.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
     environment.remove(QStringLiteral("BROWSER"));
     window->selectPage(MainWindow::HomePage);
-    const Run opened = run(xdgOpen, {m_server.url(QStringLiteral("/fourth")).toString()}, environment);
+    if (const QString fault = installDesktopEntry(); !fault.isEmpty())
+        return fault;
+    const Run opened = run(QStringLiteral("xdg-open"), {m_server.url("/fourth").toString()}, environment);
     if (opened.exitCode != 0)
-        return QStringLiteral("xdg-open ended with %1: %2").arg(opened.exitCode).arg(opened.err);
-    if (!shows(QStringLiteral("/fourth")))
-        return QStringLiteral("xdg-open's address was not opened: ") + view->url().toString();
-    return {};
+        return QStringLiteral("xdg-open (xdg-utils) ended with %1: %2").arg(opened.exitCode).arg(opened.err);
+    return shown("/fourth");
 }
 
 void TestHandOver::secondStartsHandOverToTheRunningWindow()
