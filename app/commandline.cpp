@@ -60,8 +60,8 @@ constexpr Option Options[] = {
 const Option *findOption(const char *argument)
 {
     for (const Option &option : Options) {
-        if (std::strcmp(argument, option.longName) == 0
-            || (option.shortName && std::strcmp(argument, option.shortName) == 0))
+        if (std::strcmp(argument, option.longName) == 0 ||
+            (option.shortName && std::strcmp(argument, option.shortName) == 0))
             return &option;
     }
     return nullptr;
@@ -78,8 +78,8 @@ QUrl CommandLine::openableAddress(const QString &text)
 {
     const QUrl url = QUrl::fromUserInput(text.trimmed(), QDir::currentPath());
     const QString scheme = url.scheme();
-    const bool openable = scheme == QLatin1String("http") || scheme == QLatin1String("https")
-                       || scheme == QLatin1String("file");
+    const bool openable = scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+                          scheme == QLatin1String("file");
     return url.isValid() && openable ? url : QUrl();
 }
 
@@ -100,7 +100,8 @@ CommandLine::Request CommandLine::read(int argc, char *argv[])
                     return request;
                 continue;
             }
-            print(stderr, text("harbrow: unknown option: %1\n\n").arg(QString::fromLocal8Bit(argument)));
+            print(stderr,
+                  text("harbrow: unknown option: %1\n\n").arg(QString::fromLocal8Bit(argument)));
             print(stderr, helpText());
             request.exitCode = 2;
             return request;
@@ -111,7 +112,8 @@ CommandLine::Request CommandLine::read(int argc, char *argv[])
             request.addresses.append(url.toString(QUrl::FullyEncoded));
         else
             print(stderr, text("harbrow: not opened, Harbrow opens only http, https and file "
-                               "addresses: %1\n").arg(given));
+                               "addresses: %1\n")
+                              .arg(given));
     }
     return request;
 }

@@ -30,8 +30,8 @@ QString InstanceHandOver::socketPath(const QString &hivePath)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    const QByteArray hash = QCryptographicHash::hash(QDir::cleanPath(hivePath).toUtf8(),
-                                                     QCryptographicHash::Sha256);
+    const QByteArray hash =
+        QCryptographicHash::hash(QDir::cleanPath(hivePath).toUtf8(), QCryptographicHash::Sha256);
     return folder + QStringLiteral("/harbrow-") + QString::fromLatin1(hash.toHex().left(16));
 }
 

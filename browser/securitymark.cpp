@@ -18,8 +18,8 @@ SecurityMark::SecurityMark(QWebEngineView *view, QWidget *parent) : QLabel(paren
 
 QString SecurityMark::siteOf(const QUrl &url)
 {
-    return url.scheme() + QStringLiteral("://") + url.host() + QLatin1Char(':')
-         + QString::number(url.port(-1));
+    return url.scheme() + QStringLiteral("://") + url.host() + QLatin1Char(':') +
+           QString::number(url.port(-1));
 }
 
 void SecurityMark::noteAcceptedError(const QUrl &url, const QString &description)
