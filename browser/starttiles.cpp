@@ -92,12 +92,18 @@ bool StartTiles::readAll(BookmarkStore &store)
     return true;
 }
 
-void StartTiles::readFolder(BookmarkStore &store, int folderId)
+// False, reading nothing, when the folder holds most of the collection: one
+// pass over all of it converts less than a scan of the folder.
+bool StartTiles::readFolder(BookmarkStore &store, int folderId)
 {
     QList<CurrentBookmark> tiles;
     int count = 0;
     store.beginBookmarkScan(QString::number(folderId));
-    while (store.nextBookmark()) {
+    for (bool first = true; store.nextBookmark(); first = false) {
+        if (first && store.scanLength() * 2 > store.bookmarkCount()) {
+            store.endBookmarkScan();
+            return false;
+        }
         const CurrentBookmark &bookmark = store.currentBookmark();
         if (!isTile(bookmark.rating))
             continue;
@@ -111,18 +117,22 @@ void StartTiles::readFolder(BookmarkStore &store, int folderId)
     if (count == 0) {
         m_best.remove(folderId);
         m_counts.remove(folderId);
-        return;
+        return true;
     }
     m_best.insert(folderId, tiles);
     m_counts.insert(folderId, count);
+    return true;
 }
 
 StartTiles::Best StartTiles::best(BookmarkStore &store)
 {
-    const std::optional<QList<int>> changed =
+    std::optional<QList<int>> changed =
         m_store == &store ? store.foldersChangedSince(m_seen) : std::nullopt;
     m_store = &store;
     m_seen = store.changeCount();
+    if (changed && !std::all_of(changed->cbegin(), changed->cend(),
+                                [&](int folderId) { return readFolder(store, folderId); }))
+        changed.reset();
     if (!changed) {
         if (!readAll(store)) {
             m_store = nullptr; // read it all again next time
@@ -131,8 +141,6 @@ StartTiles::Best StartTiles::best(BookmarkStore &store)
             return unread;
         }
     } else if (!changed->isEmpty()) {
-        for (int folderId : *changed)
-            readFolder(store, folderId);
         // A deleted folder's subfolders go with it without being counted as changed.
         const QList<int> folders = m_best.keys();
         for (int folderId : folders) {

@@ -33,7 +33,7 @@ public:
 
 private:
     bool readAll(BookmarkStore &store);
-    void readFolder(BookmarkStore &store, int folderId);
+    bool readFolder(BookmarkStore &store, int folderId);
     void keepBest(QList<CurrentBookmark> &tiles) const;
 
     int m_limit;
