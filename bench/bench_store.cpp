@@ -2,6 +2,7 @@
 // each figure beside the floor it is held to, measured in the same run.
 #include "ratioreporter.h"
 
+#include "import/readers/importfoldermaker.h"
 #include "store/bookmarkcipher.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
@@ -260,7 +261,7 @@ void BM_EnsureFolderPath(benchmark::State &state)
     BookmarkStore &store = memoryStore(int(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            store.ensureFolderPath(QStringLiteral("Favorites\\Big"), QStringLiteral("http://absent")));
+            ensureFolderPath(store, QStringLiteral("Favorites\\Big"), QStringLiteral("http://absent")));
 }
 
 void reportMemory()

@@ -4,6 +4,7 @@
 #include "controls/hoverbutton.h"
 #include "controls/prompts.h"
 #include "import/bookmarkimporter.h"
+#include "import/importlist.h"
 #include "import/importnotices.h"
 #include "import/importprogress.h"
 #include "import/readers/bookmarkfilereader.h"
@@ -13,7 +14,6 @@
 #include "import/readers/favoritesreader.h"
 #include "organiser/bookmarkpageaccess.h"
 #include "organiser/savefailure.h"
-#include "organiser/sortablelist.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/hive.h"
 
@@ -26,9 +26,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QScopedValueRollback>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -36,8 +35,6 @@ const QString ImportFavoritesDialog::RecentKey = QStringLiteral("Software\\Quiet
 
 namespace {
 
-// Lines made per progress step while a list fills.
-constexpr int FillStep = 2000;
 constexpr int RecentValueLimit = 1023;
 
 QString recentPrefix(ImportFavoritesDialog::Tab tab)
@@ -87,9 +84,9 @@ int findPrefix(const QComboBox *box, const QString &text)
     return -1;
 }
 
-SortableList *makeList(const QString &titleHeader, QWidget *parent)
+ImportList *makeList(const QString &titleHeader, QWidget *parent)
 {
-    auto *list = new SortableList(parent);
+    auto *list = new ImportList(parent);
     list->setHeaderLabels({titleHeader, ImportFavoritesDialog::tr("URL"),
                            ImportFavoritesDialog::tr("Folder")});
     list->header()->setStretchLastSection(false);
@@ -126,10 +123,10 @@ void ImportFavoritesDialog::setPathChooser(PathChooser chooser)
     pathChooser() = chooser ? std::move(chooser) : PathChooser(choosePath);
 }
 
-SortableList *ImportFavoritesDialog::list(Tab tab) const
+ImportList *ImportFavoritesDialog::list(Tab tab) const
 {
-    const SortableList *lists[] = {m_favorites, m_bookmarks, m_firefox, m_chromium};
-    return const_cast<SortableList *>(lists[tab]);
+    const ImportList *lists[] = {m_favorites, m_bookmarks, m_firefox, m_chromium};
+    return const_cast<ImportList *>(lists[tab]);
 }
 
 QComboBox *ImportFavoritesDialog::locations(Tab tab) const
@@ -228,17 +225,6 @@ void ImportFavoritesDialog::buildControls()
     connect(m_chromiumLocations, &QComboBox::activated, this, [this] { readProfile(ChromiumTab); });
     connect(m_import, &QPushButton::clicked, this, &ImportFavoritesDialog::importChecked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    for (SortableList *list : {m_favorites, m_bookmarks, m_firefox, m_chromium}) {
-        list->viewport()->installEventFilter(this);
-        connect(list, &QTreeWidget::itemClicked, this, &ImportFavoritesDialog::toggleClickedRow);
-    }
-}
-
-bool ImportFavoritesDialog::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonPress && watched == list(m_currentTab)->viewport())
-        rememberPressedCheck(static_cast<QMouseEvent *>(event)->position().toPoint());
-    return QDialog::eventFilter(watched, event);
 }
 
 void ImportFavoritesDialog::showTab(int tab)
@@ -366,27 +352,8 @@ void ImportFavoritesDialog::fillSource(Tab tab, ImportReadResult result)
 
 void ImportFavoritesDialog::fillList(Tab tab, ImportRows rows)
 {
-    SortableList *target = list(tab);
-    target->clear();
-    ImportRows &kept = rowsOf(tab);
-    kept.clear();
-    ImportProgress progress(this, tr("Listing the bookmarks..."));
-    QList<QTreeWidgetItem *> items;
-    items.reserve(rows.size());
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (i % FillStep == 0 && !progress.step(i, rows.size())) {
-            qDeleteAll(items);
-            return;
-        }
-        const ImportRow &row = rows.at(i);
-        auto *item = new QTreeWidgetItem({row.title, row.address, row.label});
-        item->setData(TitleColumn, RowRole, int(i));
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(TitleColumn, Qt::Unchecked);
-        items.append(item);
-    }
-    kept = std::move(rows);
-    target->setSortedRows(items, FolderColumn, true);
+    list(tab)->setSortedLines(ImportListModel::linesOf(rows), FolderColumn, true);
+    rowsOf(tab) = std::move(rows);
 }
 
 // ---- choosing a source
@@ -429,56 +396,16 @@ void ImportFavoritesDialog::chooseBookmarkFile(int)
 
 void ImportFavoritesDialog::setAllChecked(bool checked)
 {
-    SortableList *target = list(m_currentTab);
-    const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
-    // Checking a listed line makes the view look for its row; with many lines
-    // that search costs more than laying them out afresh. They come off the
-    // list, change, and go back in the same order, the view where it was.
-    const int scrolled = target->verticalScrollBar()->value();
-    QTreeWidgetItem *current = target->currentItem();
-    const QList<QTreeWidgetItem *> selected = target->selectedItems();
-    const QList<QTreeWidgetItem *> lines = target->invisibleRootItem()->takeChildren();
-    for (QTreeWidgetItem *line : lines)
-        line->setCheckState(TitleColumn, state);
-    target->addTopLevelItems(lines);
-    if (current)
-        target->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    for (QTreeWidgetItem *line : selected)
-        line->setSelected(true);
-    target->verticalScrollBar()->setValue(scrolled);
-}
-
-void ImportFavoritesDialog::rememberPressedCheck(const QPoint &pos)
-{
-    const SortableList *target = list(m_currentTab);
-    m_pressedItem = target->itemAt(pos);
-    if (m_pressedItem)
-        m_pressedState = m_pressedItem->checkState(TitleColumn);
-}
-
-// A click on a line's text toggles it; a click on its check box has toggled
-// it already.
-void ImportFavoritesDialog::toggleClickedRow(QTreeWidgetItem *item)
-{
-    if (item != m_pressedItem || item->checkState(TitleColumn) != m_pressedState)
-        return;
-    item->setCheckState(TitleColumn,
-                        m_pressedState == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    list(m_currentTab)->lines()->setAllChecked(checked);
 }
 
 // ---- the import
 
 ImportRows ImportFavoritesDialog::checkedRows(Tab tab) const
 {
-    const SortableList *source = list(tab);
     const ImportRows &rows = rowsOf(tab);
     // In the source's order, not the list's: its sort is not stable.
-    QList<int> indexes;
-    for (int i = 0; i < source->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = source->topLevelItem(i);
-        if (item->checkState(TitleColumn) == Qt::Checked)
-            indexes.append(item->data(TitleColumn, RowRole).toInt());
-    }
+    QList<int> indexes = list(tab)->lines()->checkedRows();
     std::sort(indexes.begin(), indexes.end());
     ImportRows checked;
     checked.reserve(indexes.size());
@@ -500,6 +427,7 @@ void ImportFavoritesDialog::importChecked()
     bool written = true;
     if (total > 0) {
         ImportProgress progress(this, tr("Importing the bookmarks..."));
+        const QScopedValueRollback<ImportProgress *> asking(m_importProgress, &progress);
         BookmarkImporter importer(m_page.store(), [this] { return overwriteExisting(); });
         qsizetype done = 0;
         const ImportRows *checked[] = {&favorites, &bookmarks, &firefox, &chromium};
@@ -570,6 +498,7 @@ QStringList ImportFavoritesDialog::removeImported(const ImportRows &favorites,
 bool ImportFavoritesDialog::overwriteExisting()
 {
     if (m_overwriteAnswer == 0) {
+        const ImportProgress::Aside aside(m_importProgress);
         const auto answer = Prompts::instance().ask(
             this, QMessageBox::Question, tr("Favorites Already Exist"),
             tr("You have selected some Favorites that are already on your list. Do you wish to "

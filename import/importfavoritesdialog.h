@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/importlistmodel.h"
 #include "import/readers/importreadresult.h"
 
 #include <QDialog>
@@ -9,13 +10,13 @@
 class BookmarkPageAccess;
 class Hive;
 class HoverButton;
+class ImportList;
+class ImportProgress;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabBar;
-class QTreeWidgetItem;
-class SortableList;
 
 // "Import Favorites": the favourites of a Favorites folder on one tab, the
 // bookmarks of a Netscape or Mozilla bookmark file on the next, then those of a
@@ -29,8 +30,12 @@ class ImportFavoritesDialog final : public QDialog
 public:
     enum Tab { FavoritesTab, BookmarkFileTab, FirefoxTab, ChromiumTab };
     static constexpr int TabCount = 4;
-    enum Column { TitleColumn, AddressColumn, FolderColumn };
-    static constexpr int RowRole = Qt::UserRole; // index into the tab's rows
+    enum Column {
+        TitleColumn = ImportListModel::TitleColumn,
+        AddressColumn = ImportListModel::AddressColumn,
+        FolderColumn = ImportListModel::FolderColumn
+    };
+    static constexpr int RowRole = ImportListModel::RowRole; // index into the tab's rows
     static constexpr int RecentLimit = 10;
     static const QString RecentKey;
 
@@ -45,7 +50,7 @@ public:
     static void setPathChooser(PathChooser chooser);
 
     QTabBar *tabBar() const { return m_tabs; }
-    SortableList *list(Tab tab) const;
+    ImportList *list(Tab tab) const;
     QComboBox *locations(Tab tab) const;
     // Null for the browser profile tabs, which offer no removal.
     QCheckBox *removeOnImport(Tab tab) const;
@@ -64,9 +69,6 @@ public slots:
     // Imports the checked lines of both tabs (the Import button).
     void importChecked();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void buildControls();
     void showTab(int tab);
@@ -81,8 +83,6 @@ private:
     void chooseFavoritesFolder(int index);
     void chooseBookmarkFile(int index);
     void setAllChecked(bool checked);
-    void rememberPressedCheck(const QPoint &pos);
-    void toggleClickedRow(QTreeWidgetItem *item);
     bool overwriteExisting();
     QStringList removeImported(const ImportRows &favorites, const ImportRows &bookmarks);
     ImportRows checkedRows(Tab tab) const;
@@ -96,14 +96,14 @@ private:
     QComboBox *m_favoritesLocations = nullptr;
     QComboBox *m_bookmarkLocations = nullptr;
     QPushButton *m_browse = nullptr;
-    SortableList *m_favorites = nullptr;
-    SortableList *m_bookmarks = nullptr;
+    ImportList *m_favorites = nullptr;
+    ImportList *m_bookmarks = nullptr;
     HoverButton *m_selectAll = nullptr;
     HoverButton *m_deselectAll = nullptr;
     QComboBox *m_firefoxLocations = nullptr;
     QComboBox *m_chromiumLocations = nullptr;
-    SortableList *m_firefox = nullptr;
-    SortableList *m_chromium = nullptr;
+    ImportList *m_firefox = nullptr;
+    ImportList *m_chromium = nullptr;
     QCheckBox *m_removeFavorites = nullptr;
     QCheckBox *m_removeBookmarks = nullptr;
     QPushButton *m_import = nullptr;
@@ -116,8 +116,7 @@ private:
     ImportRows m_chromiumRows;
     ImportReadResult m_sources[TabCount]; // each tab's folders and file, its rows above
     bool m_profilesFound = false; // the profile tabs are searched when first shown
-    QTreeWidgetItem *m_pressedItem = nullptr;
-    Qt::CheckState m_pressedState = Qt::Unchecked;
+    ImportProgress *m_importProgress = nullptr; // while the import runs
     bool m_noneChecked = true;
     int m_overwriteAnswer = 0; // 0 not asked, 1 overwrite, 2 keep; asked once per dialog
     int m_imported = 0;

@@ -3,6 +3,7 @@
 #include "import/readers/importrow.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <memory>
@@ -11,12 +12,28 @@ class QProgressDialog;
 class QWidget;
 
 // A progress dialog with Cancel for one piece of long import work. It shows
-// only once the work has taken a moment, and tells the work when to stop.
+// only once the work has taken a moment, and tells the work when to stop. It
+// shows only while the work steps on, never by a timer of its own, so it can
+// not come up over a question the work asks meanwhile.
 class ImportProgress final
 {
     Q_DECLARE_TR_FUNCTIONS(ImportProgress)
 
 public:
+    // Keeps the box out of the way of a question while it lives: hidden, and
+    // back afterwards if it was up. A null progress is left alone.
+    class Aside final
+    {
+    public:
+        explicit Aside(ImportProgress *progress);
+        ~Aside();
+        Q_DISABLE_COPY_MOVE(Aside)
+
+    private:
+        ImportProgress *m_progress;
+        bool m_wasShown = false;
+    };
+
     ImportProgress(QWidget *parent, const QString &label);
     ~ImportProgress();
     Q_DISABLE_COPY_MOVE(ImportProgress)
@@ -30,6 +47,10 @@ public:
     static void setShowDelay(int milliseconds);
 
 private:
+    void showWhenDue();
+
     std::unique_ptr<QProgressDialog> m_dialog;
+    QElapsedTimer m_clock;
     int m_shown = -1;
+    int m_asides = 0;
 };

@@ -1,15 +1,19 @@
 #include "importtesting.h"
 
+#include "core/failinghive.h"
+
 #include "controls/hoverbutton.h"
 #include "import/importfavoritesdialog.h"
+#include "import/importlist.h"
 #include "import/importprogress.h"
 #include "organiser/bookmarkpageaccess.h"
 #include "organiser/bookmarkspage.h"
 #include "organiser/foldertree.h"
-#include "organiser/sortablelist.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QDir>
 #include <QFile>
 #include <QProgressDialog>
@@ -42,30 +46,40 @@ QByteArray bookmarkFile(const QByteArray &top, const QString &folder, const QByt
            + "</DL><p>\n</DL><p>\n";
 }
 
-QTreeWidgetItem *rowWithTitle(SortableList *list, const QString &title)
+int lineWithTitle(ImportList *list, const QString &title)
 {
-    const auto found = list->findItems(title, Qt::MatchExactly, ImportFavoritesDialog::TitleColumn);
-    return found.isEmpty() ? nullptr : found.first();
+    for (int line = 0; line < list->rowCount(); ++line) {
+        if (list->text(line, ImportFavoritesDialog::TitleColumn) == title)
+            return line;
+    }
+    return -1;
 }
 
-void check(SortableList *list, const QString &title)
+void check(ImportList *list, const QString &title)
 {
-    QTreeWidgetItem *item = rowWithTitle(list, title);
-    QVERIFY2(item, qPrintable(title));
-    item->setCheckState(ImportFavoritesDialog::TitleColumn, Qt::Checked);
+    const int line = lineWithTitle(list, title);
+    QVERIFY2(line >= 0, qPrintable(title));
+    list->setChecked(line, true);
 }
 
-QPoint checkBoxCentre(SortableList *list, QTreeWidgetItem *item)
+QPoint checkBoxCentre(ImportList *list, int line)
 {
     QStyleOptionViewItem option;
     option.initFrom(list->viewport());
-    option.rect = list->visualItemRect(item);
-    option.rect.setWidth(list->columnWidth(0));
+    option.rect = list->lineRect(line);
     option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    option.text = item->text(0);
+    option.text = list->text(line, 0);
     return list->style()
         ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list)
         .center();
+}
+
+QStringList column(ImportList *list, int column)
+{
+    QStringList texts;
+    for (int line = 0; line < list->rowCount(); ++line)
+        texts << list->text(line, column);
+    return texts;
 }
 
 } // namespace
@@ -91,6 +105,8 @@ private slots:
     void selectAllButtons();
     void removeOnImport();
     void cancelledImportKeepsCommittedBookmarks();
+    void questionIsNeverUnderTheProgressBox();
+    void failuresAfterImportAreToldOnce();
     void keepsOrderCommentsAndEmptyFolders_data();
     void keepsOrderCommentsAndEmptyFolders();
     void failedRemovalsToldInOneMessage();
@@ -129,18 +145,16 @@ void TestImportDialog::opensOnThePersonsData()
     ImportPage page;
     ImportFavoritesDialog dialog(page, page.hive());
     QCOMPARE(dialog.favoritesRoot(), favorites());
-    SortableList *ie = dialog.list(Tab::FavoritesTab);
-    QCOMPARE(ie->topLevelItemCount(), 2);
-    QCOMPARE(ie->headerItem()->text(0), QStringLiteral("Favorite"));
+    ImportList *ie = dialog.list(Tab::FavoritesTab);
+    QCOMPARE(ie->rowCount(), 2);
+    QCOMPARE(ie->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Favorite"));
     QCOMPARE(ie->columnWidth(1), 170);
     // Sorted by folder: "IE Favorites" before "Sub".
-    QCOMPARE(ie->topLevelItem(0)->text(2), QStringLiteral("IE Favorites"));
-    QCOMPARE(ie->topLevelItem(1)->text(2), QStringLiteral("Sub"));
+    QCOMPARE(column(ie, 2), (QStringList{"IE Favorites", "Sub"}));
     QCOMPARE(dialog.locations(Tab::BookmarkFileTab)->currentText(), mozillaFile());
-    SortableList *nn = dialog.list(Tab::BookmarkFileTab);
-    QCOMPARE(nn->topLevelItemCount(), 2);
-    QCOMPARE(nn->topLevelItem(0)->text(2), QStringLiteral("Alpha"));
-    QCOMPARE(nn->topLevelItem(1)->text(2), QStringLiteral("NN Bookmarks"));
+    ImportList *nn = dialog.list(Tab::BookmarkFileTab);
+    QCOMPARE(nn->rowCount(), 2);
+    QCOMPARE(column(nn, 2), (QStringList{"Alpha", "NN Bookmarks"}));
 
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -153,6 +167,21 @@ void TestImportDialog::opensOnThePersonsData()
     QVERIFY(dialog.locations(Tab::BookmarkFileTab)->isVisible());
     QVERIFY(!dialog.locations(Tab::FavoritesTab)->isVisible());
     QVERIFY(dialog.removeOnImport(Tab::BookmarkFileTab)->isVisible());
+
+    // The header sorts, ascending first; a line's check box goes with it.
+    nn->setChecked(1, true);
+    QHeaderView *header = nn->header();
+    const auto clickHeader = [header](int section) {
+        const int x = header->sectionViewportPosition(section) + header->sectionSize(section) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    };
+    clickHeader(0);
+    QCOMPARE(column(nn, 0), (QStringList{"Bee", "Zed"}));
+    QVERIFY(nn->isChecked(1));
+    clickHeader(0);
+    QCOMPARE(column(nn, 0), (QStringList{"Zed", "Bee"}));
+    QVERIFY(nn->isChecked(0) && !nn->isChecked(1));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
 }
 
 void TestImportDialog::overwriteQuestion_data()
@@ -283,15 +312,14 @@ void TestImportDialog::browsedFileIsListedAtOnce()
     page.hive()->setValue(ImportFavoritesDialog::RecentKey, "RecentNN0", (chosen + ".old").toUtf8());
     ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return chosen; });
     ImportFavoritesDialog dialog(page, page.hive());
-    QCOMPARE(dialog.list(Tab::BookmarkFileTab)->topLevelItemCount(), 0);
+    QCOMPARE(dialog.list(Tab::BookmarkFileTab)->rowCount(), 0);
     dialog.show();
     QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
     QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
     // The file chosen is read, not the recent one whose name merely begins like it.
     QCOMPARE(dialog.locations(Tab::BookmarkFileTab)->currentText(), chosen);
-    SortableList *nn = dialog.list(Tab::BookmarkFileTab);
-    QCOMPARE(nn->topLevelItemCount(), 1);
-    QCOMPARE(nn->topLevelItem(0)->text(0), QStringLiteral("Chosen"));
+    ImportList *nn = dialog.list(Tab::BookmarkFileTab);
+    QCOMPARE(column(nn, 0), QStringList{"Chosen"});
 }
 
 void TestImportDialog::hugeFileIsRefusedWithAMessage()
@@ -311,7 +339,7 @@ void TestImportDialog::hugeFileIsRefusedWithAMessage()
     const QStringList asked = Prompts::instance().takeAsked();
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked.first().contains(QLatin1String("256 MB")), qPrintable(asked.first()));
-    QCOMPARE(dialog.list(Tab::BookmarkFileTab)->topLevelItemCount(), 0);
+    QCOMPARE(dialog.list(Tab::BookmarkFileTab)->rowCount(), 0);
 }
 
 void TestImportDialog::pageReloadsAfterImport()
@@ -339,15 +367,17 @@ void TestImportDialog::clickRule()
     ImportFavoritesDialog dialog(page, page.hive());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    SortableList *list = dialog.list(Tab::FavoritesTab);
-    QTreeWidgetItem *item = list->topLevelItem(0);
-    const QRect address = list->visualRect(list->indexFromItem(item, 1));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, address.center());
-    QCOMPARE(item->checkState(0), Qt::Checked);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, item));
-    QCOMPARE(item->checkState(0), Qt::Unchecked);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, item));
-    QCOMPARE(item->checkState(0), Qt::Checked);
+    ImportList *list = dialog.list(Tab::FavoritesTab);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->lineRect(0, 1).center());
+    QVERIFY(list->isChecked(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, 0));
+    QVERIFY(!list->isChecked(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, 0));
+    QVERIFY(list->isChecked(0));
+    // Space toggles the line in focus, as the address cell has it here.
+    list->setCurrentIndex(list->model()->index(0, 1));
+    QTest::keyClick(list, Qt::Key_Space);
+    QVERIFY(!list->isChecked(0));
 }
 
 void TestImportDialog::selectAllButtons()
@@ -362,8 +392,8 @@ void TestImportDialog::selectAllButtons()
     dialog.show();
     auto checkedCount = [&](Tab tab) {
         int count = 0;
-        for (int i = 0; i < dialog.list(tab)->topLevelItemCount(); ++i)
-            count += dialog.list(tab)->topLevelItem(i)->checkState(0) == Qt::Checked;
+        for (int i = 0; i < dialog.list(tab)->rowCount(); ++i)
+            count += dialog.list(tab)->isChecked(i);
         return count;
     };
     QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
@@ -518,6 +548,70 @@ void TestImportDialog::cancelledImportKeepsCommittedBookmarks()
                              .arg(imported)});
     QCOMPARE(page.file().titlesOnFile(0).size(), imported);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+void TestImportDialog::questionIsNeverUnderTheProgressBox()
+{
+    writeFile(favorites() + QStringLiteral("/Dup.url"), shortcut("http://dup.example/"));
+    writeFile(favorites() + QStringLiteral("/New.url"), shortcut("http://new.example/"));
+    ImportPage page;
+    page.store().addBookmark({"http://dup.example/", "Old", {}, {}, 0, "0"});
+    ImportFavoritesDialog dialog(page, page.hive());
+    dialog.show();
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    ImportProgress::setShowDelay(0);
+    // A real question: the progress box is up before it and has time to come back over it.
+    bool boxAside = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, &dialog, [&] {
+        auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!question)
+            return;
+        watcher.stop();
+        QTest::qWait(100);
+        auto *progress = dialog.findChild<QProgressDialog *>();
+        boxAside = progress && !progress->isVisible()
+                   && QApplication::activeModalWidget() == question;
+        question->button(QMessageBox::Yes)->click();
+    });
+    watcher.start(5);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    ImportProgress::setShowDelay(400);
+    QVERIFY(boxAside);
+    QStringList titles = page.file().titlesOnFile(0);
+    titles.sort();
+    QCOMPARE(titles, (QStringList{"Dup", "New"}));
+}
+
+// A shortcut that became a folder cannot go, and the recent locations cannot be
+// written: the import still ends, and one message names both.
+void TestImportDialog::failuresAfterImportAreToldOnce()
+{
+    writeFile(favorites() + QStringLiteral("/Goes.url"), shortcut("http://goes.example/"));
+    const QString stuck = writeFile(favorites() + QStringLiteral("/Stuck.url"),
+                                    shortcut("http://stuck.example/"));
+    ImportPage page;
+    FailingHive recent;
+    recent.createKey(ImportFavoritesDialog::RecentKey);
+    recent.setValue(ImportFavoritesDialog::RecentKey, "RecentIE0", favorites().toUtf8());
+    ImportFavoritesDialog dialog(page, &recent);
+    dialog.show();
+    QVERIFY(QFile::remove(stuck));
+    writeFile(stuck + QStringLiteral("/inside"), "x");
+    recent.failWrites = true;
+    QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.removeOnImport(Tab::FavoritesTab), Qt::LeftButton);
+    answer({QMessageBox::Ok});
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+
+    const QStringList asked = Prompts::instance().takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked.first().contains("The recent import locations could not be saved.\n"));
+    QVERIFY2(asked.first().contains("1 shortcut file(s) could not be removed:\n" + stuck + ": "),
+             qPrintable(asked.first()));
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!QFile::exists(favorites() + QStringLiteral("/Goes.url")));
+    QCOMPARE(page.file().titlesOnFile(0).size(), 2);
 }
 
 QTEST_MAIN(TestImportDialog)

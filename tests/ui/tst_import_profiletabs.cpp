@@ -2,8 +2,8 @@
 
 #include "controls/hoverbutton.h"
 #include "import/importfavoritesdialog.h"
+#include "import/importlist.h"
 #include "organiser/bookmarkpageaccess.h"
-#include "organiser/sortablelist.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,7 +128,7 @@ void TestImportProfileTabs::importFromBothProfiles()
     for (Tab tab : {Tab::FirefoxTab, Tab::ChromiumTab}) {
         clickTab(dialog, tab);
         QVERIFY(dialog.list(tab)->isVisible());
-        QCOMPARE(dialog.list(tab)->topLevelItemCount(), 2);
+        QCOMPARE(dialog.list(tab)->rowCount(), 2);
         QVERIFY(!dialog.removeOnImport(tab));
         QVERIFY(!dialog.removeOnImport(Tab::FavoritesTab)->isVisible());
         QVERIFY(!dialog.removeOnImport(Tab::BookmarkFileTab)->isVisible());
@@ -183,7 +183,7 @@ void TestImportProfileTabs::unreadableProfileSaysWhy()
     const QStringList asked = Prompts::instance().takeAsked();
     QCOMPARE(asked.size(), 1);
     QVERIFY(asked.first().contains(path));
-    QCOMPARE(dialog.list(Tab(tab))->topLevelItemCount(), 0);
+    QCOMPARE(dialog.list(Tab(tab))->rowCount(), 0);
     QCOMPARE(QFile(path).size(), qint64(bytes.size()));
 
     // Nothing listed, nothing checked: the dialog's own warning, and no import.

@@ -1,9 +1,7 @@
 #include "app/harbrowapp.h"
 #include "app/mainwindow.h"
 #include "app/welcomedialog.h"
-#include "browser/browserprofile.h"
 #include "controls/prompts.h"
-#include "privacy/settings/privacyoptions.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/memoryhive.h"
 #include "store/hive/userhive.h"
@@ -44,7 +42,6 @@ private slots:
     void damagedHiveIsNoFirstRun();
     void everyEndingIsAnExit_data();
     void everyEndingIsAnExit();
-    void tracesLeftBehindGoBeforeTheWindow();
     void anUnwritableFolderIsToldAndNothingChanges();
 };
 
@@ -180,35 +177,12 @@ void TestShellStartup::everyEndingIsAnExit()
     QCOMPARE(m_mainResult, int(QDialog::Accepted));
 }
 
-void TestShellStartup::tracesLeftBehindGoBeforeTheWindow()
-{
-    {
-        UserHive hive;
-        QCOMPARE(hive.open(), UserHive::Status::Opened);
-        QVERIFY(writeOptionValue(hive.hive(), "1", PrivacyStore::DeleteCookies));
-    }
-    const QString left = BrowserProfile::storagePath() + QStringLiteral("/Cookies");
-    QFile file(left);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    bool leftAtWindow = true;
-    m_endMainWindow = [&](MainWindow *main) {
-        leftAtWindow = QFileInfo::exists(left);
-        main->close();
-    };
-    QCOMPARE(runStartUp(), QStringList({"welcome", "main window"}));
-    m_endMainWindow = {};
-    QVERIFY(!leftAtWindow);
-}
-
 // Harbrow's folder cannot be made (a file stands in its way): said, and nothing made.
 void TestShellStartup::anUnwritableFolderIsToldAndNothingChanges()
 {
     QTemporaryDir dir;
     const QString blocked = dir.filePath(QStringLiteral("config"));
-    QFile file(blocked);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(QFile(blocked).open(QIODevice::WriteOnly));
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocked));
     Prompts::instance().takeAsked();
