@@ -196,6 +196,19 @@ void MainWindow::navigateBrowser2(const QVariant &url)
         m_browserPage->Navigate2(url);
 }
 
+void MainWindow::openAddresses(const QStringList &addresses)
+{
+    if (addresses.isEmpty() || !m_browserPage)
+        return;
+    for (const QString &address : addresses.mid(1))
+        m_browserPage->rememberAddress(address);
+    m_browserPage->Navigate(addresses.first());
+    selectPage(BrowserPage);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+}
+
 void MainWindow::goHome()
 {
     if (m_browserPage)

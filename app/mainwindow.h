@@ -6,6 +6,7 @@
 #include "browser/startpage.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <QPointer>
 
 #include <memory>
@@ -60,6 +61,9 @@ public slots:
     void navigateBrowser(const QString &url);
     void navigateBrowser2(const QVariant &url) override;
     void goHome();
+    // Addresses from the desktop: the first opens in the browser, which comes
+    // to the front with the window; the rest wait in the address box.
+    void openAddresses(const QStringList &addresses);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
