@@ -64,8 +64,8 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
     layout->addWidget(m_tabs);
 
     // Owned by the profile; in force before the first page navigates.
-    new EngineSettings(hive, m_browserProfile->profile());
-    m_blocking = new BlockingInterceptor(hive, m_browserProfile->profile());
+    auto *engineSettings = new EngineSettings(hive, m_browserProfile->profile());
+    m_blocking = new BlockingInterceptor(hive, m_browserProfile->profile(), engineSettings);
     m_blocking->setEnabled(m_privacyOptions.blockTrackers != 0);
     createMenus();
     createPages(hive);

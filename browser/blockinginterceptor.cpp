@@ -52,8 +52,9 @@ bool isWebAddress(const QUrl &url)
 
 } // namespace
 
-BlockingInterceptor::BlockingInterceptor(Hive *hive, QWebEngineProfile *profile)
-    : QWebEngineUrlRequestInterceptor(profile), m_sites(std::make_unique<AllowedSites>(hive)),
+BlockingInterceptor::BlockingInterceptor(Hive *hive, QWebEngineProfile *profile,
+                                         QWebEngineUrlRequestInterceptor *before)
+    : QWebEngineUrlRequestInterceptor(profile), m_before(before), m_sites(std::make_unique<AllowedSites>(hive)),
       m_loader(new BlockingLoader(FilterLists::find(), EngineCache::filePath(), this))
 {
     m_loader->start();
@@ -84,6 +85,8 @@ bool BlockingInterceptor::decidesFor(const QUrl &url, const QUrl &page) const
 
 void BlockingInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
+    if (m_before)
+        m_before->interceptRequest(info);
     const QUrl url = info.requestUrl();
     const bool mainFrame =
         info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;

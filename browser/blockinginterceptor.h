@@ -18,7 +18,9 @@ class BlockingInterceptor final : public QWebEngineUrlRequestInterceptor
     Q_OBJECT
 
 public:
-    BlockingInterceptor(Hive *hive, QWebEngineProfile *profile);
+    // A profile takes one interceptor: the one it had (before) still runs, first.
+    BlockingInterceptor(Hive *hive, QWebEngineProfile *profile,
+                        QWebEngineUrlRequestInterceptor *before = nullptr);
     ~BlockingInterceptor() override;
     Q_DISABLE_COPY_MOVE(BlockingInterceptor)
 
@@ -41,6 +43,7 @@ signals:
 private:
     bool decidesFor(const QUrl &url, const QUrl &page) const;
 
+    QWebEngineUrlRequestInterceptor *m_before;
     bool m_enabled = true;
     std::unique_ptr<AllowedSites> m_sites;
     BlockingLoader *m_loader;
