@@ -152,7 +152,7 @@ void MainWindow::createPages(Hive *hive)
     connect(m_startPage, &StartPage::firstDocumentLoaded, m_browserPage, &::BrowserPage::loadHome);
 
     m_tabs->addPage(m_startPage, tr("Home"), true);
-    m_browserPage->toolBar()->addWidget(new BlockingIndicator(m_blocking, m_browserPage->view()));
+    m_browserPage->addBesideAddress(new BlockingIndicator(m_blocking, m_browserPage->view()));
     m_tabs->addPage(m_browserPage, tr("Browser"), false);
     m_tabs->addPage(m_favouritesWindow, tr("Favorites"), false);
 }

@@ -17,6 +17,7 @@ BlockingIndicator::BlockingIndicator(BlockingInterceptor *interceptor, QWebEngin
 {
     setObjectName(QStringLiteral("blockingIndicator"));
     setPopupMode(QToolButton::InstantPopup);
+    setAutoRaise(true);
     setMenu(m_menu);
     connect(m_menu, &QMenu::aboutToShow, this, &BlockingIndicator::fillMenu);
     connect(interceptor, &BlockingInterceptor::pageStarted, this, &BlockingIndicator::startPage);

@@ -196,13 +196,18 @@ void BrowserPage::connectView()
             [](bool, bool *cancel) { *cancel = true; });
 }
 
+void BrowserPage::addBesideAddress(QWidget *widget)
+{
+    m_addressRow->addWidget(widget);
+}
+
 void BrowserPage::layOut()
 {
-    auto *addressRow = new QHBoxLayout;
-    addressRow->setContentsMargins(5, 0, 0, 0);
-    addressRow->addWidget(m_addressLabel);
-    addressRow->addWidget(new SecurityMark(m_view, this));
-    addressRow->addWidget(m_addressBox, 1);
+    m_addressRow = new QHBoxLayout;
+    m_addressRow->setContentsMargins(5, 0, 0, 0);
+    m_addressRow->addWidget(m_addressLabel);
+    m_addressRow->addWidget(new SecurityMark(m_view, this));
+    m_addressRow->addWidget(m_addressBox, 1);
 
     auto *bottomRow = new QHBoxLayout;
     bottomRow->setContentsMargins(5, 0, 5, 0);
@@ -214,7 +219,7 @@ void BrowserPage::layOut()
     layout->setContentsMargins(0, 0, 0, 2);
     layout->setSpacing(3);
     layout->addWidget(m_toolBar);
-    layout->addLayout(addressRow);
+    layout->addLayout(m_addressRow);
     layout->addWidget(m_popupNotice);
     layout->addWidget(m_view, 1);
     layout->addLayout(bottomRow);

@@ -11,6 +11,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QHBoxLayout;
 class QToolBar;
 class QWebEnginePage;
 class QWebEngineProfile;
@@ -38,6 +39,8 @@ public:
     QCheckBox *allowPopupsBox() const { return m_allowPopupsBox; }
     PopupNotice *popupNotice() const { return m_popupNotice; }
     QToolBar *toolBar() const { return m_toolBar; }
+    // A widget at the end of the address row, where the tool bar has no room left.
+    void addBesideAddress(QWidget *widget);
     // The toolbar action carrying a command id of res/ids.h, or null.
     QAction *action(int commandId) const { return m_actions.value(commandId); }
     bool allowPopups() const { return m_allowPopups != 0; }
@@ -86,6 +89,7 @@ private:
     QWebEngineProfile *m_profile;
     mutable CWebCommercial *m_catcher = nullptr;
     QToolBar *m_toolBar;
+    QHBoxLayout *m_addressRow = nullptr;
     DownloadProgress *m_downloads;
     QHash<int, QAction *> m_actions;
     bool m_addressHasFocus = false;
