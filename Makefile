@@ -5,7 +5,9 @@ JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tools \
             qt6-webengine-dev qt6-webengine-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins \
             libsqlite3-dev libbenchmark-dev libgl-dev xvfb xauth fonts-dejavu-core \
-            dpkg-dev file desktop-file-utils appstream at-spi2-core dbus-daemon dbus-bin
+            dpkg-dev file desktop-file-utils appstream at-spi2-core dbus-daemon dbus-bin \
+            libpsl-dev webext-ublock-origin-chromium \
+            xdg-utils
 WERROR   := $(if $(CI),ON,OFF)
 FUZZ_BUILD    ?= build-fuzz
 FUZZ_SECONDS  ?= 60

@@ -1,5 +1,6 @@
 #include "app/harbrowapp.h"
 
+#include "app/instancehandover.h"
 #include "app/mainwindow.h"
 #include "app/quitsignalwatcher.h"
 #include "app/welcomedialog.h"
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -105,6 +108,15 @@ int HarbrowApp::run(int &argc, char **argv,
     return exitCode;
 }
 
+// Addresses that come before the window wait for it.
+void HarbrowApp::openAddresses(const QStringList &addresses)
+{
+    if (m_mainWindow)
+        m_mainWindow->openAddresses(addresses);
+    else
+        m_startAddresses += addresses;
+}
+
 // A session ending (or the platform asking the program to quit) ends it as Exit.
 bool HarbrowApp::event(QEvent *event)
 {
@@ -139,13 +151,18 @@ bool HarbrowApp::refuseUnwritableFolder()
     const QString folder = QFileInfo(UserHive::defaultPath()).absolutePath();
     if (canWriteIn(folder))
         return false;
+    refuseToRunUnlocked(folder);
+    return true;
+}
+
+void HarbrowApp::refuseToRunUnlocked(const QString &folder)
+{
     Prompts::instance().inform(
         nullptr, QMessageBox::Critical, tr("Harbrow"),
         tr("Harbrow cannot write in its folder, so it cannot make sure that it runs only "
            "once, and it ends without changing anything:\n%1")
             .arg(QDir::toNativeSeparators(folder)));
     m_exitCode = 1;
-    return true;
 }
 
 // Whatever a crash or a kill left behind goes before the engine opens the profile.
@@ -165,10 +182,21 @@ bool HarbrowApp::InitInstance()
     m_userHive = std::make_unique<UserHive>();
     switch (m_userHive->open()) {
     case UserHive::Status::AlreadyRunning:
+        // The running instance opens them: this one never writes to its hive.
+        if (!m_startAddresses.isEmpty()
+            && InstanceHandOver::handOver(m_userHive->path(), m_startAddresses)) {
+            m_userHive.reset(); // the traces are the running instance's
+            m_exitCode = 0;
+            return false;
+        }
         Prompts::instance().inform(nullptr, QMessageBox::Information, tr("Harbrow"),
                                    tr("Harbrow is already running."));
         m_userHive.reset(); // the traces are the running instance's
         m_exitCode = 1;
+        return false;
+    case UserHive::Status::Unlocked:
+        refuseToRunUnlocked(QFileInfo(m_userHive->path()).absolutePath());
+        m_userHive.reset();
         return false;
     case UserHive::Status::Damaged:
         Prompts::instance().inform(
@@ -185,6 +213,9 @@ bool HarbrowApp::InitInstance()
     }
     removeLeftTraces();
     Hive *hive = m_userHive->hive();
+    InstanceHandOver handOver(m_userHive->path());
+    connect(&handOver, &InstanceHandOver::addressesReceived, this, &HarbrowApp::openAddresses);
+    handOver.listen();
     if (BookmarkStore::isFirstRun(hive)) {
         WelcomeDialog welcome;
         welcome.exec();
@@ -193,6 +224,9 @@ bool HarbrowApp::InitInstance()
         MainWindow mainWindow(hive);
         m_mainWindow = &mainWindow;
         warnOfLaterDamage(&mainWindow);
+        // Once the window is up, when the modal run has started.
+        QTimer::singleShot(0, &mainWindow,
+                           [this] { openAddresses(std::exchange(m_startAddresses, {})); });
         if (!m_ending)
             mainWindow.exec();
         m_mainWindow = nullptr;

@@ -3,6 +3,7 @@
 #include "privacy/settings/privacyoptions.h"
 
 #include <QApplication>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -36,6 +37,9 @@ public:
 
     int exitCode() const { return m_exitCode; }
 
+    // Web addresses to open once the window is up (from the command line).
+    void setStartAddresses(const QStringList &addresses) { m_startAddresses = addresses; }
+
     // Ends the run as File > Exit does: dialogs open on top are dismissed, then
     // the main window is closed. For a signal or the desktop session ending.
     void endAsExit();
@@ -46,11 +50,14 @@ protected:
 private:
     void warnOfLaterDamage(QWidget *window);
     bool refuseUnwritableFolder();
+    void refuseToRunUnlocked(const QString &folder);
     void removeLeftTraces();
+    void openAddresses(const QStringList &addresses);
 
     std::unique_ptr<UserHive> m_userHive;
     QuitSignalWatcher *m_quitSignals;
     MainWindow *m_mainWindow = nullptr;
+    QStringList m_startAddresses;
     bool m_ending = false;
     bool m_holdHiveToTheEnd = false;
     int m_exitCode = 0;

@@ -4,12 +4,15 @@
 
 int main(int argc, char *argv[])
 {
-    if (const auto exitCode = CommandLine::answer(argc, argv))
-        return *exitCode;
+    const CommandLine::Request request = CommandLine::read(argc, argv);
+    if (request.exitCode)
+        return *request.exitCode;
 
     // The web engine wants both settled before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     HarbrowScheme::registerScheme();
 
-    return HarbrowApp::run(argc, argv);
+    return HarbrowApp::run(argc, argv, [&request](HarbrowApp &app) {
+        app.setStartAddresses(request.addresses);
+    });
 }

@@ -4,7 +4,10 @@
 #include "app/appicons.h"
 #include "app/favouriteswindow.h"
 #include "app/vxmaintabctrl.h"
+#include "browser/blockingindicator.h"
+#include "browser/blockinginterceptor.h"
 #include "browser/browserpage.h"
+#include "browser/cwebcommercial.h"
 #include "browser/browserprofile.h"
 #include "browser/harbrowscheme.h"
 #include "browser/startpage.h"
@@ -23,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -61,6 +65,8 @@ MainWindow::MainWindow(Hive *hive, QWidget *parent)
 
     // Owned by the profile; in force before the first page navigates.
     new EngineSettings(hive, m_browserProfile->profile());
+    m_blocking = new BlockingInterceptor(hive, m_browserProfile->profile());
+    m_blocking->setEnabled(m_privacyOptions.blockTrackers != 0);
     createMenus();
     createPages(hive);
     createTabShortcuts();
@@ -146,6 +152,7 @@ void MainWindow::createPages(Hive *hive)
     connect(m_startPage, &StartPage::firstDocumentLoaded, m_browserPage, &::BrowserPage::loadHome);
 
     m_tabs->addPage(m_startPage, tr("Home"), true);
+    m_browserPage->toolBar()->addWidget(new BlockingIndicator(m_blocking, m_browserPage->view()));
     m_tabs->addPage(m_browserPage, tr("Browser"), false);
     m_tabs->addPage(m_favouritesWindow, tr("Favorites"), false);
 }
@@ -187,6 +194,19 @@ void MainWindow::navigateBrowser2(const QVariant &url)
 {
     if (m_browserPage)
         m_browserPage->Navigate2(url);
+}
+
+void MainWindow::openAddresses(const QStringList &addresses)
+{
+    if (addresses.isEmpty() || !m_browserPage)
+        return;
+    for (const QString &address : addresses.mid(1))
+        m_browserPage->rememberAddress(address);
+    m_browserPage->Navigate(addresses.first());
+    selectPage(BrowserPage);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
 }
 
 void MainWindow::goHome()
@@ -235,12 +255,17 @@ void MainWindow::onOptions()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const PrivacyOptions chosen = dialog.options();
-    if (!writePrivacyOptions(m_hive, chosen)) {
+    // Blocking is kept apart from the four switches, and only once it is changed.
+    const bool blockingKept = chosen.blockTrackers == m_privacyOptions.blockTrackers
+        || writeOptionValue(m_hive, QByteArray::number(chosen.blockTrackers),
+                            PrivacyStore::BlockTrackers);
+    if (!writePrivacyOptions(m_hive, chosen) || !blockingKept) {
         Prompts::instance().inform(this, QMessageBox::Warning, tr("Options"),
                                    tr("The options could not be saved. They apply until "
                                       "Harbrow ends."));
     }
     m_privacyOptions = chosen;
+    m_blocking->setEnabled(chosen.blockTrackers != 0);
 }
 
 void MainWindow::exportBookmarks()

@@ -6,10 +6,12 @@
 #include "browser/startpage.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <QPointer>
 
 #include <memory>
 
+class BlockingInterceptor;
 class BrowserProfile;
 class FavouritesWindow;
 class Hive;
@@ -59,6 +61,9 @@ public slots:
     void navigateBrowser(const QString &url);
     void navigateBrowser2(const QVariant &url) override;
     void goHome();
+    // Addresses from the desktop: the first opens in the browser, which comes
+    // to the front with the window; the rest wait in the address box.
+    void openAddresses(const QStringList &addresses);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -81,6 +86,7 @@ private:
     PrivacyOptions m_privacyOptions;
     std::unique_ptr<BrowserProfile> m_browserProfile; // outlives every page
     QPointer<::BrowserPage> m_browserPage;
+    BlockingInterceptor *m_blocking = nullptr; // owned by the profile
     QPointer<FavouritesWindow> m_favouritesWindow;
     QPointer<StartPage> m_startPage;
     QMenuBar *m_menuBar;

@@ -72,8 +72,7 @@ void BM_Floor_PlainScanOfAllBookmarks(benchmark::State &state)
 }
 BENCHMARK(BM_Floor_PlainScanOfAllBookmarks)->Unit(benchmark::kMillisecond);
 
-// The page's fives stop the reading once they fill it; with no fives (top
-// rating 4) every bookmark is read.
+// A page asked for afresh: every bookmark is read once, fives or not.
 void BM_ServeStartPageFor100000(benchmark::State &state)
 {
     BookmarkStore &store = bigStore(int(state.range(0)));
@@ -81,6 +80,37 @@ void BM_ServeStartPageFor100000(benchmark::State &state)
         benchmark::DoNotOptimize(StartPageHtml::page(&store));
 }
 BENCHMARK(BM_ServeStartPageFor100000)->ArgName("top")->Arg(5)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// Home brought forward after one bookmark was renamed: the tiles kept from the
+// last showing look again only at the folder that changed. Here that folder is
+// the whole collection, so it costs what a first page costs, and no more.
+void BM_StartTilesAfterOneRename(benchmark::State &state)
+{
+    BookmarkStore &store = bigStore();
+    StartTiles tiles(StartPageHtml::MaxTiles);
+    tiles.best(store);
+    store.selectBookmarkAt(BigStore / 2);
+    const int id = store.currentBookmarkId();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        store.setBookmarkTitle(id, QStringLiteral("Renamed %1").arg(++round));
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(tiles.best(store));
+    }
+}
+BENCHMARK(BM_StartTilesAfterOneRename)->Unit(benchmark::kMillisecond);
+
+// The same with nothing changed: what each showing of Home costs.
+void BM_StartTilesUnchanged(benchmark::State &state)
+{
+    BookmarkStore &store = bigStore();
+    StartTiles tiles(StartPageHtml::MaxTiles);
+    tiles.best(store);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tiles.best(store));
+}
+BENCHMARK(BM_StartTilesUnchanged)->Unit(benchmark::kMicrosecond);
 
 // Shown, exposed, painted once, and the page's document loaded.
 bool waitShownAndLoaded(QWidget *window, QWebEnginePage *page, const std::function<bool()> &loaded)

@@ -8,6 +8,7 @@
 #include "browser/downloadprogress.h"
 #include "browser/harbrowscheme.h"
 #include "browser/popupnotice.h"
+#include "browser/securitymark.h"
 #include "res/ids.h"
 
 #include <QAction>
@@ -200,6 +201,7 @@ void BrowserPage::layOut()
     auto *addressRow = new QHBoxLayout;
     addressRow->setContentsMargins(5, 0, 0, 0);
     addressRow->addWidget(m_addressLabel);
+    addressRow->addWidget(new SecurityMark(m_view, this));
     addressRow->addWidget(m_addressBox, 1);
 
     auto *bottomRow = new QHBoxLayout;

@@ -44,6 +44,8 @@ public:
     bool addressHasFocus() const { return m_addressHasFocus; }
     // Where a new window of another page lands to open in this view.
     QWebEnginePage *popupTarget() const;
+    // Keeps an address in the address box's list, sorted, and shows it.
+    void rememberAddress(const QString &address);
 
 public slots:
     void Navigate(const QString &url);
@@ -73,7 +75,6 @@ private:
     void takeCaughtNavigation(CWebCommercial *catcher, const QVariant &url);
     void followCommandState(int command, bool enable);
     void followTitle(const QString &title);
-    void rememberAddress(const QString &address);
     void installHost();
 
     BrowserOwner *m_owner;

@@ -32,6 +32,18 @@ QUrl HarbrowScheme::helpAddress()
     return url;
 }
 
+QUrl HarbrowScheme::favouritesAddress()
+{
+    QUrl url = helpAddress();
+    url.setPath(QLatin1String(FavouritesPath));
+    return url;
+}
+
+bool HarbrowScheme::isFavouritesAddress(const QUrl &url)
+{
+    return url.scheme() == QLatin1String(Name) && url.path() == QLatin1String(FavouritesPath);
+}
+
 bool HarbrowScheme::isStartAddress(const QUrl &url)
 {
     return url.scheme() == QLatin1String(Name) && url.path() == QLatin1String(StartPath);

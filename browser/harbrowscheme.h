@@ -13,6 +13,7 @@ public:
     static constexpr char StartPath[] = "/cgi-bin/total/in.cgi";
     static constexpr char StartQuery[] = "id=126";
     static constexpr char HelpPath[] = "/help.html";
+    static constexpr char FavouritesPath[] = "/favorites";
 
     // Must run in main() before the application object exists.
     static void registerScheme();
@@ -21,6 +22,9 @@ public:
     static QUrl helpAddress();
     static bool isStartAddress(const QUrl &url);
     static bool isHelpAddress(const QUrl &url);
+    // Not a page: the start page's way to the Favorites tab.
+    static QUrl favouritesAddress();
+    static bool isFavouritesAddress(const QUrl &url);
 
     HarbrowScheme() = delete;
 };

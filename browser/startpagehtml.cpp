@@ -39,45 +39,26 @@ QString tile(const CurrentBookmark &bookmark)
 
 QList<CurrentBookmark> StartPageHtml::bestRated(BookmarkStore &store, int limit, bool *whole)
 {
-    QList<CurrentBookmark> fives;
-    QList<CurrentBookmark> fours;
-    // One look at each bookmark: the page must not keep the collection in memory.
-    // Once the fives fill the page, nothing later can change it.
-    const bool read = store.streamBookmarks([&](const BookmarkStore::StoredBookmark &bookmark) {
-        QList<CurrentBookmark> *tiles = nullptr;
-        if (bookmark.rating >= 5 && fives.size() < limit)
-            tiles = &fives;
-        else if (bookmark.rating == LowestTileRating && fives.size() + fours.size() < limit)
-            tiles = &fours;
-        if (!tiles)
-            return true;
-        CurrentBookmark tile;
-        tile.address = QString::fromUtf8(bookmark.address);
-        tile.title = QString::fromUtf8(bookmark.title);
-        tile.comments = QString::fromUtf8(bookmark.comments);
-        tile.rating = bookmark.rating;
-        tile.folderId = bookmark.folderId;
-        tiles->append(tile);
-        return fives.size() < limit;
-    });
+    const StartTiles::Best best = StartTiles(limit).best(store);
     if (whole)
-        *whole = read;
-    fives.append(fours);
-    if (fives.size() > limit)
-        fives.resize(limit);
-    return fives;
+        *whole = !best.unread;
+    return best.tiles;
 }
 
 QByteArray StartPageHtml::page(BookmarkStore *store)
 {
-    bool whole = true;
-    const QList<CurrentBookmark> tiles = store ? bestRated(*store, MaxTiles, &whole)
-                                               : QList<CurrentBookmark>();
-    return page(whole ? tiles : QList<CurrentBookmark>(), !whole);
+    return page(store ? StartTiles(MaxTiles).best(*store) : StartTiles::Best());
 }
 
 QByteArray StartPageHtml::page(const QList<CurrentBookmark> &tiles, bool unread)
 {
+    return page(StartTiles::Best{tiles, int(tiles.size()), unread});
+}
+
+QByteArray StartPageHtml::page(const StartTiles::Best &best)
+{
+    const QList<CurrentBookmark> &tiles = best.tiles;
+    const bool unread = best.unread;
     QString html;
     html.reserve(4096 + int(tiles.size()) * 256);
     html += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
@@ -102,6 +83,10 @@ QByteArray StartPageHtml::page(const QList<CurrentBookmark> &tiles, bool unread)
         for (const CurrentBookmark &bookmark : tiles)
             html += tile(bookmark);
         html += QStringLiteral("</nav>\n");
+        if (best.total > tiles.size())
+            html += QStringLiteral("<p class=\"more\"><a href=\"%1\">%2</a></p>\n")
+                        .arg(HarbrowScheme::favouritesAddress().toString(),
+                             tr("Show all %1").arg(best.total));
     }
     html += QStringLiteral("</main>\n<footer><a href=\"%1\">%2</a> &middot; <a href=\"%1#privacy\">"
                            "%3</a> &middot; <a href=\"%1#keys\">%4</a></footer>\n</body></html>\n")

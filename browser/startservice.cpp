@@ -1,5 +1,6 @@
 #include "browser/startservice.h"
 
+#include "browser/blockedpage.h"
 #include "browser/browserowner.h"
 #include "browser/browserresources.h"
 #include "browser/harbrowscheme.h"
@@ -9,7 +10,7 @@
 #include <QWebEngineUrlRequestJob>
 
 StartService::StartService(BrowserOwner *owner, QObject *parent)
-    : QWebEngineUrlSchemeHandler(parent), m_owner(owner)
+    : QWebEngineUrlSchemeHandler(parent), m_owner(owner), m_tiles(StartPageHtml::MaxTiles)
 {
 }
 
@@ -24,9 +25,11 @@ void StartService::requestStarted(QWebEngineUrlRequestJob *job)
     const QUrl url = job->requestUrl();
     QByteArray body;
     if (HarbrowScheme::isStartAddress(url))
-        body = StartPageHtml::page(m_owner ? m_owner->bookmarkStore() : nullptr);
+        body = StartPageHtml::page(currentTiles());
     else if (HarbrowScheme::isHelpAddress(url))
         body = helpPage();
+    else if (BlockedPage::isAddress(url))
+        body = BlockedPage::html(url);
     if (body.isEmpty()) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
@@ -35,6 +38,12 @@ void StartService::requestStarted(QWebEngineUrlRequestJob *job)
     auto *buffer = new QBuffer(job);
     buffer->setData(body);
     job->reply("text/html;charset=utf-8", buffer);
+}
+
+StartTiles::Best StartService::currentTiles()
+{
+    BookmarkStore *store = m_owner ? m_owner->bookmarkStore() : nullptr;
+    return store ? m_tiles.best(*store) : StartTiles::Best();
 }
 
 QByteArray StartService::helpPage()

@@ -1,6 +1,7 @@
 #include "browser/webcommercialpage.h"
 
 #include "browser/dispatchid.h"
+#include "browser/posteddocumentwatch.h"
 #include "controls/prompts.h"
 
 #include <QAction>
@@ -10,8 +11,10 @@
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
 
+#include <utility>
+
 WebCommercialPage::WebCommercialPage(QWebEngineProfile *profile, QObject *parent)
-    : QWebEnginePage(profile, parent)
+    : QWebEnginePage(profile, parent), m_posts(new PostedDocumentWatch(this))
 {
     followHistoryAction(Back, DispatchId::BackCommand, &m_backReported);
     followHistoryAction(Forward, DispatchId::ForwardCommand, &m_forwardReported);
@@ -55,9 +58,14 @@ void WebCommercialPage::followHistoryAction(WebAction webAction, int command, bo
 bool WebCommercialPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
                                                 bool isMainFrame)
 {
-    Q_UNUSED(type)
     if (!isMainFrame)
         return true;
+    // However the reload was asked for: key, button, menu or script.
+    if (type == NavigationTypeReload && m_posts->documentPosted()
+        && !std::exchange(m_resendAllowed, false)) {
+        askToSendFormAgain();
+        return false;
+    }
     m_mainFrameTarget = url;
     bool cancel = false;
     emit beforeNavigate(url, &cancel);
@@ -123,10 +131,31 @@ void WebCommercialPage::askAboutCertificate(QWebEngineCertificateError error)
             tr("The identity of %1 cannot be verified:\n%2\n\nDo you want to continue anyway?")
                 .arg(error.url().host(), error.description()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer == QMessageBox::Yes)
+        if (answer == QMessageBox::Yes) {
             error.acceptCertificate();
-        else
+            if (self)
+                emit self->certificateErrorAccepted(error.url(), error.description());
+        } else {
             error.rejectCertificate();
+        }
+    });
+}
+
+// The engine is in the middle of its navigation: the question comes after it.
+void WebCommercialPage::askToSendFormAgain()
+{
+    QPointer<WebCommercialPage> self(this);
+    QTimer::singleShot(0, this, [self] {
+        QWidget *parent = QWebEngineView::forPage(self);
+        const auto answer = Prompts::instance().ask(
+            parent, QMessageBox::Question, tr("Reload"),
+            tr("This page was reached by sending a form. Loading it again sends the form "
+               "again, and repeats what it did.\n\nSend the form again?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (!self || answer != QMessageBox::Yes)
+            return;
+        self->m_resendAllowed = true;
+        self->triggerAction(Reload);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QWebEnginePage>
 
+class PostedDocumentWatch;
 class QWebEngineNewWindowRequest;
 
 // The page behind a CWebCommercial view. It turns the engine's callbacks into
@@ -35,6 +36,8 @@ signals:
     void documentTitleChanged(const QString &title);
     void documentCompleted(const QUrl &url);
     void navigateCompleted(const QUrl &url);
+    // The user let a page through whose certificate could not be verified.
+    void certificateErrorAccepted(const QUrl &url, const QString &description);
     // The render process of the page crashed or was killed, showing url.
     void renderProcessStopped(const QUrl &url);
 
@@ -49,11 +52,14 @@ private:
     void noteTitle(const QString &title);
     void askAboutCertificate(QWebEngineCertificateError error);
     void refusePermission(const QUrl &origin, Feature feature);
+    void askToSendFormAgain();
 
     bool m_busy = false;
     bool m_backReported = false;
     bool m_forwardReported = false;
     bool m_titleSeen = false; // since the current load started
+    PostedDocumentWatch *m_posts;
+    bool m_resendAllowed = false; // the user said Yes to sending the form again
     bool m_requestedByUser = false;
     QUrl m_requestedWindow;
     QUrl m_mainFrameTarget; // where the page's own navigation is going

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -181,15 +182,24 @@ void BookmarkDialog::keepCommentsWithinLimit()
     m_comments->setTextCursor(cursor);
 }
 
-// After QDialog has focused the first field (which selects all of its text),
-// so that typing goes on behind "http://" instead of replacing it.
+// After QDialog has focused the first field: the address starts selected, so
+// that what is typed or pasted replaces the preset "http://".
 void BookmarkDialog::setVisible(bool visible)
 {
     QDialog::setVisible(visible);
     if (visible && m_mode == Mode::Add) {
         m_address->setFocus(Qt::OtherFocusReason);
-        m_address->setCursorPosition(int(Scheme.size()));
+        m_address->selectAll();
     }
+}
+
+// "http://" typed after the preset, or a whole address pasted behind it.
+QString BookmarkDialog::addressAsGiven(const QString &address)
+{
+    static const QRegularExpression doubled(QStringLiteral("^http://(?=[a-z][a-z0-9+.-]*://)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QString given = address;
+    return given.remove(doubled);
 }
 
 QString BookmarkDialog::commentsForStore(const QString &shown)
@@ -211,7 +221,7 @@ void BookmarkDialog::accept()
     if (!okButton()->isEnabled())
         return; // Enter in a field must not get past the check
     BookmarkRecord fields;
-    fields.address = m_address->text().trimmed();
+    fields.address = addressAsGiven(m_address->text().trimmed());
     fields.title = m_title->text();
     fields.comments = commentsForStore(m_comments->toPlainText());
     fields.rating = m_rating->rating();

@@ -35,6 +35,8 @@ public:
     // Comments travel with each line break held as a TAB.
     static QString commentsForStore(const QString &shown);
     static QString commentsForDisplay(const QString &stored);
+    // The address as the person gave it, without the preset "http://" left before another scheme.
+    static QString addressAsGiven(const QString &address);
 
     QLineEdit *addressEdit() const { return m_address; }
     QLineEdit *titleEdit() const { return m_title; }

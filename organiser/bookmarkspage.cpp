@@ -678,6 +678,8 @@ void BookmarksPage::noteFocus(QWidget *now)
 
 bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_list && event->type() == QEvent::FocusOut)
+        m_backTabToFind = false;
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto *keyEvent = static_cast<QKeyEvent *>(event);
@@ -700,6 +702,14 @@ bool BookmarksPage::eventFilter(QObject *watched, QEvent *event)
         }
         if (key == Qt::Key_Delete && updateButtons()) {
             deleteBookmarks();
+            return true;
+        }
+        if (key == Qt::Key_Insert) {
+            addBookmark();
+            return true;
+        }
+        if (key == Qt::Key_Backtab && m_backTabToFind) {
+            m_findField->setFocus(Qt::BacktabFocusReason);
             return true;
         }
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && updateButtons()) {
@@ -769,6 +779,10 @@ void BookmarksPage::createFindField()
             openSelection();
     });
     connect(m_findField, &FindField::downPressed, this, [this] { m_list->setFocus(); });
+    connect(m_findField, &FindField::tabPressed, this, [this] {
+        m_list->setFocus(Qt::TabFocusReason);
+        m_backTabToFind = true;
+    });
 
     auto *find = new QAction(tr("Find"), this);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));

@@ -139,5 +139,6 @@ private:
     int m_nextRow = 0;          // row numbers stay unique until the next fill
     quint64 m_listedAt = 0;     // the store's change count when the list was filled
     bool m_treeUsedLast = false; // the tree had the focus after the list did
+    bool m_backTabToFind = false; // the list took the focus by Tab from the find field
     bool m_filled = false;
 };

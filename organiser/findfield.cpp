@@ -24,3 +24,11 @@ void FindField::keyPressEvent(QKeyEvent *event)
     }
     QLineEdit::keyPressEvent(event);
 }
+
+bool FindField::focusNextPrevChild(bool next)
+{
+    if (!next)
+        return QLineEdit::focusNextPrevChild(next);
+    emit tabPressed();
+    return true;
+}

@@ -14,7 +14,10 @@ public:
 signals:
     void escapePressed();
     void downPressed();
+    // Tab was pressed: the field hands the keyboard to what shows its results.
+    void tabPressed();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 };

@@ -23,6 +23,8 @@ FolderTree::FolderTree(QWidget *parent) : QTreeWidget(parent)
     // Every row is one line beside a picture of the view's icon size: a layout
     // need not measure each of a large folder's rows.
     setUniformRowHeights(true);
+    // A folder passed over on the way to another stays closed.
+    setAutoExpandDelay(ExpandDelay);
     // Near the edges a drag scrolls by the drag handlers; the view's own
     // scrolling only brings the current row into sight.
     m_pictures = {OrganiserPictures::folderClosed(), OrganiserPictures::folderOpen(),
@@ -176,10 +178,12 @@ Qt::DropAction FolderTree::dragOver(QDropEvent *event)
 {
     m_lastDragPos = event->position().toPoint();
     const Verdict verdict = judge(m_lastDragPos);
-    if (verdict.highlight)
+    if (verdict.highlight) {
         hover(verdict.hit);
-    else
+    } else {
+        cancelExpand();
         setDropHighlight(nullptr);
+    }
     scrollNearEdges(m_lastDragPos);
     return verdict.allowed ? actionFor(event->modifiers()) : Qt::IgnoreAction;
 }
@@ -303,14 +307,34 @@ QTreeWidgetItem *FolderTree::copySubtree(const QTreeWidgetItem *source, QTreeWid
     return copy;
 }
 
+// The folder under the drag opens once the drag has rested on it for the delay.
 void FolderTree::hover(QTreeWidgetItem *item)
 {
-    if (!item->isExpanded()) {
-        fillChildren(item);
-        m_autoExpanded.append(QPersistentModelIndex(indexFromItem(item)));
-        item->setExpanded(true);
-    }
     setDropHighlight(item);
+    const QPersistentModelIndex index(indexFromItem(item));
+    if (item->isExpanded()) {
+        cancelExpand();
+    } else if (index != m_expandPending) {
+        m_expandPending = index;
+        m_expandTimer.start(autoExpandDelay(), this);
+    }
+}
+
+void FolderTree::cancelExpand()
+{
+    m_expandTimer.stop();
+    m_expandPending = QPersistentModelIndex();
+}
+
+void FolderTree::expandHovered()
+{
+    QTreeWidgetItem *item = itemFromIndex(m_expandPending);
+    cancelExpand();
+    if (!item || item->isExpanded() || !DragState::anyDragging() || itemAt(m_lastDragPos) != item)
+        return;
+    fillChildren(item);
+    m_autoExpanded.append(QPersistentModelIndex(indexFromItem(item)));
+    item->setExpanded(true);
 }
 
 void FolderTree::scrollNearEdges(QPoint pos)
@@ -340,6 +364,10 @@ void FolderTree::scrollNearEdges(QPoint pos)
 
 void FolderTree::timerEvent(QTimerEvent *event)
 {
+    if (event->timerId() == m_expandTimer.timerId()) {
+        expandHovered();
+        return;
+    }
     if (event->timerId() != m_scrollTimer.timerId()) {
         QTreeWidget::timerEvent(event);
         return;
@@ -352,10 +380,12 @@ void FolderTree::timerEvent(QTimerEvent *event)
     // The rows moved under the pointer: the highlight follows, or goes where
     // the row now under it refuses, never staying on a row scrolled away.
     const Verdict verdict = judge(m_lastDragPos);
-    if (verdict.highlight)
+    if (verdict.highlight) {
         hover(verdict.hit);
-    else
+    } else {
+        cancelExpand();
         setDropHighlight(nullptr);
+    }
 }
 
 void FolderTree::setDropHighlight(QTreeWidgetItem *item)
@@ -379,6 +409,7 @@ void FolderTree::collapseAutoExpanded()
 void FolderTree::endHover()
 {
     m_scrollTimer.stop();
+    cancelExpand();
     collapseAutoExpanded();
     setDropHighlight(nullptr);
 }

@@ -25,6 +25,7 @@ class FolderTree final : public QTreeWidget
 public:
     static constexpr int EdgeZone = 10;        // pixels from an edge that scroll
     static constexpr int ScrollInterval = 100; // ms between scroll steps while hovering there
+    static constexpr int ExpandDelay = 700;    // ms a drag rests on a closed folder before it opens
 
     explicit FolderTree(QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(FolderTree)
@@ -93,6 +94,8 @@ private:
     Verdict judge(QPoint pos) const;
     Qt::DropAction dragOver(QDropEvent *event);
     void hover(QTreeWidgetItem *item);
+    void cancelExpand();
+    void expandHovered();
     void scrollNearEdges(QPoint pos);
     void setDropHighlight(QTreeWidgetItem *item);
     void collapseAutoExpanded();
@@ -107,5 +110,7 @@ private:
     QPersistentModelIndex m_dropHighlight;
     QPersistentModelIndex m_droppedItem;
     QBasicTimer m_scrollTimer;
+    QBasicTimer m_expandTimer;
+    QPersistentModelIndex m_expandPending; // the closed folder the drag rests on
     QPoint m_lastDragPos;
 };

@@ -1,5 +1,6 @@
 #include "privacy/optionsdialog.h"
 
+#include "browser/allowedsiteslist.h"
 #include "privacy/internetoptionsdialog.h"
 #include "res/ids.h"
 
@@ -25,6 +26,9 @@ OptionsDialog::OptionsDialog(Hive *hive, QWidget *parent)
     layout->addWidget(addCheckBox(Ids::OptionsPopupFlag,
                                   tr("Set popup flag when new page downloaded"),
                                   &PrivacyOptions::popupFlag));
+    layout->addWidget(addCheckBox(Ids::OptionsBlockTrackers, tr("Block trackers and ads"),
+                                  &PrivacyOptions::blockTrackers));
+    layout->addWidget(new AllowedSitesList(hive, this));
     layout->addSpacing(8);
 
     m_internetOptions->setAutoDefault(false);

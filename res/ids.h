@@ -43,6 +43,7 @@ inline constexpr int OptionsPopupFlag = 1079;
 inline constexpr int OptionsDeleteCookies = 1080;
 inline constexpr int OptionsDeleteHistory = 1081;
 inline constexpr int OptionsDeleteCache = 1082;
+inline constexpr int OptionsBlockTrackers = 1083;
 
 // Browser page: toolbar commands and controls. "Add Favourites" is AddBookmark.
 inline constexpr int BrowserBack = 1000;

@@ -49,6 +49,7 @@ void loadPrivacyOptions(Hive *hive, PrivacyOptions &options)
     readOption(hive, PrivacyStore::DeleteCookies, options.deleteCookiesOnExit);
     readOption(hive, PrivacyStore::DeleteHistory, options.deleteHistoryOnExit);
     readOption(hive, PrivacyStore::DeleteCache, options.deleteCacheOnExit);
+    readOption(hive, PrivacyStore::BlockTrackers, options.blockTrackers);
 }
 
 bool writeOptionValue(Hive *hive, const QByteArray &value, const QByteArray &name)

@@ -12,6 +12,7 @@ struct PrivacyOptions
     int deleteCookiesOnExit = 0;
     int deleteHistoryOnExit = 0;
     int deleteCacheOnExit = 0;
+    int blockTrackers = 1; // on unless the user turned it off
 };
 
 namespace PrivacyStore {
@@ -20,6 +21,7 @@ inline constexpr char PopupFlag[] = "flagReset";
 inline constexpr char DeleteCookies[] = "flagCook";
 inline constexpr char DeleteHistory[] = "flagHistory";
 inline constexpr char DeleteCache[] = "flagCache";
+inline constexpr char BlockTrackers[] = "flagBlocking";
 // Stored text is read up to this many bytes, as into a fixed buffer.
 inline constexpr qsizetype MaxValueLength = 1023;
 } // namespace PrivacyStore

@@ -64,7 +64,7 @@ UserHive::Status UserHive::open(const QString &path)
     m_path = path;
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
-        return runInMemory(QObject::tr("The folder %1 cannot be created.").arg(folder));
+        return Status::Unlocked;
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     m_lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
@@ -72,7 +72,7 @@ UserHive::Status UserHive::open(const QString &path)
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError)
             return Status::AlreadyRunning;
-        return runInMemory(QObject::tr("The lock file beside it cannot be written."));
+        return Status::Unlocked;
     }
     m_file = std::make_unique<SqliteHive>();
     if (m_file->open(path, SqliteHive::Check::Later) != SqliteHive::OpenResult::Opened)

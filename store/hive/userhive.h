@@ -16,7 +16,9 @@ class SqliteHive;
 class UserHive final
 {
 public:
-    enum class Status { Opened, Damaged, AlreadyRunning };
+    // Unlocked: no lock could be taken (not that another instance holds it), so
+    // nothing may be written: two instances would remove each other's files.
+    enum class Status { Opened, Damaged, AlreadyRunning, Unlocked };
 
     UserHive();
     ~UserHive();

@@ -22,6 +22,8 @@ for f in bin/harbrow share/applications/org.kvane.Harbrow.desktop \
 done
 dpkg-deb -f "$deb" Depends | grep -q libqt6webenginewidgets6 \
     || { echo "package does not depend on the web engine: $(dpkg-deb -f "$deb" Depends)"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q webext-ublock-origin-chromium \
+    || { echo "package does not depend on the blocking lists: $(dpkg-deb -f "$deb" Depends)"; exit 1; }
 desktop-file-validate "$root/share/applications/org.kvane.Harbrow.desktop"
 appstreamcli validate --no-net "$root/share/metainfo/org.kvane.Harbrow.metainfo.xml" >/dev/null
 

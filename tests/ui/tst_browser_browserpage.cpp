@@ -6,6 +6,7 @@
 #include "browser/downloadline.h"
 #include "browser/downloadprogress.h"
 #include "browser/popupnotice.h"
+#include "browser/securitymark.h"
 #include "browser/startservice.h"
 #include "controls/prompts.h"
 #include "localhttpserver.h"
@@ -122,6 +123,7 @@ private slots:
     void certificateErrorsAskTheUser_data();
     void certificateErrorsAskTheUser();
     void bookmarkOpensInTheBrowserTab();
+    void reloadAfterAPostAsksFirst();
 
 private:
     LocalHttpServer m_server;
@@ -153,6 +155,10 @@ void TestBrowserPage::initTestCase()
     m_server.setPage(QStringLiteral("/link"), QStringLiteral("Links"),
                      QStringLiteral("<a id='l' href='/b' style='display:block;width:300px;"
                                     "height:100px'>to B</a>"));
+    m_server.setPage(QStringLiteral("/form"), QStringLiteral("Form"),
+                     QStringLiteral("<form method='post' action='/done'><input name='q' value='1'>"
+                                    "</form>"));
+    m_server.setPage(QStringLiteral("/done"), QStringLiteral("Sent"));
     m_server.setPage(QStringLiteral("/notify"), QStringLiteral("Asking"),
                      QStringLiteral("<script>Notification.requestPermission().then("
                                     "function(r){document.title=r;});</script>"));
@@ -723,8 +729,16 @@ void TestBrowserPage::certificateErrorsAskTheUser()
     QVERIFY2(asked.first().contains(QStringLiteral("127.0.0.1")), qPrintable(asked.first()));
     QCOMPARE(finished.first().first().toBool(), proceeds);
     QCOMPARE(secure.requestCount(QStringLiteral("/s")), proceeds ? 1 : 0);
-    if (proceeds)
-        QCOMPARE(fixture.page->view()->title(), QStringLiteral("Secure page"));
+    auto *mark = fixture.page->findChild<SecurityMark *>();
+    QVERIFY(mark);
+    QCOMPARE(!mark->isHidden(), proceeds);
+    if (!proceeds)
+        return;
+    QCOMPARE(fixture.page->view()->title(), QStringLiteral("Secure page"));
+    QVERIFY(asked.first().contains(mark->toolTip().section(QLatin1Char('\n'), -1)));
+    // A page of another site is not marked.
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/a"))));
+    QVERIFY(mark->isHidden());
 }
 
 // The road of one request: a bookmark opened with Enter shows in the "Browser" tab.
@@ -766,6 +780,34 @@ void TestBrowserPage::bookmarkOpensInTheBrowserTab()
     QVERIFY(loadAndWait(view, [&] { QTest::mouseClick(home, Qt::LeftButton); }));
     QVERIFY(HarbrowScheme::isStartAddress(view->url()));
     QTRY_COMPARE(window.tabs()->currentIndex(), int(MainWindow::BrowserPage));
+}
+
+
+// F5 after a post asks; No leaves the page as it is, Yes sends the form again.
+void TestBrowserPage::reloadAfterAPostAsksFirst()
+{
+    Fixture fixture;
+    QVERIFY(fixture.show());
+    CWebCommercial *view = fixture.page->view();
+    QVERIFY(fixture.load(m_server.url(QStringLiteral("/form"))));
+    m_server.clearRequests();
+    QVERIFY(loadAndWait(view, [&] { evaluate(view, QStringLiteral("document.forms[0].submit()")); }));
+    QCOMPARE(m_server.requestCount(QStringLiteral("/done")), 1);
+    QVERIFY(m_server.lastRequestHead(QStringLiteral("/done")).startsWith("POST"));
+
+    Prompts::instance().takeAsked();
+    Prompts::instance().queueAnswer(QMessageBox::No);
+    QTest::keyClick(fixture.page->addressBox()->lineEdit(), Qt::Key_F5);
+    QTRY_COMPARE(Prompts::instance().pendingAnswers(), 0);
+    QVERIFY(Prompts::instance().takeAsked().first().contains(QStringLiteral("Send the form again?")));
+    QTest::qWait(300);
+    QCOMPARE(m_server.requestCount(QStringLiteral("/done")), 1);
+
+    Prompts::instance().queueAnswer(QMessageBox::Yes);
+    QVERIFY(loadAndWait(view, [&] { QTest::mouseClick(fixture.button(Ids::BrowserRefresh), Qt::LeftButton); }));
+    QCOMPARE(m_server.requestCount(QStringLiteral("/done")), 2);
+    QVERIFY(m_server.lastRequestHead(QStringLiteral("/done")).startsWith("POST"));
+    Prompts::instance().takeAsked();
 }
 
 QTEST_MAIN(TestBrowserPage)

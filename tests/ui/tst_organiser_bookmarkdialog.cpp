@@ -40,11 +40,11 @@ private slots:
         showAndWait(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Add a New Bookmark"));
         QCOMPARE(dialog.addressEdit()->text(), QStringLiteral("http://"));
-        QCOMPARE(dialog.addressEdit()->cursorPosition(), 7);
-        QVERIFY(!dialog.addressEdit()->hasSelectedText());
+        QCOMPARE(dialog.addressEdit()->selectedText(), QStringLiteral("http://"));
         QVERIFY(!dialog.okButton()->isEnabled());
         QCOMPARE(dialog.ratingBox()->currentText(), QStringLiteral("  Not set"));
 
+        QTest::keyClick(dialog.addressEdit(), Qt::Key_End);
         QTest::keyClicks(dialog.addressEdit(), "w");
         QCOMPARE(dialog.addressEdit()->text(), QStringLiteral("http://w"));
         QVERIFY(dialog.okButton()->isEnabled());
@@ -58,6 +58,35 @@ private slots:
         QVERIFY(!dialog.okButton()->isEnabled());
         QTest::keyClicks(dialog.addressEdit(), "ftp://x");
         QVERIFY(dialog.okButton()->isEnabled());
+    }
+
+    void anAddressIsStoredAsGiven_data()
+    {
+        QTest::addColumn<bool>("afterPreset"); // typed behind "http://" rather than over it
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("typed over the preset") << false << "https://example.org/" << "https://example.org/";
+        QTest::newRow("https behind the preset") << true << "https://example.org/" << "https://example.org/";
+        QTest::newRow("ftp behind the preset") << true << "ftp://files.example/a" << "ftp://files.example/a";
+        QTest::newRow("HTTP behind the preset") << true << "HTTP://x.example/" << "HTTP://x.example/";
+        QTest::newRow("a host behind the preset") << true << "example.org/x" << "http://example.org/x";
+        QTest::newRow("a password is no scheme") << true << "me:pw@host/" << "http://me:pw@host/";
+    }
+
+    void anAddressIsStoredAsGiven()
+    {
+        QFETCH(bool, afterPreset);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        FakePage page;
+        BookmarkDialog dialog(page, BookmarkDialog::Mode::Add);
+        showAndWait(dialog);
+        if (afterPreset)
+            QTest::keyClick(dialog.addressEdit(), Qt::Key_End);
+        QTest::keyClicks(dialog.addressEdit(), typed);
+        clickOk(dialog);
+        QVERIFY(page.edited);
+        QCOMPARE(page.edited->address, stored);
     }
 
     void aProposedPageIsShownReadyToAccept()
@@ -118,6 +147,7 @@ private slots:
         FakePage page;
         BookmarkDialog dialog(page, BookmarkDialog::Mode::Add);
         showAndWait(dialog);
+        QTest::keyClick(dialog.addressEdit(), Qt::Key_End);
         QTest::keyClicks(dialog.addressEdit(), "example.net");
         QTest::keyClicks(dialog.titleEdit(), "Example net");
         dialog.ratingBox()->setFocus();

@@ -211,20 +211,23 @@ void TestBookmarksPage::addsBookmarks_data()
 {
     QTest::addColumn<QString>("prefillTitle");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("typed in") << QString() << true;
-    QTest::newRow("offered by the browser") << QStringLiteral("Offered page") << true;
-    QTest::newRow("cancelled") << QString() << false;
+    QTest::addColumn<bool>("insertKey"); // Insert in the list, not the command
+    QTest::newRow("typed in") << QString() << true << false;
+    QTest::newRow("offered by the browser") << QStringLiteral("Offered page") << true << false;
+    QTest::newRow("cancelled") << QString() << false << false;
+    QTest::newRow("Insert in the list") << QString() << true << true;
 }
 
 void TestBookmarksPage::addsBookmarks()
 {
     QFETCH(QString, prefillTitle);
     QFETCH(bool, ok);
+    QFETCH(bool, insertKey);
     showFolder("News");
     QSignalSpy changed(m_page.get(), &BookmarksPage::bookmarksChanged);
     whenShown<BookmarkDialog>([&](BookmarkDialog *dialog) {
         if (prefillTitle.isEmpty()) {
-            QTest::keyClicks(dialog->addressEdit(), "www.example.org");
+            QTest::keyClicks(dialog->addressEdit(), "https://www.example.org/");
             dialog->titleEdit()->setText(QStringLiteral("Typed page"));
         } else {
             QCOMPARE(dialog->titleEdit()->text(), prefillTitle);
@@ -234,7 +237,10 @@ void TestBookmarksPage::addsBookmarks()
         else
             dialog->reject();
     });
-    m_page->addBookmark(prefillTitle, QStringLiteral("http://offered.example/"));
+    if (insertKey)
+        QTest::keyClick(m_page->bookmarkList(), Qt::Key_Insert);
+    else
+        m_page->addBookmark(prefillTitle, QStringLiteral("http://offered.example/"));
     const QString title = prefillTitle.isEmpty() ? QStringLiteral("Typed page") : prefillTitle;
     QCOMPARE(listedTitles().contains(title), ok);
     if (ok) { // selected alone, where it can be seen
@@ -242,6 +248,8 @@ void TestBookmarksPage::addsBookmarks()
         QCOMPARE(selected.size(), 1);
         QCOMPARE(m_page->bookmarkList()->text(selected.first(), 0), title);
         QCOMPARE(m_page->bookmarkList()->currentRow(), selected.first());
+        QCOMPARE(m_page->bookmarkList()->text(selected.first(), 1),
+                 prefillTitle.isEmpty() ? "https://www.example.org/" : "http://offered.example/");
     }
     QCOMPARE(m_file->titlesOnFile(idOf("News")).contains(title), ok);
     QCOMPARE(changed.count(), 1);

@@ -98,6 +98,10 @@ void TestFindBookmarks::findsOpensAndReturns()
     QTest::keyClicks(m_page->findField(), QStringLiteral(" cr\u00c8me"));
     QCOMPARE(listedTitles(), QStringList{QStringLiteral("Cr\u00e8me br\u00fbl\u00e9e")});
     QVERIFY(m_page->bookmarkList()->toolTip(0).contains(QStringLiteral("Recipes")));
+    QTest::keyClick(m_page->findField(), Qt::Key_Tab);
+    QVERIFY(m_page->bookmarkList()->hasFocus());
+    QTest::keyClick(m_page->bookmarkList(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(m_page->findField()->hasFocus());
 
     QTest::keyClick(m_page->findField(), Qt::Key_Return);
     QCOMPARE(opened.size(), 1);

@@ -3,6 +3,7 @@
 #include "organiser/foldertree.h"
 #include "organiser/foldertreeitem.h"
 
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -366,12 +367,12 @@ private slots:
 
         std::unique_ptr<QMimeData> data = tree.beginFolderDrag(find(tree, "C"));
         QVERIFY(enter(tree, data.get(), pointOn(tree, find(tree, "A"))));
-        QVERIFY(find(tree, "A")->isExpanded());
         QCOMPARE(tree.dropHighlightedItem(), find(tree, "A"));
+        QTRY_VERIFY(find(tree, "A")->isExpanded());
         move(tree, data.get(), pointOn(tree, find(tree, "A1")));
-        QVERIFY(find(tree, "A1")->isExpanded());
+        QTRY_VERIFY(find(tree, "A1")->isExpanded());
         move(tree, data.get(), pointOn(tree, find(tree, "B")));
-        QVERIFY(find(tree, "B")->isExpanded());
+        QTRY_VERIFY(find(tree, "B")->isExpanded());
         QCOMPARE(tree.dropHighlightedItem(), find(tree, "B"));
         leave(tree);
         tree.endFolderDrag();
@@ -379,6 +380,36 @@ private slots:
         QCOMPARE(collapsed, (QStringList{"B", "A1", "A"}));
         QVERIFY(!tree.dropHighlightedItem());
         QVERIFY(tree.topLevelItem(0)->isExpanded());
+    }
+
+    // A folder passed over stays closed; one rested on opens after the delay,
+    // and the drop lands where it was aimed. (The offscreen platform runs no
+    // drag loop, so the drag events are sent as the loop would send them.)
+    void aFolderOpensOnlyAfterTheDragRests()
+    {
+        FolderTree &tree = shownTree();
+        tree.collapseAll();
+        tree.topLevelItem(0)->setExpanded(true);
+        QSignalSpy dropped(&tree, &FolderTree::itemDropped);
+        QElapsedTimer resting;
+        QStringList opened;
+        qint64 openedAfter = -1;
+        connect(&tree, &QTreeWidget::itemExpanded, &tree, [&](QTreeWidgetItem *item) {
+            opened << item->text(0);
+            openedAfter = resting.elapsed();
+        });
+
+        std::unique_ptr<QMimeData> data = tree.beginFolderDrag(find(tree, "C"));
+        QVERIFY(enter(tree, data.get(), pointOn(tree, find(tree, "B"))));
+        move(tree, data.get(), pointOn(tree, find(tree, "A")));
+        resting.start();
+        QTRY_VERIFY(find(tree, "A")->isExpanded());
+        QCOMPARE(opened, QStringList{"A"});
+        QVERIFY2(openedAfter >= FolderTree::ExpandDelay * 9 / 10, qPrintable(QString::number(openedAfter)));
+        QVERIFY(drop(tree, data.get(), pointOn(tree, find(tree, "A2"))));
+        tree.endFolderDrag();
+        QCOMPARE(dropped.count(), 1);
+        QCOMPARE(dropped.at(0).at(1).value<QTreeWidgetItem *>()->text(0), QStringLiteral("A2"));
     }
 
     void hoveringTheDraggedFolderShowsItsInsideButRefuses()
@@ -390,7 +421,7 @@ private slots:
         QVERIFY(enter(tree, data.get(), pointOn(tree, find(tree, "A"))));
         const auto [accepted, action] = move(tree, data.get(), pointOn(tree, find(tree, "A")));
         QVERIFY(!accepted);
-        QVERIFY(find(tree, "A")->isExpanded());
+        QTRY_VERIFY(find(tree, "A")->isExpanded());
         QVERIFY(!move(tree, data.get(), pointOn(tree, find(tree, "A1"))).first);
         // A drop let go of there anyway stays refused and tidies up.
         QVERIFY(!drop(tree, data.get(), pointOn(tree, find(tree, "A1"))));

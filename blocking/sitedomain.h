@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <string_view>
+
+// Registrable domains ("example.co.uk") from the system's public suffix list
+// through libpsl, for third-party decisions and per-site settings.
+namespace SiteDomain {
+
+// The registrable domain of a lower-case host, or the host itself when it has
+// none (an address, a bare suffix, a name without dots).
+QByteArray registrableDomain(std::string_view host);
+
+// Whether two lower-case hosts belong to the same registrable domain.
+bool sameSite(std::string_view a, std::string_view b);
+
+} // namespace SiteDomain

@@ -1,0 +1,109 @@
+#include "browser/blockinginterceptor.h"
+
+#include "blocking/allowedsites.h"
+#include "blocking/blockingloader.h"
+#include "blocking/enginecache.h"
+#include "blocking/sitedomain.h"
+
+#include <QWebEngineProfile>
+
+namespace {
+
+ResourceType typeOf(QWebEngineUrlRequestInfo::ResourceType type)
+{
+    switch (type) {
+    case QWebEngineUrlRequestInfo::ResourceTypeMainFrame:
+        return ResourceType::Document;
+    case QWebEngineUrlRequestInfo::ResourceTypeSubFrame:
+        return ResourceType::Subdocument;
+    case QWebEngineUrlRequestInfo::ResourceTypeStylesheet:
+        return ResourceType::Stylesheet;
+    case QWebEngineUrlRequestInfo::ResourceTypeScript:
+    case QWebEngineUrlRequestInfo::ResourceTypeWorker:
+    case QWebEngineUrlRequestInfo::ResourceTypeSharedWorker:
+    case QWebEngineUrlRequestInfo::ResourceTypeServiceWorker:
+        return ResourceType::Script;
+    case QWebEngineUrlRequestInfo::ResourceTypeImage:
+    case QWebEngineUrlRequestInfo::ResourceTypeFavicon:
+        return ResourceType::Image;
+    case QWebEngineUrlRequestInfo::ResourceTypeFontResource:
+        return ResourceType::Font;
+    case QWebEngineUrlRequestInfo::ResourceTypeMedia:
+        return ResourceType::Media;
+    case QWebEngineUrlRequestInfo::ResourceTypeObject:
+    case QWebEngineUrlRequestInfo::ResourceTypePluginResource:
+        return ResourceType::Object;
+    case QWebEngineUrlRequestInfo::ResourceTypeXhr:
+        return ResourceType::XmlHttpRequest;
+    case QWebEngineUrlRequestInfo::ResourceTypePing:
+    case QWebEngineUrlRequestInfo::ResourceTypeCspReport:
+        return ResourceType::Ping;
+    default:
+        return ResourceType::Other;
+    }
+}
+
+bool isWebAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https")
+        || scheme == QLatin1String("ws") || scheme == QLatin1String("wss");
+}
+
+} // namespace
+
+BlockingInterceptor::BlockingInterceptor(Hive *hive, QWebEngineProfile *profile)
+    : QWebEngineUrlRequestInterceptor(profile), m_sites(std::make_unique<AllowedSites>(hive)),
+      m_loader(new BlockingLoader(FilterLists::find(), EngineCache::filePath(), this))
+{
+    m_loader->start();
+    profile->setUrlRequestInterceptor(this);
+}
+
+BlockingInterceptor::~BlockingInterceptor() = default;
+
+QString BlockingInterceptor::idleReason() const
+{
+    if (!m_enabled)
+        return tr("Blocking of trackers and ads is off (File > Options).");
+    if (m_loader->lists().isEmpty())
+        return tr("The lists of trackers and ads are missing (%1): nothing is blocked.")
+            .arg(FilterLists::systemFolder());
+    return {};
+}
+
+// Harbrow's own pages, and pages of sites the user allowed, are left alone.
+bool BlockingInterceptor::decidesFor(const QUrl &url, const QUrl &page) const
+{
+    if (!m_enabled || !isWebAddress(url) || (!page.isEmpty() && !isWebAddress(page)))
+        return false;
+    const QByteArray pageHost = (page.isEmpty() ? url : page).host().toUtf8().toLower();
+    return m_sites->domains().isEmpty()
+        || !m_sites->contains(SiteDomain::registrableDomain(pageHost.toStdString()));
+}
+
+void BlockingInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
+{
+    const QUrl url = info.requestUrl();
+    const bool mainFrame =
+        info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+    const QUrl page = mainFrame ? url : info.firstPartyUrl();
+    if (mainFrame && isWebAddress(url))
+        emit pageStarted(url);
+    if (!decidesFor(url, page))
+        return;
+    if (mainFrame && m_sessionHosts.contains(url.host().toLower()))
+        return;
+    const std::shared_ptr<const FilterEngine> engine = m_loader->engine();
+    if (!engine)
+        return;
+    const std::string address = url.toEncoded().toStdString();
+    const std::string pageAddress = page.toEncoded().toStdString();
+    const BlockVerdict verdict =
+        engine->decide({address, pageAddress, typeOf(info.resourceType())});
+    if (!verdict.blocked)
+        return;
+    info.block(true);
+    emit requestBlocked(url, mainFrame, engine->ruleText(verdict.rule),
+                        engine->ruleList(verdict.rule));
+}

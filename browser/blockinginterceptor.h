@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QSet>
+#include <QWebEngineUrlRequestInterceptor>
+
+#include <memory>
+
+class AllowedSites;
+class BlockingLoader;
+class Hive;
+class QWebEngineProfile;
+
+// Decides every request of the profile against the tracker and ad lists. Owned
+// by the profile it is installed on; the lists are read off the main thread from
+// the start, and the first request waits for them only if they are not ready.
+class BlockingInterceptor final : public QWebEngineUrlRequestInterceptor
+{
+    Q_OBJECT
+
+public:
+    BlockingInterceptor(Hive *hive, QWebEngineProfile *profile);
+    ~BlockingInterceptor() override;
+    Q_DISABLE_COPY_MOVE(BlockingInterceptor)
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override;
+
+    void setEnabled(bool on) { m_enabled = on; }
+    bool isEnabled() const { return m_enabled; }
+    AllowedSites &allowedSites() const { return *m_sites; }
+    BlockingLoader *loader() const { return m_loader; }
+    // Pages of this host open for the rest of the session ("Open anyway").
+    void allowHostForSession(const QString &host) { m_sessionHosts.insert(host.toLower()); }
+    // Why nothing is blocked, when nothing is; empty otherwise.
+    QString idleReason() const;
+
+signals:
+    // A page began to load in a main frame: its blocked requests count afresh.
+    void pageStarted(const QUrl &url);
+    void requestBlocked(const QUrl &url, bool mainFrame, const QString &rule, const QString &list);
+
+private:
+    bool decidesFor(const QUrl &url, const QUrl &page) const;
+
+    bool m_enabled = true;
+    std::unique_ptr<AllowedSites> m_sites;
+    BlockingLoader *m_loader;
+    QSet<QString> m_sessionHosts;
+};
