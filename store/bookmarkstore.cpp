@@ -1,10 +1,16 @@
 #include "store/bookmarkstore.h"
 
 #include "store/bookmarkcipher.h"
+#include "store/bookmarkindex.h"
 #include "store/bookmarkvalue.h"
 #include "store/defaultcollection.h"
+#include "store/folderindex.h"
 #include "store/hive/hive.h"
+#include "store/hivereader.h"
+#include "store/scancursor.h"
+#include "store/seqorder.h"
 #include "store/storedtext.h"
+#include "store/tagindex.h"
 
 #include <QSet>
 
@@ -13,27 +19,6 @@
 #include <optional>
 
 const QString BookmarkStore::KeyPath = QStringLiteral("Software\\k-vane\\Harbrow\\Bookmarks");
-
-struct BookmarkStore::Bookmark
-{
-    qint64 seq;
-    QByteArray plain; // address, title, comments, reserved, rating: one per line
-    QString tag;
-    int id;
-    int folderId;
-    bool oddFolder; // the folder id text is not a plain number: see m_memory->oddNames
-    bool tagWaiting = false; // its tag is not in the index yet: see m_memory->tagsToIndex
-};
-
-struct BookmarkStore::Folder
-{
-    qint64 seq;
-    QByteArray valueName;
-    QString name;
-    int id;
-    int parentId;
-    enum Walk : quint8 { Unseen, OnPath, Done } walk = Unseen; // while parent loops are mended
-};
 
 class BookmarkStore::ActionEnd final
 {
@@ -63,50 +48,23 @@ private:
 
 struct BookmarkStore::Memory
 {
-    std::vector<std::unique_ptr<Bookmark>> bookmarks;
-    QHash<int, BookmarkList> bookmarksInFolder;           // by folder id
-    QHash<QByteArray, BookmarkList> bookmarksInOddFolder; // folder id texts not plain numbers
-    BookmarkList *lastList = nullptr; // in bookmarksInFolder, until it is erased from
-    int lastListId = 0;
-    IdIndex idIndex; // sorted by id, then list order
-    bool idIndexSorted = true;
-    bool loading = false;
-    QHash<QString, Bookmark *> bookmarksByTag; // a tag names one bookmark
-    std::vector<Bookmark *> tagsToIndex;       // tagged since the last lookup or listing
-    QHash<const Bookmark *, QByteArray> oddNames; // value names not of the usual form
-    qint64 nextSeq = 0;
+    explicit Memory(Hive *hive) : reader(hive, KeyPath, bookmarks, folders) {}
+    Q_DISABLE_COPY_MOVE(Memory)
 
-    // Bookmarks still only in the hive: those of folders not yet asked for.
-    struct UnreadId
+    void clear()
     {
-        int id;
-        int folderId;
-    };
-    bool allRead = false;
-    bool namesKnown = true; // the unread ids and counts, the highest id and place
-    QSet<int> readFolders;            // folders whose bookmarks are all in memory
-    QSet<int> foldersWithUnread;      // folders with bookmarks not yet read
-    std::vector<UnreadId> unreadIds; // entries of folders read since are stale
-    bool unreadIdsSorted = true;     // by id
-    int unreadCount = 0;
+        cursor.clear();
+        tags.clear();
+        bookmarks.clear();
+        folders.clear();
+        reader.clear();
+    }
 
-    std::vector<std::unique_ptr<Folder>> folders;
-    QMultiHash<int, Folder *> foldersById;
-    QHash<int, std::vector<Folder *>> childFolders; // by parent id, in list order
-
-    CurrentBookmark current;
-    QByteArray currentPlain;             // current's texts, as stored
-    bool currentDecoded = true;  // current holds them converted
-    bool currentFolderNameKnown = false; // current.folderName names current.folderId
-    FolderRecord currentFolder;
-    int folderCursor = -1;
-    int highestFolderId = 100;
-    int highestBookmarkId = 1000;
-    qint64 cursor = -1;  // list order key of the cursor's bookmark
-    Bookmark *cursorBookmark = nullptr; // the cursor's bookmark, while it exists
-    std::size_t scanPlace = 0;          // in the scanned list, after the last step
-    QByteArray filter;   // folder id text of the scan; empty scans all
-    bool filtered = false;
+    BookmarkIndex bookmarks;
+    TagIndex tags;
+    FolderIndex folders;
+    ScanCursor cursor;
+    HiveReader reader; // reads into the bookmarks and folders above
 };
 
 using namespace BookmarkValue;
@@ -115,28 +73,15 @@ namespace {
 
 constexpr int MaxId = std::numeric_limits<int>::max();
 
-template<typename List, typename Item>
-auto seqPosition(List &list, const Item *item)
-{
-    return std::lower_bound(list.begin(), list.end(), item->seq,
-                            [](const auto &entry, qint64 seq) { return entry->seq < seq; });
-}
-
-template<typename List>
-auto afterSeq(const List &list, qint64 seq)
-{
-    return std::upper_bound(list.begin(), list.end(), seq,
-                            [](qint64 s, const auto &entry) { return s < entry->seq; });
-}
-
 } // namespace
 
-BookmarkStore::BookmarkStore(Hive *hive) : m_hive(hive), m_memory(std::make_unique<Memory>())
+BookmarkStore::BookmarkStore(Hive *hive) : m_hive(hive), m_memory(std::make_unique<Memory>(hive))
 {
     m_keyOpen = m_hive && m_hive->createKey(KeyPath);
-    m_memory->allRead = !m_keyOpen; // nothing to read
-    if (!m_keyOpen)
+    if (!m_keyOpen) {
+        m_memory->reader.markAllRead(); // nothing to read
         return;
+    }
     // A first run whose collection cannot be written starts empty; the next
     // start tries again.
     if (isFirstRun(m_hive))
@@ -167,324 +112,52 @@ bool BookmarkStore::markFirstRunDone(Hive *hive)
     return hive && hive->createKey(KeyPath) && hive->setValue(KeyPath, "INI", "YES");
 }
 
-// A bookmark read when its folder is first used: "ur<folder>-<id>", both
-// written plainly, as the folder's own reads ask for them. Other names (and
-// any that also name a folder) are read at once.
-struct BookmarkStore::LaterName
-{
-    int folderId;
-    int id;
-};
-
-// Digits and a dash cannot hold "gr": the two numbers say it all.
-std::optional<BookmarkStore::LaterName> BookmarkStore::laterName(QByteArrayView name)
-{
-    if (!name.startsWith("ur"))
-        return std::nullopt;
-    const qsizetype dash = name.indexOf('-', 2);
-    if (dash < 0)
-        return std::nullopt;
-    const std::optional<int> folder = StoredText::plainNumber(name.sliced(2, dash - 2));
-    const std::optional<int> id =
-        folder ? StoredText::plainNumber(name.sliced(dash + 1)) : std::nullopt;
-    if (!id)
-        return std::nullopt;
-    return LaterName{*folder, *id};
-}
-
-namespace {
-
-// Values the store reads at once: folders, and bookmarks not named the usual way.
-bool readAtOnce(QByteArrayView name, bool usual)
-{
-    return !usual && (name.contains("gr") || name.contains("ur"));
-}
-
-// The names a read of the "gr" prefix returns: their first two letters are
-// "gr" without case.
-bool inFolderRange(QByteArrayView name)
-{
-    return name.size() >= 2 && (name[0] | 0x20) == 'g' && (name[1] | 0x20) == 'r';
-}
-
-} // namespace
-
 // A read that fails leaves the store empty and refusing every write: what it
 // would write could not be set against what the hive holds.
 void BookmarkStore::load()
 {
-    if (readAll())
+    if (m_memory->reader.readAll()) {
+        checkIndexes();
         return;
-    m_memory = std::make_unique<Memory>();
-    m_memory->allRead = true;
+    }
+    m_memory->clear();
+    m_memory->reader.markAllRead();
     m_keyOpen = false;
-}
-
-bool BookmarkStore::readAll()
-{
-    // Folders are most of what is read now: one read for all of them.
-    struct ReadNow
-    {
-        qint64 seq;
-        QByteArray name;
-        std::optional<QByteArray> plain; // none yet for the odd names
-    };
-    std::vector<ReadNow> now;
-    const bool folders = m_hive->visitValuesWithPrefix(
-        KeyPath, "gr", [&now](qint64 seq, QByteArrayView name, QByteArrayView data) {
-            if (readAtOnce(name, laterName(name).has_value()))
-                now.push_back({seq, name.toByteArray(), bookmarkCipherDecipher(data)});
-        });
-    if (!folders)
-        return false;
-    // The rest of what is read now: where the hive keeps the odd names apart,
-    // the usual ones wait until something needs them all (learnNames).
-    const auto takeOdd = [&now](qint64 seq, QByteArrayView name) {
-        if (!inFolderRange(name) && readAtOnce(name, laterName(name).has_value()))
-            now.push_back({seq, name.toByteArray(), std::nullopt});
-    };
-    const std::optional<bool> odd = m_hive->visitOddValueNames(KeyPath, takeOdd);
-    if (odd == false)
-        return false;
-    m_memory->namesKnown = !odd;
-    if (m_memory->namesKnown) {
-        const bool named =
-            m_hive->visitValueNames(KeyPath, [this, &takeOdd](qint64 seq, QByteArrayView name) {
-                m_memory->nextSeq = std::max(m_memory->nextSeq, seq + 1);
-                if (const std::optional<LaterName> later = laterName(name))
-                    noteUnread(*later);
-                else
-                    takeOdd(seq, name);
-            });
-        if (!named)
-            return false;
-        m_memory->unreadIdsSorted = false; // on the first lookup by id
-    }
-    std::sort(now.begin(), now.end(), [](const auto &a, const auto &b) { return a.seq < b.seq; });
-    m_memory->foldersById.reserve(qsizetype(now.size()));
-    m_memory->loading = true;
-    for (ReadNow &value : now) {
-        if (!value.plain) {
-            const Hive::Lookup data = m_hive->readValue(KeyPath, value.name);
-            if (!data)
-                return false;
-            if (!*data)
-                continue; // gone since its name was read
-            value.plain = bookmarkCipherDecipher(**data);
-        }
-        if (value.name.contains("gr"))
-            loadFolder(value.name, *value.plain, value.seq);
-        if (value.name.contains("ur"))
-            loadBookmark(value.name, *value.plain, value.seq);
-    }
-    m_memory->loading = false;
-    if (!m_memory->idIndexSorted)
-        std::sort(m_memory->idIndex.begin(), m_memory->idIndex.end(), idBefore);
-    m_memory->idIndexSorted = true;
-    m_memory->allRead = m_memory->namesKnown && m_memory->unreadCount == 0;
-    // The first addition or lookup by id then finds them read.
-    if (!m_memory->namesKnown)
-        m_hive->readNamesAhead(KeyPath);
-    mendParentLoops();
-    for (const auto &folder : m_memory->folders)
-        m_memory->childFolders[folder->parentId].push_back(folder.get());
-    checkIndexes();
-    return true;
-}
-
-// Every name, for what only all of them tell: the highest id and place in use,
-// and which bookmarks are still unread. What has been read since the load (and
-// only that can have changed) is left out.
-// Only a whole read counts: the highest id taken from part of the names could
-// give a new bookmark the name of one already there.
-bool BookmarkStore::learnNames() const
-{
-    Memory &memory = *m_memory;
-    if (memory.namesKnown)
-        return true;
-    qint64 nextSeq = memory.nextSeq;
-    std::vector<std::pair<qint64, LaterName>> later;
-    const bool whole = m_hive->visitValueNames(KeyPath, [&](qint64 seq, QByteArrayView name) {
-        nextSeq = std::max(nextSeq, seq + 1);
-        if (const std::optional<LaterName> parts = laterName(name))
-            later.emplace_back(seq, *parts);
-    });
-    if (!whole)
-        return false;
-    auto *self = const_cast<BookmarkStore *>(this);
-    memory.namesKnown = true;
-    memory.nextSeq = nextSeq;
-    for (const auto &[seq, name] : later) {
-        memory.highestBookmarkId = std::max(memory.highestBookmarkId, name.id);
-        if (!memory.allRead && !memory.readFolders.contains(name.folderId))
-            self->noteUnread(name);
-    }
-    memory.unreadIdsSorted = false;
-    memory.allRead = memory.allRead || memory.unreadCount == 0;
-    return true;
-}
-
-void BookmarkStore::noteUnread(const LaterName &name)
-{
-    m_memory->highestBookmarkId = std::max(m_memory->highestBookmarkId, name.id);
-    m_memory->unreadIds.push_back({name.id, name.folderId});
-    // The index hands the names over sorted, so a folder's come together.
-    if (m_memory->unreadIds.size() < 2 || m_memory->unreadIds[m_memory->unreadIds.size() - 2].folderId != name.folderId)
-        m_memory->foldersWithUnread.insert(name.folderId);
-    ++m_memory->unreadCount;
-}
-
-// Reading is no change: the store holds the same collection before and after,
-// so the readers below count as const.
-// Bookmarks read by prefix are taken into memory only once the read is whole:
-// a read cut short leaves memory as it was, to be tried again.
-struct BookmarkStore::ReadBookmark
-{
-    LaterName name;
-    QByteArray plain;
-    qint64 seq;
-};
-
-bool BookmarkStore::readBookmarks(const QByteArray &prefix,
-                                  const std::function<bool(const LaterName &)> &wanted,
-                                  std::vector<ReadBookmark> &read) const
-{
-    return m_hive->visitValuesWithPrefix(
-        KeyPath, prefix, [&](qint64 seq, QByteArrayView name, QByteArrayView data) {
-            const std::optional<LaterName> later = laterName(name);
-            if (later && wanted(*later))
-                read.push_back({*later, bookmarkCipherDecipher(data), seq});
-        });
-}
-
-void BookmarkStore::takeRead(std::vector<ReadBookmark> &read)
-{
-    const std::size_t firstNew = m_memory->bookmarks.size();
-    const std::size_t firstNewId = m_memory->idIndex.size();
-    m_memory->loading = true;
-    for (ReadBookmark &bookmark : read)
-        loadBookmark(bookmark.name, std::move(bookmark.plain), bookmark.seq);
-    m_memory->loading = false;
-    placeLoaded(firstNew, firstNewId);
-    checkIndexes();
-}
-
-bool BookmarkStore::loadFolderBookmarks(int folderId) const
-{
-    Memory &memory = *m_memory;
-    if (memory.allRead || memory.readFolders.contains(folderId))
-        return true;
-    // Before the names are known, every folder may hold unread bookmarks.
-    if (memory.namesKnown && !memory.foldersWithUnread.contains(folderId)) {
-        memory.readFolders.insert(folderId);
-        return true;
-    }
-    std::vector<ReadBookmark> read;
-    if (!readBookmarks(bookmarkName(folderId, {}),
-                       [folderId](const LaterName &name) { return name.folderId == folderId; },
-                       read))
-        return false;
-    memory.readFolders.insert(folderId);
-    memory.foldersWithUnread.remove(folderId);
-    const_cast<BookmarkStore *>(this)->takeRead(read);
-    return true;
-}
-
-bool BookmarkStore::loadAll() const
-{
-    if (!learnNames())
-        return false;
-    if (m_memory->allRead)
-        return true;
-    auto *self = const_cast<BookmarkStore *>(this);
-    std::vector<ReadBookmark> read;
-    if (!readBookmarks("ur",
-                       [self](const LaterName &name) {
-                           return !self->m_memory->readFolders.contains(name.folderId);
-                       },
-                       read))
-        return false;
-    self->takeRead(read);
-    self->m_memory->allRead = true;
-    self->m_memory->readFolders.clear();
-    self->m_memory->foldersWithUnread.clear();
-    self->m_memory->unreadIds = {};
-    self->m_memory->unreadCount = 0;
-    return true;
-}
-
-// Bookmarks just read were appended in the order the hive handed them over:
-// each list gets them in its own order among those it held.
-void BookmarkStore::placeLoaded(std::size_t firstNew, std::size_t firstNewId)
-{
-    const std::size_t read = m_memory->bookmarks.size() - firstNew;
-    m_memory->unreadCount = std::max(0, m_memory->unreadCount - int(read));
-    if (read == 0)
-        return;
-    const auto bySeq = [](const auto &a, const auto &b) { return a->seq < b->seq; };
-    const auto newOnes = m_memory->bookmarks.begin() + qsizetype(firstNew);
-    if (!std::is_sorted(newOnes, m_memory->bookmarks.end(), bySeq))
-        std::sort(newOnes, m_memory->bookmarks.end(), bySeq);
-    // A folder list may have held a bookmark read at once, with a later place.
-    QSet<BookmarkList *> lists;
-    for (auto at = newOnes; at != m_memory->bookmarks.end(); ++at)
-        lists.insert(&folderList(at->get()));
-    for (BookmarkList *list : std::as_const(lists))
-        if (!std::is_sorted(list->begin(), list->end(), bySeq))
-            std::sort(list->begin(), list->end(), bySeq);
-    std::inplace_merge(m_memory->bookmarks.begin(), newOnes, m_memory->bookmarks.end(), bySeq);
-    std::sort(m_memory->idIndex.begin() + qsizetype(firstNewId), m_memory->idIndex.end(), idBefore);
-    std::inplace_merge(m_memory->idIndex.begin(), m_memory->idIndex.begin() + qsizetype(firstNewId),
-                       m_memory->idIndex.end(), idBefore);
-    m_memory->idIndexSorted = true;
 }
 
 // Forgets everything in memory and loads it again from the hive.
 void BookmarkStore::reload()
 {
-    m_memory = std::make_unique<Memory>();
+    m_memory = std::make_unique<Memory>(m_hive);
     m_reloadedAt = ++m_changes;
     m_changedAt.clear();
     load();
 }
 
-// The indexes agree with the lists they index: checked in debug builds after
-// every load and change, where the collection is small enough for a walk.
+// The indexes agree with what they index: checked in debug builds after every
+// load and change, where the collection is small enough for a walk.
 void BookmarkStore::checkIndexes() const
 {
 #ifndef QT_NO_DEBUG
     const Memory &memory = *m_memory;
     if (memory.bookmarks.size() > 20000)
         return;
-    const auto bySeq = [](const auto &a, const auto &b) { return a->seq < b->seq; };
-    Q_ASSERT(std::is_sorted(memory.bookmarks.begin(), memory.bookmarks.end(), bySeq));
-    Q_ASSERT(std::is_sorted(memory.idIndex.begin(), memory.idIndex.end(), idBefore));
-    std::size_t listed = 0;
-    for (auto list = memory.bookmarksInFolder.cbegin(); list != memory.bookmarksInFolder.cend();
-         ++list) {
-        Q_ASSERT(std::is_sorted(list->begin(), list->end(), bySeq));
-        for (const Bookmark *bookmark : *list)
-            Q_ASSERT(!bookmark->oddFolder && bookmark->folderId == list.key());
-        listed += list->size();
-    }
-    for (const BookmarkList &list : memory.bookmarksInOddFolder)
-        listed += list.size();
-    Q_ASSERT(listed == memory.bookmarks.size());
-    Q_ASSERT(memory.idIndex.size() + std::size_t(memory.oddNames.size()) == listed);
-    Q_ASSERT(!memory.lastList
-             || memory.lastList == &*memory.bookmarksInFolder.constFind(memory.lastListId));
-    for (auto tagged = memory.bookmarksByTag.cbegin(); tagged != memory.bookmarksByTag.cend();
-         ++tagged)
-        Q_ASSERT(tagged.value()->tag == tagged.key() || tagged.value()->tagWaiting);
-    Q_ASSERT(!memory.cursorBookmark
-             || seqPosition(memory.bookmarks, memory.cursorBookmark)->get()
-                 == memory.cursorBookmark);
-    Q_ASSERT(qsizetype(memory.folders.size()) == memory.foldersById.size());
-    std::size_t children = 0;
-    for (const auto &siblings : memory.childFolders)
-        children += siblings.size();
-    Q_ASSERT(children == memory.folders.size());
+    memory.bookmarks.check();
+    memory.tags.check();
+    memory.folders.check();
+    const BookmarkEntry *held = memory.cursor.heldBookmark();
+    Q_ASSERT(!held || memory.bookmarks.withSeq(held->seq) == held);
 #endif
+}
+
+bool BookmarkStore::loadFolderBookmarks(int folderId) const
+{
+    return m_memory->reader.readFolder(folderId);
+}
+
+bool BookmarkStore::loadAll() const
+{
+    return m_memory->reader.readEverything();
 }
 
 void BookmarkStore::touch(int folderId)
@@ -505,31 +178,23 @@ std::optional<QList<int>> BookmarkStore::foldersChangedSince(quint64 since) cons
 
 bool BookmarkStore::hasChildFolders(int folderId) const
 {
-    return m_memory->childFolders.contains(std::max(folderId, 0));
+    return m_memory->folders.hasChildren(std::max(folderId, 0));
 }
 
 bool BookmarkStore::hasBookmarks(int folderId) const
 {
     folderId = std::max(folderId, 0);
-    const BookmarkList *listed = listedIn(QByteArray::number(folderId));
+    const BookmarkIndex::List *listed =
+        m_memory->bookmarks.listedIn(QByteArray::number(folderId));
     if (listed && !listed->empty())
         return true;
-    if (!m_memory->namesKnown) {
-        // A folder read holds what is listed; one not read yet, what the hive
-        // names under it, which a hive may tell without every name learned.
-        if (m_memory->readFolders.contains(folderId))
-            return false;
-        if (const auto named = m_hive->hasValuesWithPrefix(KeyPath, bookmarkName(folderId, {})))
-            return *named;
-    }
-    learnNames();
-    return m_memory->foldersWithUnread.contains(folderId);
+    return m_memory->reader.hasUnread(folderId);
 }
 
 int BookmarkStore::bookmarkCount() const
 {
-    learnNames();
-    return int(m_memory->bookmarks.size()) + m_memory->unreadCount;
+    m_memory->reader.learnNames();
+    return int(m_memory->bookmarks.size()) + m_memory->reader.unreadCount();
 }
 
 HiveError BookmarkStore::lastError() const
@@ -563,369 +228,94 @@ bool BookmarkStore::commitBatch()
     return false;
 }
 
-void BookmarkStore::loadFolder(const QByteArray &name, const QByteArray &plain, qint64 seq)
-{
-    const int id =
-        StoredText::leadingInt(QByteArrayView(name).sliced(std::min<qsizetype>(2, name.size())));
-    if (id <= 0)
-        return; // not a folder we could ever name; left as it is in the hive
-    FolderFields fields = splitFolder(plain);
-    auto folder = std::make_unique<Folder>();
-    folder->seq = seq;
-    folder->valueName = name; // shared, not copied
-    folder->name = std::move(fields.name);
-    folder->id = id;
-    folder->parentId = fields.parentId;
-    m_memory->foldersById.insert(id, folder.get());
-    m_memory->folders.push_back(std::move(folder));
-    m_memory->highestFolderId = std::max(m_memory->highestFolderId, id);
-    m_memory->nextSeq = std::max(m_memory->nextSeq, seq + 1); // a new folder goes after every one read
-}
+// ---- bookmarks: lists and lookups
 
-void BookmarkStore::loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq)
-{
-    const std::optional<NameParts> parts = splitName(name);
-    if (!parts)
-        return; // no folder could ever list it; left as it is in the hive
-    const int id = StoredText::leadingInt(parts->id);
-    appendBookmark(StoredText::leadingInt(parts->folder), !StoredText::isPlainNumber(parts->folder),
-                   id, std::move(plain), parts->usual ? QByteArray() : name.toByteArray(), seq);
-    m_memory->highestBookmarkId = std::max(m_memory->highestBookmarkId, id);
-}
-
-// A name already taken apart: most of a large folder's, read when it is first used.
-void BookmarkStore::loadBookmark(const LaterName &name, QByteArray plain, qint64 seq)
-{
-    appendBookmark(name.folderId, false, name.id, std::move(plain), {}, seq);
-    m_memory->highestBookmarkId = std::max(m_memory->highestBookmarkId, name.id);
-}
-
-// A damaged hive may hold folders whose parent chain loops, or whose parent is
-// missing; each loop's first folder in list order, and each orphan, is taken as
-// top-level so that every walk ends and every folder can be seen.
-void BookmarkStore::mendParentLoops()
-{
-    for (const auto &folder : m_memory->folders)
-        folder->walk = Folder::Unseen;
-    std::vector<Folder *> path;
-    for (const auto &start : m_memory->folders) {
-        path.clear();
-        Folder *folder = start.get();
-        while (folder && folder->walk == Folder::Unseen) {
-            folder->walk = Folder::OnPath;
-            path.push_back(folder);
-            Folder *parent = folder->parentId == 0 ? nullptr : folderWithId(folder->parentId);
-            if (!parent)
-                folder->parentId = 0; // its parent is gone: show it at the top
-            folder = parent;
-        }
-        if (folder && folder->walk == Folder::OnPath) {
-            auto loop = std::find(path.begin(), path.end(), folder);
-            Folder *entry = *std::min_element(loop, path.end(), [](auto *a, auto *b) {
-                return a->seq < b->seq;
-            });
-            entry->parentId = 0;
-        }
-        for (Folder *visited : path)
-            visited->walk = Folder::Done;
-    }
-}
-
-// ---- bookmarks: lists and indexes
-
-template<typename Hash, typename Key>
-static auto *firstInListOrder(const Hash &hash, const Key &key)
-{
-    typename Hash::mapped_type first = nullptr;
-    for (auto [it, end] = hash.equal_range(key); it != end; ++it)
-        if (!first || (*it)->seq < first->seq)
-            first = *it;
-    return first;
-}
-
-BookmarkStore::Bookmark *BookmarkStore::appendBookmark(int folderId, bool oddFolder, int id,
-                                                       QByteArray plain, QByteArray oddName,
-                                                       qint64 seq)
-{
-    auto bookmark = std::make_unique<Bookmark>();
-    bookmark->seq = seq;
-    bookmark->plain = std::move(plain);
-    bookmark->id = id;
-    bookmark->folderId = folderId;
-    bookmark->oddFolder = oddFolder;
-    Bookmark *added = bookmark.get();
-    m_memory->bookmarks.push_back(std::move(bookmark));
-    if (!oddName.isEmpty())
-        m_memory->oddNames.insert(added, oddName);
-    indexBookmark(added);
-    return added;
-}
-
-BookmarkStore::BookmarkList &BookmarkStore::folderList(const Bookmark *bookmark)
-{
-    if (!bookmark->oddFolder) {
-        // Neighbours in the list mostly share a folder: the last list found is kept
-        // until the hash changes shape.
-        if (!m_memory->lastList || m_memory->lastListId != bookmark->folderId) {
-            m_memory->lastList = &m_memory->bookmarksInFolder[bookmark->folderId];
-            m_memory->lastListId = bookmark->folderId;
-        }
-        return *m_memory->lastList;
-    }
-    return m_memory->bookmarksInOddFolder[splitName(m_memory->oddNames.value(bookmark))->folder.toByteArray()];
-}
-
-void BookmarkStore::dropFolderListIfEmpty(const Bookmark *bookmark)
-{
-    if (!bookmark->oddFolder) {
-        auto list = m_memory->bookmarksInFolder.find(bookmark->folderId);
-        if (list != m_memory->bookmarksInFolder.end() && list->empty()) {
-            m_memory->bookmarksInFolder.erase(list);
-            m_memory->lastList = nullptr;
-        }
-        return;
-    }
-    const QByteArray text = splitName(m_memory->oddNames.value(bookmark))->folder.toByteArray();
-    auto list = m_memory->bookmarksInOddFolder.find(text);
-    if (list != m_memory->bookmarksInOddFolder.end() && list->empty())
-        m_memory->bookmarksInOddFolder.erase(list);
-}
-
-const BookmarkStore::BookmarkList *BookmarkStore::bookmarksIn(QByteArrayView folderText) const
+const std::vector<BookmarkEntry *> *BookmarkStore::bookmarksIn(QByteArrayView folderText) const
 {
     if (StoredText::isPlainNumber(folderText))
         loadFolderBookmarks(StoredText::leadingInt(folderText));
-    return listedIn(folderText);
+    return m_memory->bookmarks.listedIn(folderText);
 }
 
-// Only what memory holds.
-const BookmarkStore::BookmarkList *BookmarkStore::listedIn(QByteArrayView folderText) const
+void BookmarkStore::index(BookmarkEntry *bookmark)
 {
-    if (StoredText::isPlainNumber(folderText)) {
-        auto list = m_memory->bookmarksInFolder.constFind(StoredText::leadingInt(folderText));
-        return list == m_memory->bookmarksInFolder.cend() ? nullptr : &*list;
-    }
-    auto list = m_memory->bookmarksInOddFolder.constFind(folderText.toByteArray());
-    return list == m_memory->bookmarksInOddFolder.cend() ? nullptr : &*list;
+    m_memory->bookmarks.index(bookmark);
+    m_memory->tags.add(bookmark);
 }
 
-void BookmarkStore::indexBookmark(Bookmark *bookmark)
+void BookmarkStore::unindex(BookmarkEntry *bookmark)
 {
-    BookmarkList &folder = folderList(bookmark);
-    // Loading appends in list order; asking the last entry would only cost a
-    // cache miss per bookmark.
-    if (m_memory->loading || folder.empty() || folder.back()->seq < bookmark->seq)
-        folder.push_back(bookmark);
-    else
-        folder.insert(seqPosition(folder, bookmark), bookmark);
-    if (!m_memory->oddNames.contains(bookmark))
-        addToIdIndex(bookmark);
-    if (!bookmark->tag.isEmpty()) {
-        indexTags();
-        m_memory->bookmarksByTag.insert(bookmark->tag, bookmark);
-    }
+    m_memory->bookmarks.unindex(bookmark);
+    m_memory->tags.remove(bookmark);
 }
 
-void BookmarkStore::unindexBookmark(Bookmark *bookmark)
-{
-    BookmarkList &folder = folderList(bookmark);
-    auto at = seqPosition(folder, bookmark);
-    if (at != folder.end() && *at == bookmark)
-        folder.erase(at);
-    dropFolderListIfEmpty(bookmark);
-    removeFromIdIndex(bookmark);
-    indexTags(); // no tag waits on a bookmark about to go
-    if (!bookmark->tag.isEmpty())
-        m_memory->bookmarksByTag.remove(bookmark->tag);
-}
-
-// Ids are unique but in a damaged hive; among equal ids, list order decides.
-bool BookmarkStore::idBefore(const IdEntry &a, const IdEntry &b)
-{
-    return a.id != b.id ? a.id < b.id : a.bookmark->seq < b.bookmark->seq;
-}
-
-// New ids are the highest, so the index grows at its end; loading sorts once at
-// the end if the hive's order was not the ids' order.
-void BookmarkStore::addToIdIndex(Bookmark *bookmark)
-{
-    const IdEntry entry{bookmark->id, bookmark};
-    if (m_memory->idIndex.empty() || idBefore(m_memory->idIndex.back(), entry) || m_memory->loading) {
-        m_memory->idIndexSorted = m_memory->idIndexSorted && (m_memory->idIndex.empty() || idBefore(m_memory->idIndex.back(), entry));
-        m_memory->idIndex.push_back(entry);
-        return;
-    }
-    m_memory->idIndex.insert(std::lower_bound(m_memory->idIndex.begin(), m_memory->idIndex.end(), entry, idBefore), entry);
-}
-
-void BookmarkStore::removeFromIdIndex(Bookmark *bookmark)
-{
-    const IdEntry entry{bookmark->id, bookmark};
-    auto at = std::lower_bound(m_memory->idIndex.begin(), m_memory->idIndex.end(), entry, idBefore);
-    if (at != m_memory->idIndex.end() && at->bookmark == bookmark)
-        m_memory->idIndex.erase(at);
-}
-
-std::pair<BookmarkStore::IdIndex::const_iterator, BookmarkStore::IdIndex::const_iterator>
-BookmarkStore::sameId(int id) const
-{
-    struct ById
-    {
-        bool operator()(const IdEntry &e, int id) const { return e.id < id; }
-        bool operator()(int id, const IdEntry &e) const { return id < e.id; }
-    };
-    return std::equal_range(m_memory->idIndex.cbegin(), m_memory->idIndex.cend(), id, ById());
-}
-
-// A tag names one bookmark: a row's tag left on a bookmark that has since left
-// the folder must never answer for the row that carries it now. A listing tags
-// every row and most are never looked up, so the tags it hands out wait, in
-// order, until the next lookup or listing indexes them.
-void BookmarkStore::setTag(Bookmark *bookmark, const QString &tag)
-{
-    // Tagged again before a lookup: a new listing (found bookmarks list without
-    // a scan), so the last one's tags go in first and none waits twice.
-    if (bookmark->tagWaiting)
-        indexTags();
-    // A folder listed again hands out the same tags; with tags waiting, one of
-    // them may be this bookmark's, taken from it.
-    if (bookmark->tag == tag && m_memory->tagsToIndex.empty())
-        return;
-    if (!bookmark->tag.isEmpty()) {
-        const auto held = m_memory->bookmarksByTag.constFind(bookmark->tag);
-        if (held != m_memory->bookmarksByTag.cend() && *held == bookmark)
-            m_memory->bookmarksByTag.erase(held);
-    }
-    bookmark->tag = tag;
-    if (!tag.isEmpty()) {
-        bookmark->tagWaiting = true;
-        m_memory->tagsToIndex.push_back(bookmark);
-    }
-}
-
-// The index as if every waiting tag had been indexed when it was handed out:
-// each takes its tag from the bookmark that held it.
-void BookmarkStore::indexTags() const
-{
-    if (m_memory->tagsToIndex.empty())
-        return;
-    m_memory->bookmarksByTag.reserve(m_memory->bookmarksByTag.size() + qsizetype(m_memory->tagsToIndex.size()));
-    for (Bookmark *bookmark : m_memory->tagsToIndex) {
-        bookmark->tagWaiting = false;
-        Bookmark *&holder = m_memory->bookmarksByTag[bookmark->tag];
-        if (holder && holder != bookmark)
-            holder->tag.clear();
-        holder = bookmark;
-    }
-    m_memory->tagsToIndex = {};
-}
-
-QByteArray BookmarkStore::valueName(const Bookmark *bookmark) const
-{
-    const auto odd = m_memory->oddNames.constFind(bookmark);
-    if (odd != m_memory->oddNames.cend())
-        return *odd;
-    return bookmarkName(bookmark->folderId, QByteArray::number(bookmark->id));
-}
-
-
-BookmarkStore::Bookmark *BookmarkStore::bookmarkWithId(int id) const
+BookmarkEntry *BookmarkStore::bookmarkWithId(int id) const
 {
     return bookmarkWithIdText(QByteArray::number(id));
 }
 
-BookmarkStore::Bookmark *BookmarkStore::bookmarkWithIdText(const QByteArray &idText) const
+BookmarkEntry *BookmarkStore::bookmarkWithIdText(const QByteArray &idText) const
 {
+    const BookmarkIndex &bookmarks = m_memory->bookmarks;
     const int id = StoredText::leadingInt(idText);
-    Bookmark *found = nullptr;
+    BookmarkEntry *found = nullptr;
     if (StoredText::isPlainNumber(idText)) {
         // Every bookmark with the id must be in memory for the first to be found.
-        learnNames();
-        const auto byId = [](const Memory::UnreadId &a, const Memory::UnreadId &b) { return a.id < b.id; };
-        if (!m_memory->unreadIdsSorted)
-            std::sort(m_memory->unreadIds.begin(), m_memory->unreadIds.end(), byId);
-        m_memory->unreadIdsSorted = true;
-        const auto [from, to] =
-            std::equal_range(m_memory->unreadIds.cbegin(), m_memory->unreadIds.cend(), Memory::UnreadId{id, 0}, byId);
-        for (auto unread = from; unread != to; ++unread)
-            loadFolderBookmarks(unread->folderId);
-        auto [first, end] = sameId(id);
+        m_memory->reader.learnNames();
+        m_memory->reader.readWithId(id);
+        auto [first, end] = bookmarks.sameId(id);
         found = first == end ? nullptr : first->bookmark;
     }
-    for (auto odd = m_memory->oddNames.cbegin(); odd != m_memory->oddNames.cend(); ++odd) {
-        auto *bookmark = const_cast<Bookmark *>(odd.key());
+    for (auto odd = bookmarks.oddNames().cbegin(); odd != bookmarks.oddNames().cend(); ++odd) {
+        auto *bookmark = const_cast<BookmarkEntry *>(odd.key());
         if (splitName(*odd)->id == idText && (!found || bookmark->seq < found->seq))
             found = bookmark;
     }
     return found;
 }
 
-BookmarkStore::Bookmark *BookmarkStore::bookmarkWithTag(const QString &tag) const
+BookmarkEntry *BookmarkStore::bookmarkWithTag(const QString &tag) const
 {
-    indexTags();
     if (!tag.isEmpty())
-        return m_memory->bookmarksByTag.value(tag);
+        return m_memory->tags.find(tag);
+    m_memory->tags.flush();
     loadAll();
-    for (const auto &bookmark : m_memory->bookmarks)
+    for (const auto &bookmark : m_memory->bookmarks.all())
         if (bookmark->tag.isEmpty())
             return bookmark.get();
     return nullptr;
 }
 
-BookmarkStore::Bookmark *BookmarkStore::bookmarkAtCursor() const
+BookmarkEntry *BookmarkStore::bookmarkAtCursor() const
 {
-    if (m_memory->cursorBookmark && m_memory->cursorBookmark->seq == m_memory->cursor)
-        return m_memory->cursorBookmark;
-    auto at = std::lower_bound(m_memory->bookmarks.begin(), m_memory->bookmarks.end(), m_memory->cursor,
-                               [](const auto &entry, qint64 seq) { return entry->seq < seq; });
-    return at != m_memory->bookmarks.end() && (*at)->seq == m_memory->cursor ? at->get() : nullptr;
+    if (BookmarkEntry *held = m_memory->cursor.cachedBookmark())
+        return held;
+    return m_memory->bookmarks.withSeq(m_memory->cursor.position());
 }
 
-qsizetype BookmarkStore::positionOf(const Bookmark *bookmark) const
-{
-    return seqPosition(m_memory->bookmarks, bookmark) - m_memory->bookmarks.begin();
-}
-
-// The texts are converted when first asked for, from the data as it was made
-// current: a scan that only lists (or only counts) converts none.
 const CurrentBookmark &BookmarkStore::currentBookmark() const
 {
-    if (!m_memory->currentDecoded) {
-        const Lines lines = splitLines(m_memory->currentPlain);
-        m_memory->current.address = QString::fromUtf8(lines.field[0]);
-        m_memory->current.title = QString::fromUtf8(lines.field[1]);
-        m_memory->current.comments = QString::fromUtf8(lines.field[2]);
-        m_memory->current.reserved = QString::fromUtf8(lines.field[3]);
-        m_memory->current.rating = clampRating(StoredText::leadingInt(lines.rest));
-        m_memory->currentDecoded = true;
-    }
-    return m_memory->current;
+    return m_memory->cursor.current();
 }
 
 BookmarkFields BookmarkStore::currentFields() const
 {
-    return BookmarkFields(m_memory->currentPlain);
+    return m_memory->cursor.fields();
 }
 
-void BookmarkStore::makeCurrent(const Bookmark *bookmark)
+int BookmarkStore::currentBookmarkId() const
 {
-    m_memory->cursor = bookmark->seq;
-    m_memory->cursorBookmark = const_cast<Bookmark *>(bookmark);
-    m_memory->currentPlain = bookmark->plain;
-    m_memory->currentDecoded = false;
-    // A scan stays in one folder: its name is looked up once.
-    if (!m_memory->currentFolderNameKnown || m_memory->current.folderId != bookmark->folderId) {
-        const Folder *folder = folderWithId(bookmark->folderId);
-        m_memory->current.folderName = folder ? folder->name : QString();
-        m_memory->currentFolderNameKnown = true;
-    }
-    m_memory->current.id = bookmark->id;
-    m_memory->current.folderId = bookmark->folderId;
+    return m_memory->cursor.currentId();
+}
+
+void BookmarkStore::makeCurrent(const BookmarkEntry *bookmark)
+{
+    m_memory->cursor.makeCurrent(bookmark, m_memory->folders);
 }
 
 bool BookmarkStore::streamBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const
 {
-    if (m_memory->allRead) {
+    if (m_memory->reader.allRead()) {
         visitReadBookmarks(visit);
         return true;
     }
@@ -957,7 +347,7 @@ bool BookmarkStore::visitBookmarks(const std::function<void(const StoredBookmark
 void BookmarkStore::visitReadBookmarks(
     const std::function<bool(const StoredBookmark &)> &visit) const
 {
-    for (const auto &bookmark : m_memory->bookmarks) {
+    for (const auto &bookmark : m_memory->bookmarks.all()) {
         const Lines lines = splitLines(bookmark->plain);
         if (!visit({lines.field[0], lines.field[1], lines.field[2],
                     clampRating(StoredText::leadingInt(lines.rest)), bookmark->folderId}))
@@ -969,30 +359,28 @@ void BookmarkStore::visitReadBookmarks(
 
 void BookmarkStore::beginBookmarkScan(const QString &folderId)
 {
-    indexTags(); // only the last listing's tags wait
-    m_memory->cursor = -1;
-    m_memory->filter = folderId == u"-1" ? QByteArray("0") : folderId.toUtf8();
-    m_memory->filtered = true;
+    m_memory->tags.flush(); // only the last listing's tags wait
+    m_memory->cursor.begin(folderId);
 }
 
 bool BookmarkStore::nextBookmark()
 {
-    const Bookmark *next = nullptr;
-    if (!m_memory->filtered) {
+    ScanCursor &cursor = m_memory->cursor;
+    const BookmarkEntry *next = nullptr;
+    if (!cursor.filtered()) {
         loadAll();
-        auto at = afterSeq(m_memory->bookmarks, m_memory->cursor);
-        next = at == m_memory->bookmarks.end() ? nullptr : at->get();
-    } else if (const BookmarkList *folder = bookmarksIn(m_memory->filter)) {
+        next = m_memory->bookmarks.after(cursor.position());
+    } else if (const BookmarkIndex::List *folder = bookmarksIn(cursor.filter())) {
         // A scan steps through one list: the place after the last step is tried
         // before a search, and kept only while the cursor still stands before it.
-        std::size_t at = m_memory->scanPlace;
-        if (at == 0 || at > folder->size() || (*folder)[at - 1]->seq != m_memory->cursor)
-            at = std::size_t(afterSeq(*folder, m_memory->cursor) - folder->begin());
+        std::size_t at = cursor.place();
+        if (at == 0 || at > folder->size() || (*folder)[at - 1]->seq != cursor.position())
+            at = std::size_t(SeqOrder::after(*folder, cursor.position()) - folder->begin());
         next = at < folder->size() ? (*folder)[at] : nullptr;
-        m_memory->scanPlace = at + 1;
+        cursor.setPlace(at + 1);
     }
     if (!next) {
-        m_memory->cursor = std::numeric_limits<qint64>::max();
+        cursor.finish();
         return false;
     }
     makeCurrent(next);
@@ -1001,22 +389,20 @@ bool BookmarkStore::nextBookmark()
 
 qsizetype BookmarkStore::scanLength() const
 {
-    if (!m_memory->filtered)
+    if (!m_memory->cursor.filtered())
         return bookmarkCount();
-    const BookmarkList *folder = listedIn(m_memory->filter);
+    const BookmarkIndex::List *folder = m_memory->bookmarks.listedIn(m_memory->cursor.filter());
     return folder ? qsizetype(folder->size()) : 0;
 }
 
 void BookmarkStore::endBookmarkScan()
 {
-    m_memory->cursor = -1;
-    m_memory->filter.clear();
-    m_memory->filtered = false;
+    m_memory->cursor.end();
 }
 
 bool BookmarkStore::selectBookmarkById(const QString &id)
 {
-    const Bookmark *bookmark = bookmarkWithIdText(id.toUtf8());
+    const BookmarkEntry *bookmark = bookmarkWithIdText(id.toUtf8());
     if (bookmark)
         makeCurrent(bookmark);
     return bookmark;
@@ -1024,7 +410,7 @@ bool BookmarkStore::selectBookmarkById(const QString &id)
 
 bool BookmarkStore::selectBookmarkByTag(const QString &tag)
 {
-    const Bookmark *bookmark = bookmarkWithTag(tag);
+    const BookmarkEntry *bookmark = bookmarkWithTag(tag);
     if (bookmark)
         makeCurrent(bookmark);
     return bookmark;
@@ -1035,21 +421,22 @@ bool BookmarkStore::selectBookmarkAt(int position)
     if (position < 0 || position >= bookmarkCount())
         return false;
     loadAll();
-    makeCurrent(m_memory->bookmarks[position].get());
+    makeCurrent(m_memory->bookmarks.at(std::size_t(position)));
     return true;
 }
 
 void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
 {
-    Bookmark *bookmark = bookmarkAtCursor();
+    BookmarkEntry *bookmark = bookmarkAtCursor();
     if (!bookmark)
         return;
     // The first row of a folder's listing tagged: a listing tags every row, so
     // room for them all at once rather than by doubling.
-    if (m_memory->filtered && m_memory->scanPlace == 1)
-        if (const BookmarkList *folder = listedIn(m_memory->filter))
-            m_memory->tagsToIndex.reserve(m_memory->tagsToIndex.size() + folder->size());
-    setTag(bookmark, tag);
+    const ScanCursor &cursor = m_memory->cursor;
+    if (cursor.filtered() && cursor.place() == 1)
+        if (const BookmarkIndex::List *folder = m_memory->bookmarks.listedIn(cursor.filter()))
+            m_memory->tags.reserve(folder->size());
+    m_memory->tags.set(bookmark, tag);
 }
 
 // ---- bookmarks: changes
@@ -1057,9 +444,11 @@ void BookmarkStore::setCurrentBookmarkTag(const QString &tag)
 // Every change below reaches the hive first and memory only once the hive has
 // taken it, so that a failed write leaves both as they were.
 
-bool BookmarkStore::writeBookmark(Bookmark *bookmark, QByteArray plain)
+bool BookmarkStore::writeBookmark(BookmarkEntry *bookmark, QByteArray plain)
 {
-    if (!m_keyOpen || !m_hive->setValue(KeyPath, valueName(bookmark), bookmarkCipherEncipher(plain)))
+    if (!m_keyOpen
+        || !m_hive->setValue(KeyPath, m_memory->bookmarks.valueName(bookmark),
+                             bookmarkCipherEncipher(plain)))
         return false;
     bookmark->plain = std::move(plain);
     touch(bookmark->folderId);
@@ -1072,11 +461,11 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
     const ActionEnd end(this);
     if (!m_keyOpen)
         return WriteFailed;
-    if (!learnNames()) // the highest id and place in use
+    if (!m_memory->reader.learnNames()) // the highest id and place in use
         return WriteFailed;
-    if (m_memory->highestBookmarkId >= MaxId)
+    if (m_memory->bookmarks.highestId() >= MaxId)
         return -1;
-    const int id = m_memory->highestBookmarkId + 1;
+    const int id = m_memory->bookmarks.highestId() + 1;
     const int folderId = std::max(0, StoredText::leadingInt(record.folderOrKey.toUtf8()));
     // So that the new one lands after those the folder holds.
     if (!loadFolderBookmarks(folderId))
@@ -1085,16 +474,15 @@ int BookmarkStore::addBookmark(const BookmarkRecord &record)
     if (!m_hive->insertValue(KeyPath, bookmarkName(folderId, QByteArray::number(id)),
                              bookmarkCipherEncipher(plain)))
         return WriteFailed;
-    m_memory->highestBookmarkId = id;
     touch(folderId);
-    Bookmark *bookmark =
-        appendBookmark(folderId, false, id, std::move(plain), {}, m_memory->nextSeq++);
+    BookmarkEntry *bookmark = m_memory->bookmarks.append(folderId, false, id, std::move(plain),
+                                                         {}, m_memory->reader.takeSeq());
     makeCurrent(bookmark);
     checkIndexes();
     return bookmarkCount() - 1;
 }
 
-bool BookmarkStore::updateBookmark(Bookmark *bookmark, const BookmarkRecord &record)
+bool BookmarkStore::updateBookmark(BookmarkEntry *bookmark, const BookmarkRecord &record)
 {
     if (!bookmark)
         return false;
@@ -1118,7 +506,7 @@ bool BookmarkStore::updateBookmarkByTag(const BookmarkRecord &record)
 bool BookmarkStore::setBookmarkTitle(int id, const QString &title)
 {
     const ActionEnd end(this);
-    Bookmark *bookmark = bookmarkWithId(id);
+    BookmarkEntry *bookmark = bookmarkWithId(id);
     return bookmark && writeBookmark(bookmark, withTitle(bookmark->plain, title));
 }
 
@@ -1134,35 +522,25 @@ bool BookmarkStore::deleteValue(const QByteArray &name)
     return left && !*left;
 }
 
-void BookmarkStore::forgetBookmarks(const QSet<Bookmark *> &bookmarks)
+void BookmarkStore::forgetBookmarks(const QSet<BookmarkEntry *> &bookmarks)
 {
-    if (bookmarks.contains(m_memory->cursorBookmark))
-        m_memory->cursorBookmark = nullptr;
-    for (Bookmark *bookmark : bookmarks) {
-        unindexBookmark(bookmark);
-        m_memory->oddNames.remove(bookmark);
+    for (BookmarkEntry *bookmark : bookmarks) {
+        m_memory->cursor.forget(bookmark);
+        m_memory->tags.remove(bookmark);
     }
-    std::erase_if(m_memory->bookmarks, [&](const auto &b) { return bookmarks.contains(b.get()); });
+    m_memory->bookmarks.forget(bookmarks);
 }
 
-// One bookmark: the list is in seq order, so its entry is found without a walk.
-void BookmarkStore::forgetBookmark(Bookmark *bookmark)
+void BookmarkStore::forgetBookmark(BookmarkEntry *bookmark)
 {
-    if (m_memory->cursorBookmark == bookmark)
-        m_memory->cursorBookmark = nullptr;
-    unindexBookmark(bookmark);
-    m_memory->oddNames.remove(bookmark);
-    auto at = seqPosition(m_memory->bookmarks, bookmark);
-    if (at == m_memory->bookmarks.end() || at->get() != bookmark)
-        at = std::find_if(m_memory->bookmarks.begin(), m_memory->bookmarks.end(),
-                          [&](const auto &entry) { return entry.get() == bookmark; });
-    if (at != m_memory->bookmarks.end())
-        m_memory->bookmarks.erase(at);
+    m_memory->cursor.forget(bookmark);
+    m_memory->tags.remove(bookmark);
+    m_memory->bookmarks.forget(bookmark);
 }
 
-bool BookmarkStore::removeBookmark(Bookmark *bookmark)
+bool BookmarkStore::removeBookmark(BookmarkEntry *bookmark)
 {
-    if (!bookmark || !deleteValue(valueName(bookmark)))
+    if (!bookmark || !deleteValue(m_memory->bookmarks.valueName(bookmark)))
         return false;
     touch(bookmark->folderId);
     forgetBookmark(bookmark);
@@ -1200,38 +578,39 @@ bool BookmarkStore::renameValue(const QByteArray &from, const QByteArray &to,
         && m_hive->setValue(KeyPath, to, bookmarkCipherEncipher(plain)) && transaction.commit();
 }
 
-bool BookmarkStore::moveBookmark(Bookmark *bookmark, int folderId)
+bool BookmarkStore::moveBookmark(BookmarkEntry *bookmark, int folderId)
 {
     if (!bookmark)
         return false;
+    BookmarkIndex &bookmarks = m_memory->bookmarks;
     const int target = std::max(folderId, 0);
     if (!bookmark->oddFolder && bookmark->folderId == target)
         return true;
     if (!loadFolderBookmarks(target)) // its bookmarks decide whether the new name is free
         return false;
-    for (auto [other, end] = sameId(bookmark->id); other != end; ++other)
+    for (auto [other, end] = bookmarks.sameId(bookmark->id); other != end; ++other)
         if (other->bookmark != bookmark && !other->bookmark->oddFolder
             && other->bookmark->folderId == target)
             return false; // the new value name is taken: writing it would lose that bookmark
     if (!m_keyOpen)
         return false;
-    const QByteArray oldName = valueName(bookmark);
-    const bool oddName = m_memory->oddNames.contains(bookmark);
+    const QByteArray oldName = bookmarks.valueName(bookmark);
+    const bool oddName = bookmarks.hasOddName(bookmark);
     const QByteArray idText =
         oddName ? splitName(oldName)->id.toByteArray() : QByteArray::number(bookmark->id);
     const QByteArray newName = bookmarkName(target, idText);
     if (!renameValue(oldName, newName, bookmark->plain))
         return false;
-    unindexBookmark(bookmark);
+    unindex(bookmark);
     touch(bookmark->folderId);
     touch(target);
     bookmark->folderId = target;
     bookmark->oddFolder = false;
     if (oddName && StoredText::isPlainNumber(idText))
-        m_memory->oddNames.remove(bookmark);
+        bookmarks.dropOddName(bookmark);
     else if (oddName)
-        m_memory->oddNames[bookmark] = newName;
-    indexBookmark(bookmark);
+        bookmarks.setOddName(bookmark, newName);
+    index(bookmark);
     checkIndexes();
     return true;
 }
@@ -1245,76 +624,63 @@ bool BookmarkStore::moveBookmarkById(int id, int folderId)
 bool BookmarkStore::moveBookmarkByTag(const QString &tag, int folderId)
 {
     const ActionEnd end(this);
-    Bookmark *bookmark = bookmarkWithTag(tag);
+    BookmarkEntry *bookmark = bookmarkWithTag(tag);
     if (bookmark)
-        setTag(bookmark, {});
+        m_memory->tags.set(bookmark, {});
     return moveBookmark(bookmark, folderId);
 }
 
 // ---- folders
 
-BookmarkStore::Folder *BookmarkStore::folderWithId(int id) const
+void BookmarkStore::makeFolderCurrent(const FolderEntry *folder)
 {
-    return firstInListOrder(m_memory->foldersById, id);
-}
-
-qsizetype BookmarkStore::folderPosition(const Folder *folder) const
-{
-    return seqPosition(m_memory->folders, folder) - m_memory->folders.begin();
-}
-
-void BookmarkStore::makeFolderCurrent(const Folder *folder)
-{
-    m_memory->currentFolder = FolderRecord{folder->id, folder->name, folder->parentId};
+    m_memory->cursor.makeFolderCurrent(FolderRecord{folder->id, folder->name, folder->parentId});
 }
 
 void BookmarkStore::resetFolderScan()
 {
-    m_memory->folderCursor = -1;
+    m_memory->cursor.setFolderCursor(-1);
 }
 
 int BookmarkStore::folderCursor() const
 {
-    return m_memory->folderCursor;
+    return m_memory->cursor.folderCursor();
 }
 
 const FolderRecord &BookmarkStore::currentFolder() const
 {
-    return m_memory->currentFolder;
+    return m_memory->cursor.currentFolder();
 }
 
 int BookmarkStore::folderCount() const
 {
-    return int(m_memory->folders.size());
-}
-
-int BookmarkStore::currentBookmarkId() const
-{
-    return m_memory->current.id;
+    return m_memory->folders.size();
 }
 
 bool BookmarkStore::nextFolder()
 {
-    if (m_memory->folderCursor + 1 >= int(m_memory->folders.size())) {
-        m_memory->folderCursor = int(m_memory->folders.size());
+    const int next = m_memory->cursor.folderCursor() + 1;
+    if (next >= m_memory->folders.size()) {
+        m_memory->cursor.setFolderCursor(m_memory->folders.size());
         return false;
     }
-    makeFolderCurrent(m_memory->folders[++m_memory->folderCursor].get());
+    m_memory->cursor.setFolderCursor(next);
+    makeFolderCurrent(m_memory->folders.at(next));
     return true;
 }
 
 bool BookmarkStore::selectFolderAt(int index)
 {
-    if (index < 0 || index >= int(m_memory->folders.size()))
+    if (index < 0 || index >= m_memory->folders.size())
         return false;
-    m_memory->folderCursor = index;
-    makeFolderCurrent(m_memory->folders[index].get());
+    m_memory->cursor.setFolderCursor(index);
+    makeFolderCurrent(m_memory->folders.at(index));
     return true;
 }
 
 std::optional<FolderRecord> BookmarkStore::folder(int id) const
 {
-    const Folder *found = folderWithId(id);
+    const FolderEntry *found = m_memory->folders.withId(id);
     if (!found)
         return std::nullopt;
     return FolderRecord{found->id, found->name, found->parentId};
@@ -1323,21 +689,14 @@ std::optional<FolderRecord> BookmarkStore::folder(int id) const
 QList<FolderRecord> BookmarkStore::childFolders(int parentId) const
 {
     QList<FolderRecord> children;
-    for (const Folder *folder : m_memory->childFolders.value(parentId))
+    for (const FolderEntry *folder : m_memory->folders.children(parentId))
         children.append(FolderRecord{folder->id, folder->name, folder->parentId});
     return children;
 }
 
 int BookmarkStore::findFolder(const QString &name, int parentId) const
 {
-    const auto children = m_memory->childFolders.constFind(std::max(parentId, 0));
-    if (children == m_memory->childFolders.cend())
-        return -1;
-    const QString wanted = name.trimmed();
-    for (const Folder *folder : *children)
-        if (folder->name.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
-            return folder->id;
-    return -1;
+    return m_memory->folders.findChild(name, std::max(parentId, 0));
 }
 
 bool BookmarkStore::isFolderNameTaken(const QString &name, const QString &parentId) const
@@ -1363,24 +722,21 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
     const ActionEnd end(this);
     if (!m_keyOpen)
         return WriteFailed;
-    if (m_memory->highestFolderId >= MaxId)
+    FolderIndex &folders = m_memory->folders;
+    if (folders.highestId() >= MaxId)
         return -1;
-    auto folder = std::make_unique<Folder>();
-    folder->id = m_memory->highestFolderId + 1;
+    auto folder = std::make_unique<FolderEntry>();
+    folder->id = folders.highestId() + 1;
     folder->valueName = BookmarkValue::folderName(folder->id);
     folder->name = storedFolderName(name);
     folder->parentId = std::max(parentId, 0);
     if (!m_hive->insertValue(KeyPath, folder->valueName,
                              bookmarkCipherEncipher(folderPlain(folder->name, folder->parentId))))
         return WriteFailed;
-    m_memory->highestFolderId = folder->id;
-    folder->seq = m_memory->nextSeq++;
-    Folder *added = folder.get();
-    m_memory->folders.push_back(std::move(folder));
-    m_memory->foldersById.insert(added->id, added);
-    m_memory->childFolders[added->parentId].push_back(added);
+    folder->seq = m_memory->reader.takeSeq();
+    const FolderEntry *added = folders.add(std::move(folder));
     touch(added->parentId);
-    m_memory->currentFolderNameKnown = false;
+    m_memory->cursor.folderNamesChanged();
     checkIndexes();
     return added->id;
 }
@@ -1388,7 +744,7 @@ int BookmarkStore::addFolder(const QString &name, int parentId)
 bool BookmarkStore::renameFolder(int folderId, const QString &name)
 {
     const ActionEnd end(this);
-    Folder *folder = folderWithId(folderId);
+    FolderEntry *folder = m_memory->folders.withId(folderId);
     if (!folder)
         return false;
     QString stored = storedFolderName(name);
@@ -1396,77 +752,26 @@ bool BookmarkStore::renameFolder(int folderId, const QString &name)
         return false;
     folder->name = std::move(stored);
     touch(folder->parentId);
-    m_memory->currentFolderNameKnown = false;
+    m_memory->cursor.folderNamesChanged();
     return true;
-}
-
-bool BookmarkStore::isInSubtree(int folderId, int rootId) const
-{
-    for (std::size_t steps = 0; folderId != 0 && steps <= m_memory->folders.size(); ++steps) {
-        if (folderId == rootId)
-            return true;
-        const Folder *folder = folderWithId(folderId);
-        if (!folder)
-            return false;
-        folderId = folder->parentId;
-    }
-    return false;
-}
-
-void BookmarkStore::unlinkChild(Folder *folder)
-{
-    auto siblings = m_memory->childFolders.find(folder->parentId);
-    if (siblings == m_memory->childFolders.end())
-        return;
-    auto at = seqPosition(*siblings, folder);
-    if (at != siblings->end() && *at == folder)
-        siblings->erase(at);
-    if (siblings->empty())
-        m_memory->childFolders.erase(siblings);
 }
 
 bool BookmarkStore::setFolderParent(int folderId, int parentId)
 {
     const ActionEnd end(this);
+    FolderIndex &folders = m_memory->folders;
     parentId = std::max(parentId, 0);
-    Folder *folder = folderWithId(folderId);
-    if (!folder || isInSubtree(parentId, folderId))
+    FolderEntry *folder = folders.withId(folderId);
+    if (!folder || folders.isInSubtree(parentId, folderId))
         return false; // a folder cannot go inside itself
-    if (parentId != 0 && !folderWithId(parentId))
+    if (parentId != 0 && !folders.withId(parentId))
         return false; // nor under a folder that is not there: it would vanish from every tree
     if (!writeFolder(folder->valueName, folder->name, parentId))
         return false;
-    unlinkChild(folder);
     touch(folder->parentId);
     touch(parentId);
-    folder->parentId = parentId;
-    auto &siblings = m_memory->childFolders[parentId];
-    siblings.insert(seqPosition(siblings, folder), folder);
+    folders.setParent(folder, parentId);
     return true;
-}
-
-// The folder and every folder below it, each once even in a damaged hive.
-std::vector<BookmarkStore::Folder *> BookmarkStore::subtree(Folder *root) const
-{
-    std::vector<Folder *> folders{root};
-    QSet<const Folder *> seen{root};
-    for (std::size_t next = 0; next < folders.size(); ++next) {
-        for (Folder *child : m_memory->childFolders.value(folders[next]->id)) {
-            if (!seen.contains(child)) {
-                seen.insert(child);
-                folders.push_back(child);
-            }
-        }
-    }
-    return folders;
-}
-
-void BookmarkStore::forgetFolder(Folder *folder)
-{
-    unlinkChild(folder);
-    m_memory->childFolders.remove(folder->id);
-    m_memory->foldersById.remove(folder->id, folder);
-    m_memory->folders.erase(m_memory->folders.begin() + folderPosition(folder));
 }
 
 // The whole subtree leaves the hive in one transaction, and memory only after
@@ -1474,28 +779,29 @@ void BookmarkStore::forgetFolder(Folder *folder)
 bool BookmarkStore::deleteFolder(const QString &folderId)
 {
     const ActionEnd end(this);
-    Folder *root = folderWithId(StoredText::leadingInt(folderId.toUtf8()));
+    FolderIndex &folderIndex = m_memory->folders;
+    FolderEntry *root = folderIndex.withId(StoredText::leadingInt(folderId.toUtf8()));
     if (!root || !m_keyOpen)
         return false;
-    const std::vector<Folder *> folders = subtree(root);
-    QSet<Bookmark *> bookmarks;
-    for (const Folder *folder : folders) {
+    const std::vector<FolderEntry *> folders = folderIndex.subtree(root);
+    QSet<BookmarkEntry *> bookmarks;
+    for (const FolderEntry *folder : folders) {
         const QByteArrayView idText = QByteArrayView(folder->valueName).sliced(2);
         // Bookmarks left unread would stay in the hive, in a folder gone.
         if (StoredText::isPlainNumber(idText)
             && !loadFolderBookmarks(StoredText::leadingInt(idText)))
             return false;
-        if (const BookmarkList *listed = listedIn(idText))
-            bookmarks.unite(QSet<Bookmark *>(listed->begin(), listed->end()));
+        if (const BookmarkIndex::List *listed = m_memory->bookmarks.listedIn(idText))
+            bookmarks.unite(QSet<BookmarkEntry *>(listed->begin(), listed->end()));
     }
     {
         HiveTransaction transaction(m_hive);
         if (!transaction.isOpen())
             return false;
-        for (const Bookmark *bookmark : std::as_const(bookmarks))
-            if (!deleteValue(valueName(bookmark)))
+        for (const BookmarkEntry *bookmark : std::as_const(bookmarks))
+            if (!deleteValue(m_memory->bookmarks.valueName(bookmark)))
                 return false;
-        for (const Folder *folder : folders)
+        for (const FolderEntry *folder : folders)
             if (!deleteValue(folder->valueName))
                 return false;
         if (!transaction.commit())
@@ -1504,9 +810,8 @@ bool BookmarkStore::deleteFolder(const QString &folderId)
     touch(root->parentId);
     forgetBookmarks(bookmarks);
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
-        forgetFolder(*it);
-    m_memory->currentFolderNameKnown = false;
+        folderIndex.forget(*it);
+    m_memory->cursor.folderNamesChanged();
     checkIndexes();
     return true;
 }
-

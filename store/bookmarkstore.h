@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
-#include <QMultiHash>
 #include <QSet>
 #include <QString>
 
@@ -16,6 +15,9 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+struct BookmarkEntry;
+struct FolderEntry;
 
 
 // Every bookmark and folder, in the hive and, as far as they are used, in
@@ -151,82 +153,38 @@ public:
     int folderCount() const;
 
 private:
-    struct Bookmark;
-    struct IdEntry
-    {
-        int id;
-        Bookmark *bookmark;
-    };
-    struct Folder;
-    using BookmarkList = std::vector<Bookmark *>; // in list order
-    using IdIndex = std::vector<IdEntry>;
-
     // In debug builds, at the end of every change: a transaction opened by it
     // (not by a batch, nor by the caller) is closed again, or what follows
     // would wait unsaved for a commit that never comes.
     class ActionEnd;
     bool inTransaction() const;
     void load();
-    bool readAll();
     void reload();
     void checkIndexes() const;
-    void loadFolder(const QByteArray &name, const QByteArray &plain, qint64 seq);
-    void loadBookmark(QByteArrayView name, QByteArray plain, qint64 seq);
-    struct LaterName;
-    void loadBookmark(const LaterName &name, QByteArray plain, qint64 seq);
-    static std::optional<LaterName> laterName(QByteArrayView name);
-    void noteUnread(const LaterName &name);
-    bool learnNames() const;
-    void visitReadBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const;
-    struct ReadBookmark;
-    bool readBookmarks(const QByteArray &prefix,
-                       const std::function<bool(const LaterName &)> &wanted,
-                       std::vector<ReadBookmark> &read) const;
-    void takeRead(std::vector<ReadBookmark> &read);
     bool loadFolderBookmarks(int folderId) const;
-    void placeLoaded(std::size_t firstNew, std::size_t firstNewId);
-    void mendParentLoops();
+    void visitReadBookmarks(const std::function<bool(const StoredBookmark &)> &visit) const;
 
-    Bookmark *appendBookmark(int folderId, bool oddFolder, int id, QByteArray plain,
-                             QByteArray oddName, qint64 seq);
-    BookmarkList &folderList(const Bookmark *bookmark);
-    void dropFolderListIfEmpty(const Bookmark *bookmark);
-    const BookmarkList *bookmarksIn(QByteArrayView folderText) const;
-    const BookmarkList *listedIn(QByteArrayView folderText) const;
-    void indexBookmark(Bookmark *bookmark);
-    void unindexBookmark(Bookmark *bookmark);
-    static bool idBefore(const IdEntry &a, const IdEntry &b);
-    void addToIdIndex(Bookmark *bookmark);
-    void removeFromIdIndex(Bookmark *bookmark);
-    std::pair<IdIndex::const_iterator, IdIndex::const_iterator> sameId(int id) const;
-    void setTag(Bookmark *bookmark, const QString &tag);
-    void indexTags() const;
-    QByteArray valueName(const Bookmark *bookmark) const;
-    Bookmark *bookmarkWithId(int id) const;
-    Bookmark *bookmarkWithIdText(const QByteArray &idText) const;
-    Bookmark *bookmarkWithTag(const QString &tag) const;
-    Bookmark *bookmarkAtCursor() const;
-    qsizetype positionOf(const Bookmark *bookmark) const;
-    void makeCurrent(const Bookmark *bookmark);
+    const std::vector<BookmarkEntry *> *bookmarksIn(QByteArrayView folderText) const;
+    void index(BookmarkEntry *bookmark);
+    void unindex(BookmarkEntry *bookmark);
+    BookmarkEntry *bookmarkWithId(int id) const;
+    BookmarkEntry *bookmarkWithIdText(const QByteArray &idText) const;
+    BookmarkEntry *bookmarkWithTag(const QString &tag) const;
+    BookmarkEntry *bookmarkAtCursor() const;
+    void makeCurrent(const BookmarkEntry *bookmark);
     bool deleteValue(const QByteArray &name);
     bool renameValue(const QByteArray &from, const QByteArray &to, const QByteArray &plain);
-    bool writeBookmark(Bookmark *bookmark, QByteArray plain);
-    void forgetBookmarks(const QSet<Bookmark *> &bookmarks);
-    void forgetBookmark(Bookmark *bookmark);
-    bool updateBookmark(Bookmark *bookmark, const BookmarkRecord &record);
-    bool removeBookmark(Bookmark *bookmark);
-    bool moveBookmark(Bookmark *bookmark, int folderId);
+    bool writeBookmark(BookmarkEntry *bookmark, QByteArray plain);
+    void forgetBookmarks(const QSet<BookmarkEntry *> &bookmarks);
+    void forgetBookmark(BookmarkEntry *bookmark);
+    bool updateBookmark(BookmarkEntry *bookmark, const BookmarkRecord &record);
+    bool removeBookmark(BookmarkEntry *bookmark);
+    bool moveBookmark(BookmarkEntry *bookmark, int folderId);
 
     void touch(int folderId);
 
-    Folder *folderWithId(int id) const;
-    qsizetype folderPosition(const Folder *folder) const;
-    void makeFolderCurrent(const Folder *folder);
+    void makeFolderCurrent(const FolderEntry *folder);
     bool writeFolder(const QByteArray &valueName, const QString &name, int parentId);
-    bool isInSubtree(int folderId, int rootId) const;
-    std::vector<Folder *> subtree(Folder *root) const;
-    void forgetFolder(Folder *folder);
-    void unlinkChild(Folder *folder);
 
     Hive *m_hive;
     bool m_keyOpen = false;
@@ -240,5 +198,4 @@ private:
     quint64 m_changes = 0;
     quint64 m_reloadedAt = 0;
     QHash<int, quint64> m_changedAt; // by folder id: the change count of its last change
-
 };
