@@ -404,7 +404,7 @@ ImportReadResult BookmarkFileReader::scan(QByteArrayView text, const QString &to
         ++markers;
     result.rows.reserve(markers);
     if (!Scanner(text, topLabel, result, buffer).run(progress))
-        return ImportReadResult{{}, {}, {}, false, true};
+        return ImportReadResult::cancelledRead();
     return result;
 }
 

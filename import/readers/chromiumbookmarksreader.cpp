@@ -157,7 +157,7 @@ ImportReadResult ChromiumBookmarksReader::readBookmarksJson(const QByteArray &js
             finished = walker.walk(folder, into, name);
         }
         if (!finished)
-            return ImportReadResult{{}, {}, {}, false, true};
+            return ImportReadResult::cancelledRead();
     }
     return result;
 }

@@ -84,7 +84,7 @@ struct Walk
                 }
             }
             if (progress && !progress(++filesSeen, 0)) {
-                result = ImportReadResult{{}, {}, {}, false, true};
+                result = ImportReadResult::cancelledRead();
                 return false;
             }
         }

@@ -18,4 +18,11 @@ struct ImportReadResult
     qsizetype placedAtMaxDepth = 0;
     // The bookmark file as read, for Remove on import.
     FileSnapshot source;
+
+    static ImportReadResult cancelledRead()
+    {
+        ImportReadResult result;
+        result.cancelled = true;
+        return result;
+    }
 };
