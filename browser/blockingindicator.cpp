@@ -6,6 +6,7 @@
 #include "browser/blockedpage.h"
 #include "browser/blockinginterceptor.h"
 #include "browser/harbrowscheme.h"
+#include "controls/prompts.h"
 
 #include <QMenu>
 #include <QWebEngineHistory>
@@ -115,13 +116,23 @@ void BlockingIndicator::fillMenu()
 
 void BlockingIndicator::allowOnThisSite()
 {
-    // Past the cache: what was blocked before must be asked for again.
-    if (m_interceptor->allowedSites().allow(site()))
-        m_view->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
+    applyToSite(m_interceptor->allowedSites().allow(site()));
 }
 
 void BlockingIndicator::blockOnThisSite()
 {
-    if (m_interceptor->allowedSites().block(site()))
+    applyToSite(m_interceptor->allowedSites().block(site()));
+}
+
+// Past the cache: what was blocked before must be asked for again. A choice
+// the hive refused is not shown as made.
+void BlockingIndicator::applyToSite(bool stored)
+{
+    if (stored) {
         m_view->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
+        return;
+    }
+    Prompts::instance().inform(this, QMessageBox::Warning, tr("Harbrow"),
+                               tr("Your choice for %1 could not be saved, so nothing has changed.")
+                                   .arg(QString::fromUtf8(site())));
 }

@@ -32,6 +32,7 @@ public slots:
 
 private:
     void startPage(const QUrl &url);
+    void applyToSite(bool stored);
     void countBlocked(const QUrl &url, bool mainFrame, const QString &rule, const QString &list);
     void followOwnPage(const QUrl &url);
     void fillMenu();
