@@ -11,8 +11,20 @@
 
 #include <memory>
 
-// The bookmarks page as the import dialog sees it: a store on a real hive file.
-class ImportPage final : public BookmarkPageAccess
+// The bookmarks page as the import dialog sees it: the store, at the top level.
+class TopLevelPage : public BookmarkPageAccess
+{
+public:
+    int selectedFolderId() const override { return 0; }
+    QString selectedFolderName() const override { return {}; }
+    void setEditedBookmark(const BookmarkRecord &) override {}
+    QString folderName() const override { return {}; }
+    void setFolderName(const QString &) override {}
+    void setMoveTarget(int) override {}
+};
+
+// That page over a store on a real hive file.
+class ImportPage final : public TopLevelPage
 {
 public:
     ImportPage()
@@ -22,12 +34,6 @@ public:
         m_store = std::make_unique<BookmarkStore>(m_hive.hive());
     }
     BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
 
     Hive *hive() { return m_hive.hive(); }
     TestHive &file() { return m_hive; }

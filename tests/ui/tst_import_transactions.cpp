@@ -43,7 +43,7 @@ QByteArray bookmarkLine(const QString &address, const QString &title)
 }
 
 // The import dialog's page over a hive file that can be made to refuse the commit.
-class FailingPage final : public BookmarkPageAccess
+class FailingPage final : public TopLevelPage
 {
 public:
     explicit FailingPage(const QString &path) : m_failing(m_file)
@@ -54,12 +54,6 @@ public:
         m_store = std::make_unique<BookmarkStore>(&m_failing);
     }
     BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
 
     SqliteHive m_file;
     FailingHive m_failing;
