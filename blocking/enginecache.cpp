@@ -87,6 +87,8 @@ public:
             m_failed = true;
             return items;
         }
+        if (count == 0)
+            return items; // no storage to copy into
         items.resize(count);
         std::memcpy(items.data(), m_bytes.data() + m_at, count * sizeof(T));
         m_at += qsizetype(count * sizeof(T));

@@ -60,7 +60,8 @@ private:
 
 QByteArray SiteDomain::registrableDomain(std::string_view host)
 {
-    const std::string_view domain = HostText(host).registrable();
+    const HostText text(host); // the view below points into it
+    const std::string_view domain = text.registrable();
     return QByteArray(domain.data(), qsizetype(domain.size()));
 }
 
