@@ -69,9 +69,11 @@ void TestBlockingEndToEnd::initTestCase()
                      QStringLiteral("<img src=\"http://news.test/own.png\">"
                                     "<img src=\"http://tracker.test/pixel.gif\">"
                                     "<script src=\"http://tracker.test/t.js\"></script>"));
-    m_server.setResponse(QStringLiteral("/own.png"), {});
-    m_server.setResponse(QStringLiteral("/pixel.gif"), {});
-    m_server.setResponse(QStringLiteral("/t.js"), {});
+    // Never cached, so every load of the page asks the server again.
+    const LocalHttpServer::Response uncached{200, {{"Cache-Control", "no-store"}}, {}};
+    m_server.setResponse(QStringLiteral("/own.png"), uncached);
+    m_server.setResponse(QStringLiteral("/pixel.gif"), uncached);
+    m_server.setResponse(QStringLiteral("/t.js"), uncached);
     m_server.setPage(QStringLiteral("/"), QStringLiteral("Tracker home"));
 }
 
@@ -103,9 +105,8 @@ void TestBlockingEndToEnd::blocksTrackersUntilAllowed()
         QVERIFY(loadAndWait(view, [&] { view->Navigate(Page.toString()); }));
         QTRY_COMPARE(trackerRequests(), 2);
         // And "Block on this site" stops them again.
-        indicatorOf(window)->blockOnThisSite();
+        QVERIFY(loadAndWait(view, [&] { indicatorOf(window)->blockOnThisSite(); }));
         QVERIFY(!AllowedSites(&hive).contains("news.test"));
-        QTRY_VERIFY(!view->Busy());
         m_server.clearRequests();
         QVERIFY(loadAndWait(view, [&] { view->Navigate(Page.toString() + QStringLiteral("?again")); }));
         QTRY_COMPARE(m_server.requestCount(QStringLiteral("/own.png")), 1);
