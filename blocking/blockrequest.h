@@ -29,11 +29,15 @@ inline constexpr quint16 Subresources = All & ~quint16(ResourceType::Document);
 
 // One request to decide. The addresses are encoded URLs (ASCII), as the web engine
 // hands them over; pageUrl is the address of the page that asked for it.
+// pageSite, when not empty, is the registrable domain of the page's host (a
+// page's requests share it, so callers work it out once per page); it is
+// worked out when needed otherwise.
 struct BlockRequest
 {
     std::string_view url;
     std::string_view pageUrl;
     ResourceType type = ResourceType::Other;
+    std::string_view pageSite = {};
 };
 
 // The outcome: rule is the index of the deciding rule, or -1 when none did.

@@ -3,8 +3,8 @@
 #include "blocking/filterhash.h"
 #include "blocking/requestview.h"
 
-
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -46,11 +46,57 @@ bool matchesFrom(std::string_view pattern, std::string_view text, bool atEnd)
     }
 }
 
+// Characters most addresses have many of: a search starting from one of them
+// stops at many places.
+constexpr std::array<bool, 256> CommonChars = [] {
+    std::array<bool, 256> common{};
+    for (const char c : std::string_view("/.-_=&?:%0123456789etaoinsrcmplh"))
+        common[quint8(c)] = true;
+    return common;
+}();
+
+// Which character of needle to look for first: its first uncommon one.
+size_t searchKey(std::string_view needle)
+{
+    for (size_t key = 0; key < needle.size(); ++key) {
+        if (!CommonChars[quint8(needle[key])])
+            return key;
+    }
+    return 0;
+}
+
+// Where needle next occurs in text from `from` on. The C library looks for the
+// needle's key character; the rest is compared here, as it is short.
+size_t findText(std::string_view text, std::string_view needle, size_t key, size_t from)
+{
+    if (needle.empty())
+        return from <= text.size() ? from : std::string_view::npos;
+    while (from + needle.size() <= text.size()) {
+        const auto *hit = static_cast<const char *>(std::memchr(
+            text.data() + from + key, needle[key], text.size() - needle.size() + 1 - from));
+        if (!hit)
+            break;
+        const size_t at = size_t(hit - text.data()) - key;
+        size_t i = 0;
+        while (i < needle.size() && text[at + i] == needle[i])
+            ++i;
+        if (i == needle.size())
+            return at;
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
 bool matchesAnywhere(std::string_view pattern, std::string_view text, bool atEnd)
 {
     // Jump from one place of the pattern's leading literal to the next.
-    const std::string_view lead = pattern.substr(0, pattern.find_first_of("*^"));
-    for (size_t at = text.find(lead); at != std::string_view::npos; at = text.find(lead, at + 1)) {
+    size_t leadSize = 0;
+    while (leadSize < pattern.size() && pattern[leadSize] != '*' && pattern[leadSize] != '^')
+        ++leadSize;
+    const std::string_view lead = pattern.substr(0, leadSize);
+    const size_t key = searchKey(lead);
+    for (size_t at = findText(text, lead, key, 0); at != std::string_view::npos;
+         at = findText(text, lead, key, at + 1)) {
         if (matchesFrom(pattern, text.substr(at), atEnd))
             return true;
         if (at == text.size())
@@ -59,14 +105,15 @@ bool matchesAnywhere(std::string_view pattern, std::string_view text, bool atEnd
     return false;
 }
 
-// || : the pattern begins at the host's start or just after one of its dots.
-bool matchesHost(std::string_view pattern, std::string_view text, size_t hostStart,
-                 std::string_view host, bool atEnd)
+// || : the pattern begins at the start of one of the host's labels. Its first
+// character, never a wildcard there, turns most of them away at one look.
+bool matchesHost(std::string_view pattern, std::string_view text,
+                 const QVarLengthArray<quint32, 16> &labelStarts, bool atEnd)
 {
-    if (matchesFrom(pattern, text.substr(hostStart), atEnd))
-        return true;
-    for (size_t dot = host.find('.'); dot != std::string_view::npos; dot = host.find('.', dot + 1)) {
-        if (matchesFrom(pattern, text.substr(hostStart + dot + 1), atEnd))
+    const char first = pattern.empty() ? '^' : pattern.front();
+    for (const quint32 at : labelStarts) {
+        if ((first == '^' || (at < text.size() && text[at] == first))
+            && matchesFrom(pattern, text.substr(at), atEnd))
             return true;
     }
     return false;
@@ -121,12 +168,18 @@ std::string requiredLiteral(std::string_view source)
     return best;
 }
 
+bool hasNoRules(const RuleSet &set)
+{
+    return set.byToken.rules().empty() && set.byDomain.rules().empty() && set.anywhere.empty();
+}
+
 } // namespace
 
 struct FilterEngine::CompiledRegex
 {
     QRegularExpression regex;
     std::string literal;
+    size_t key = 0; // of the literal, for findText
 };
 
 // Regular expressions are set up here, off the main thread, so deciding needs no
@@ -147,6 +200,7 @@ FilterEngine::FilterEngine(EngineData data) : m_data(std::move(data))
         if (!matchCase)
             std::transform(made->literal.begin(), made->literal.end(), made->literal.begin(),
                            asciiLower);
+        made->key = searchKey(made->literal);
         m_regexes.emplace(id, std::move(made));
     }
 }
@@ -167,7 +221,7 @@ FilterEngine::~FilterEngine() = default;
 
 BlockVerdict FilterEngine::decide(const BlockRequest &request) const
 {
-    const RequestView view(request.url, request.pageUrl, request.type);
+    const RequestView view(request.url, request.pageUrl, request.type, request.pageSite);
     if (const qint32 rule = find(m_data.important, view); rule >= 0)
         return {true, rule};
     const qint32 block = find(m_data.blocks, view);
@@ -178,8 +232,9 @@ BlockVerdict FilterEngine::decide(const BlockRequest &request) const
     if (request.type == ResourceType::Document) {
         if (const qint32 rule = find(m_data.pageExceptions, view); rule >= 0)
             return {false, rule};
-    } else if (!request.pageUrl.empty()) {
-        const RequestView page(request.pageUrl, request.pageUrl, ResourceType::Document);
+    } else if (!request.pageUrl.empty() && !hasNoRules(m_data.pageExceptions)) {
+        const RequestView page(request.pageUrl, request.pageUrl, ResourceType::Document,
+                               request.pageSite);
         if (const qint32 rule = find(m_data.pageExceptions, page); rule >= 0)
             return {false, rule};
     }
@@ -212,7 +267,7 @@ qint32 FilterEngine::findIn(std::span<const quint32> rules, const RequestView &r
     return -1;
 }
 
-bool FilterEngine::matches(const FilterRule &rule, const RequestView &request) const
+inline bool FilterEngine::matches(const FilterRule &rule, const RequestView &request) const
 {
     if (!(rule.types & quint16(request.type())))
         return false;
@@ -223,7 +278,7 @@ bool FilterEngine::matches(const FilterRule &rule, const RequestView &request) c
     if (rule.flags & FilterRule::Regex)
         found = regexMatches(quint32(&rule - m_data.rules.data()), request);
     else if (rule.flags & FilterRule::HostAnchor)
-        found = matchesHost(pattern(rule), text, request.hostStart(), request.host(), atEnd);
+        found = matchesHost(pattern(rule), text, request.labelStarts(), atEnd);
     else if (rule.flags & FilterRule::StartAnchor)
         found = matchesFrom(pattern(rule), text, atEnd);
     else
@@ -260,7 +315,7 @@ bool FilterEngine::regexMatches(quint32 id, const RequestView &request) const
     const CompiledRegex &compiled = *found->second;
     const bool matchCase = m_data.rules[id].flags & FilterRule::MatchCase;
     const std::string_view text = matchCase ? request.url() : request.lowerUrl();
-    if (text.find(compiled.literal) == std::string_view::npos || !compiled.regex.isValid())
+    if (findText(text, compiled.literal, compiled.key, 0) == std::string_view::npos || !compiled.regex.isValid())
         return false;
     const std::string_view url = request.url();
     return compiled.regex.match(QString::fromLatin1(url.data(), qsizetype(url.size()))).hasMatch();

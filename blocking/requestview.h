@@ -2,6 +2,7 @@
 
 #include "blocking/blockrequest.h"
 
+#include <QByteArray>
 #include <QVarLengthArray>
 
 #include <string>
@@ -12,8 +13,10 @@
 class RequestView final
 {
 public:
-    // pageUrl empty or without a host: the request is its own page.
-    RequestView(std::string_view url, std::string_view pageUrl, ResourceType type);
+    // pageUrl empty or without a host: the request is its own page. pageSite:
+    // the page host's registrable domain when known, else empty.
+    RequestView(std::string_view url, std::string_view pageUrl, ResourceType type,
+                std::string_view pageSite = {});
     Q_DISABLE_COPY_MOVE(RequestView)
 
     std::string_view url() const { return m_url; }
@@ -23,6 +26,9 @@ public:
         return lowerUrl().substr(m_hostStart, m_hostEnd - m_hostStart);
     }
     size_t hostStart() const { return m_hostStart; }
+    // Where each label of the host begins in the address: the host's start and
+    // just after each of its dots.
+    const QVarLengthArray<quint32, 16> &labelStarts() const { return m_labelStarts; }
     std::string_view pageUrl() const { return m_pageUrl; }
     ResourceType type() const { return m_type; }
     const QVarLengthArray<quint32, 64> &tokens() const { return m_tokens; }
@@ -34,14 +40,18 @@ public:
     static std::pair<size_t, size_t> hostRange(std::string_view url);
 
 private:
+    std::string_view pageHost() const { return {m_pageHost.constData(), size_t(m_pageHost.size())}; }
+
     std::string_view m_url;
     std::string_view m_pageUrl;
     ResourceType m_type;
     QVarLengthArray<char, 256> m_lower;
     size_t m_hostStart = 0;
     size_t m_hostEnd = 0;
+    QVarLengthArray<quint32, 16> m_labelStarts;
     QVarLengthArray<char, 64> m_pageHost;
-    std::string_view pageHost() const { return {m_pageHost.constData(), size_t(m_pageHost.size())}; }
+    mutable std::string_view m_pageSite;
+    mutable QByteArray m_foundPageSite;
     QVarLengthArray<quint32, 64> m_tokens;
     mutable QVarLengthArray<quint32, 8> m_pageDomains;
     mutable bool m_pageDomainsDone = false;

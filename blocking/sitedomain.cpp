@@ -71,3 +71,13 @@ bool SiteDomain::sameSite(std::string_view a, std::string_view b)
         return true;
     return HostText(a).registrable() == HostText(b).registrable();
 }
+
+bool SiteDomain::isOfSite(std::string_view host, std::string_view site)
+{
+    if (host == site)
+        return true;
+    if (host.size() <= site.size() || !host.ends_with(site)
+        || host[host.size() - site.size() - 1] != '.')
+        return false;
+    return HostText(host).registrable() == site;
+}

@@ -31,12 +31,27 @@ TokenIndex::TokenIndex(std::vector<std::pair<quint32, quint32>> entries)
     }
     for (quint32 b = 0; b < buckets; ++b)
         m_starts[b + 1] += m_starts[b];
+    fillFilter();
 }
 
 TokenIndex::TokenIndex(std::vector<quint32> starts, std::vector<quint32> keys,
                        std::vector<quint32> rules)
     : m_starts(std::move(starts)), m_keys(std::move(keys)), m_rules(std::move(rules))
 {
+    fillFilter();
+}
+
+void TokenIndex::fillFilter()
+{
+    m_filter.clear();
+    m_filterShift = 32;
+    if (m_rules.empty())
+        return;
+    const size_t words = std::bit_ceil(std::max<size_t>(m_keys.size() / 8, 1));
+    m_filter.assign(words, 0);
+    m_filterShift = 32 - std::countr_zero(words);
+    for (const quint32 key : m_keys)
+        m_filter[filterWord(key)] |= filterBits(key);
 }
 
 bool TokenIndex::isSound(quint32 ruleCount) const
@@ -53,5 +68,6 @@ bool TokenIndex::isSound(quint32 ruleCount) const
 
 size_t TokenIndex::memoryUsage() const
 {
-    return (m_starts.capacity() + m_keys.capacity() + m_rules.capacity()) * sizeof(quint32);
+    return (m_starts.capacity() + m_keys.capacity() + m_rules.capacity()) * sizeof(quint32)
+        + m_filter.capacity() * sizeof(quint64);
 }

@@ -62,6 +62,9 @@ void TestBlockingEngine::decides_data()
     QTest::newRow("separator is not a letter") << QByteArray("||example.com^") << QByteArray("http://example.community/") << page << QByteArray("image") << QByteArray() << false;
     QTest::newRow("separator matches the end") << QByteArray("||track.net^") << QByteArray("http://track.net") << page << QByteArray("image") << QByteArray("||track.net^") << true;
     QTest::newRow("separator before a port") << QByteArray("||track.net^") << QByteArray("http://track.net:8080/p") << page << QByteArray("image") << QByteArray("||track.net^") << true;
+    QTest::newRow("host after user info") << QByteArray("||ads.example.com^") << QByteArray("https://me:pw@ads.example.com:8443/x.js") << page << QByteArray("script") << QByteArray("||ads.example.com^") << true;
+    QTest::newRow("user info is not the host") << QByteArray("||ads.example.com^") << QByteArray("https://ads.example.com@site.net/x.js") << page << QByteArray("script") << QByteArray() << false;
+    QTest::newRow("IPv6 host with a port") << QByteArray("||[::1]:8080^") << QByteArray("http://[::1]:8080/x") << page << QByteArray("image") << QByteArray("||[::1]:8080^") << true;
     QTest::newRow("start anchor") << QByteArray("|https://pix.") << QByteArray("https://pix.site.com/a") << page << QByteArray("image") << QByteArray("|https://pix.") << true;
     QTest::newRow("start anchor, elsewhere") << QByteArray("|https://pix.") << QByteArray("http://x.com/?u=https://pix.a") << page << QByteArray("image") << QByteArray() << false;
     QTest::newRow("end anchor") << QByteArray("/pixel.gif|") << QByteArray("http://a.com/img/pixel.gif") << page << QByteArray("image") << QByteArray("/pixel.gif|") << true;
@@ -93,6 +96,8 @@ void TestBlockingEngine::decides_data()
     QTest::newRow("same site under co.uk") << QByteArray("/pixel.$3p") << QByteArray("http://b.example.co.uk/pixel.gif") << QByteArray("https://a.example.co.uk/") << QByteArray("image") << QByteArray() << false;
     QTest::newRow("other sites under co.uk") << QByteArray("/pixel.$3p") << QByteArray("http://b.other.co.uk/pixel.gif") << QByteArray("https://a.example.co.uk/") << QByteArray("image") << QByteArray("/pixel.$3p") << true;
     QTest::newRow("first-party only") << QByteArray("/pixel.$~third-party") << QByteArray("http://b.example.co.uk/pixel.gif") << QByteArray("https://a.example.co.uk/") << QByteArray("image") << QByteArray("/pixel.$~third-party") << true;
+    QTest::newRow("under a private suffix of the page's site") << QByteArray("/pixel.$third-party") << QByteArray("http://bucket.s3.amazonaws.com/pixel.gif") << QByteArray("https://amazonaws.com/") << QByteArray("image") << QByteArray("/pixel.$third-party") << true;
+    QTest::newRow("page host ends like the request's") << QByteArray("/pixel.$third-party") << QByteArray("http://example.org/pixel.gif") << QByteArray("https://myexample.org/") << QByteArray("image") << QByteArray("/pixel.$third-party") << true;
     QTest::newRow("1p, other site") << QByteArray("/pixel.$1p") << QByteArray("http://cdn.net/pixel.gif") << page << QByteArray("image") << QByteArray() << false;
     // domain=
     QTest::newRow("domain, listed") << QByteArray("/promo.$domain=example.org|shop.net") << QByteArray("http://x.com/promo.js") << page << QByteArray("script") << QByteArray("/promo.$domain=example.org|shop.net") << true;
