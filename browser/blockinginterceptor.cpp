@@ -50,6 +50,11 @@ bool isWebAddress(const QUrl &url)
         || scheme == QLatin1String("ws") || scheme == QLatin1String("wss");
 }
 
+std::string_view view(const QByteArray &bytes)
+{
+    return {bytes.constData(), size_t(bytes.size())};
+}
+
 } // namespace
 
 BlockingInterceptor::BlockingInterceptor(Hive *hive, QWebEngineProfile *profile,
@@ -73,14 +78,22 @@ QString BlockingInterceptor::idleReason() const
     return {};
 }
 
+const QByteArray &BlockingInterceptor::siteOf(const QString &host)
+{
+    auto found = m_pageSites.constFind(host);
+    if (found != m_pageSites.constEnd())
+        return *found;
+    if (m_pageSites.size() >= 256) // pages long closed
+        m_pageSites.clear();
+    return *m_pageSites.insert(host, SiteDomain::registrableDomain(host.toLower().toStdString()));
+}
+
 // Harbrow's own pages, and pages of sites the user allowed, are left alone.
-bool BlockingInterceptor::decidesFor(const QUrl &url, const QUrl &page) const
+bool BlockingInterceptor::decidesFor(const QUrl &url, const QUrl &page)
 {
     if (!m_enabled || !isWebAddress(url) || (!page.isEmpty() && !isWebAddress(page)))
         return false;
-    const QByteArray pageHost = (page.isEmpty() ? url : page).host().toUtf8().toLower();
-    return m_sites->domains().isEmpty()
-        || !m_sites->contains(SiteDomain::registrableDomain(pageHost.toStdString()));
+    return m_sites->domains().isEmpty() || !m_sites->contains(siteOf((page.isEmpty() ? url : page).host()));
 }
 
 void BlockingInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
@@ -100,10 +113,12 @@ void BlockingInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
     const std::shared_ptr<const FilterEngine> engine = m_loader->engine();
     if (!engine)
         return;
-    const std::string address = url.toEncoded().toStdString();
-    const std::string pageAddress = page.toEncoded().toStdString();
-    const BlockVerdict verdict =
-        engine->decide({address, pageAddress, typeOf(info.resourceType())});
+    const QByteArray address = url.toEncoded();
+    const QByteArray pageAddress = page.toEncoded();
+    // The engine sees encoded addresses: the site of the encoded host.
+    const QByteArray &site = siteOf((page.isEmpty() ? url : page).host(QUrl::FullyEncoded));
+    const BlockVerdict verdict = engine->decide(
+        {view(address), view(pageAddress), typeOf(info.resourceType()), view(site)});
     if (!verdict.blocked)
         return;
     info.block(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QWebEngineUrlRequestInterceptor>
 
@@ -41,11 +42,15 @@ signals:
     void requestBlocked(const QUrl &url, bool mainFrame, const QString &rule, const QString &list);
 
 private:
-    bool decidesFor(const QUrl &url, const QUrl &page) const;
+    bool decidesFor(const QUrl &url, const QUrl &page);
+    // The registrable domain of a page's host (as written: Unicode or encoded);
+    // a page's requests share it.
+    const QByteArray &siteOf(const QString &host);
 
     QWebEngineUrlRequestInterceptor *m_before;
     bool m_enabled = true;
     std::unique_ptr<AllowedSites> m_sites;
     BlockingLoader *m_loader;
     QSet<QString> m_sessionHosts;
+    QHash<QString, QByteArray> m_pageSites;
 };
