@@ -47,6 +47,10 @@ public:
         }
     }
 
+    bool has(const std::string &name) const { return m_nanos.count(name) != 0; }
+    // The adjusted real time of a run, in nanoseconds.
+    double nanos(const std::string &name) const { return m_nanos.at(name); }
+
 private:
     std::vector<Target> m_targets;
     std::map<std::string, double> m_nanos;
