@@ -48,8 +48,8 @@ public:
     }
 
     bool has(const std::string &name) const { return m_nanos.count(name) != 0; }
-    // The adjusted real time of a run, in nanoseconds.
-    double nanos(const std::string &name) const { return m_nanos.at(name); }
+    // The adjusted real time of a run, in the run's own unit.
+    double time(const std::string &name) const { return m_nanos.at(name); }
 
 private:
     std::vector<Target> m_targets;
