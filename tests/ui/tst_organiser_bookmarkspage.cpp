@@ -56,6 +56,7 @@ private slots:
     void panesStayInsideWhenShrunk();
     void failedWritesWarnAndReload_data();
     void failedWritesWarnAndReload();
+    void unreadFolderShowsNoneAndWarns();
 
 private:
     QTreeWidgetItem *folderItem(const QString &name) const;
@@ -692,6 +693,37 @@ void TestBookmarksPage::failedWritesWarnAndReload()
     QCOMPARE(m_file->folderNamesOnFile(0), (QStringList{"News", "Programmers", "Software"}));
     QVERIFY(!folderItem("Renamed"));
     QVERIFY(!folderItem("New Folder"));
+    m_page.reset();
+}
+
+// A read cut short hands over some of the folder: none of it is shown as if it
+// were all, and the folder shows whole once it can be read.
+void TestBookmarksPage::unreadFolderShowsNoneAndWarns()
+{
+    m_page.reset();
+    m_store.reset();
+    FailingHive failing(*m_file->hive());
+    m_store = std::make_unique<BookmarkStore>(&failing);
+    m_page = std::make_unique<BookmarksPage>(*m_store);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    failing.restartCounting();
+    failing.failReadAt = 1;
+    Prompts::instance().setAnswerAll(true);
+    showFolder("Software");
+    Prompts::instance().setAnswerAll(false);
+    QVERIFY(failing.injected());
+    QCOMPARE(listedTitles(), QStringList());
+    const QStringList asked = Prompts::instance().takeAsked();
+    QVERIFY2(asked.size() == 1 && asked.first().contains(QStringLiteral("could not be read")),
+             qPrintable(asked.join('|')));
+    showFolder("News");
+    showFolder("Software");
+    QStringList listed = listedTitles();
+    listed.sort();
+    QStringList onFile = m_file->titlesOnFile(idOf("Software"));
+    onFile.sort();
+    QCOMPARE(listed, onFile);
     m_page.reset();
 }
 
