@@ -4,6 +4,7 @@
 #include "store/bookmarkrecord.h"
 #include "store/folderrecord.h"
 #include "store/hive/hive.h"
+#include "store/hive/transactionwatch.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -57,6 +58,9 @@ public:
     void beginBookmarkScan(const QString &folderId);
     bool nextBookmark();
     void endBookmarkScan();
+    // Whether the last scan ended because the hive could not be read: what
+    // it listed then is not all the folder holds.
+    bool scanFailed() const;
     // How many bookmarks the scan lists at most, once it has listed the first.
     qsizetype scanLength() const;
     bool selectBookmarkById(const QString &id);
@@ -187,6 +191,7 @@ private:
     bool writeFolder(const QByteArray &valueName, const QString &name, int parentId);
 
     Hive *m_hive;
+    TransactionWatch m_transactionWatch{m_hive};
     bool m_keyOpen = false;
     int m_batches = 0; // open batches
 
