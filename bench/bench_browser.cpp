@@ -165,9 +165,9 @@ PrivacyOptions allRemoved()
 void BM_StartUpToLoadedStartPage(benchmark::State &state)
 {
     MemoryHive hive;
-    PrivacyOptions options = state.range(0) == 1 || state.range(0) == 2 ? allRemoved() : PrivacyOptions();
-    options.blockTrackers = state.range(0) != 3;
+    const PrivacyOptions options = state.range(0) == 1 || state.range(0) == 2 ? allRemoved() : PrivacyOptions();
     writePrivacyOptions(&hive, options);
+    writeOptionValue(&hive, state.range(0) == 3 ? "0" : "1", PrivacyStore::BlockTrackers);
     const TraceFolders folders(BrowserProfile::storagePath(), BrowserProfile::cachePath());
     for (auto _ : state) {
         if (state.range(0) == 2)

@@ -81,8 +81,10 @@ void BlockingIndicator::goBackPastBlocked()
 
 void BlockingIndicator::updateText()
 {
-    const QString idle = m_interceptor->loader()->isReady() ? m_interceptor->idleReason()
-                                                            : QString();
+    // While the lists are read nothing is idle yet, unless blocking is off.
+    const QString idle = !m_interceptor->isEnabled() || m_interceptor->loader()->isReady()
+        ? m_interceptor->idleReason()
+        : QString();
     setText(idle.isEmpty() ? tr("Blocked: %1").arg(m_count) : tr("Not blocking"));
     setToolTip(idle.isEmpty() ? tr("%n request(s) blocked on this page", nullptr, m_count) : idle);
 }

@@ -62,11 +62,17 @@ BlockingInterceptor::BlockingInterceptor(Hive *hive, QWebEngineProfile *profile,
     : QWebEngineUrlRequestInterceptor(profile), m_before(before), m_sites(std::make_unique<AllowedSites>(hive)),
       m_loader(new BlockingLoader(FilterLists::find(), EngineCache::filePath(), this))
 {
-    m_loader->start();
     profile->setUrlRequestInterceptor(this);
 }
 
 BlockingInterceptor::~BlockingInterceptor() = default;
+
+void BlockingInterceptor::setEnabled(bool on)
+{
+    m_enabled = on;
+    if (on)
+        m_loader->start();
+}
 
 QString BlockingInterceptor::idleReason() const
 {

@@ -13,7 +13,8 @@ class QWebEngineProfile;
 
 // Decides every request of the profile against the tracker and ad lists. Owned
 // by the profile it is installed on; the lists are read off the main thread from
-// the start, and the first request waits for them only if they are not ready.
+// when blocking is turned on, and the first request waits for them only if they
+// are not ready.
 class BlockingInterceptor final : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT
@@ -27,7 +28,9 @@ public:
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override;
 
-    void setEnabled(bool on) { m_enabled = on; }
+    // The lists are read once blocking is first on: a user who turned it off
+    // does not pay for them.
+    void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
     AllowedSites &allowedSites() const { return *m_sites; }
     BlockingLoader *loader() const { return m_loader; }
@@ -48,7 +51,7 @@ private:
     const QByteArray &siteOf(const QString &host);
 
     QWebEngineUrlRequestInterceptor *m_before;
-    bool m_enabled = true;
+    bool m_enabled = false;
     std::unique_ptr<AllowedSites> m_sites;
     BlockingLoader *m_loader;
     QSet<QString> m_sessionHosts;

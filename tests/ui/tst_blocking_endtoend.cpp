@@ -8,6 +8,7 @@
 #include "browser/browserpage.h"
 #include "browser/startpage.h"
 #include "localhttpserver.h"
+#include "privacy/settings/privacyoptions.h"
 #include "store/hive/memoryhive.h"
 #include "webtesting.h"
 
@@ -27,6 +28,7 @@ private slots:
     void initTestCase();
     void blocksTrackersUntilAllowed();
     void showsOwnPageForBlockedPage();
+    void leavesAllWhenOff();
 
 private:
     int trackerRequests() const
@@ -135,6 +137,21 @@ void TestBlockingEndToEnd::showsOwnPageForBlockedPage()
     QVERIFY(loadAndWait(view, [&] { evaluate(view, QStringLiteral("document.getElementById('open').click()")); }));
     QTRY_COMPARE(view->url().host(), QStringLiteral("tracker.test"));
     QTRY_COMPARE(view->title(), QStringLiteral("Tracker home"));
+}
+
+// Off in the options from the start: nothing is blocked, and the indicator says
+// so even though the lists were never read.
+void TestBlockingEndToEnd::leavesAllWhenOff()
+{
+    MemoryHive hive;
+    QVERIFY(writeOptionValue(&hive, "0", PrivacyStore::BlockTrackers));
+    MainWindow window(&hive);
+    CWebCommercial *view = window.browserPage()->view();
+    QTRY_VERIFY_WITH_TIMEOUT(window.startPage()->firstPageLoaded(), 15000);
+    m_server.clearRequests();
+    QVERIFY(loadAndWait(view, [&] { view->Navigate(Page.toString() + QStringLiteral("?off")); }));
+    QTRY_COMPARE(trackerRequests(), 2);
+    QCOMPARE(indicatorOf(window)->text(), QStringLiteral("Not blocking"));
 }
 
 QTEST_MAIN(TestBlockingEndToEnd)
