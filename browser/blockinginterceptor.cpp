@@ -5,9 +5,12 @@
 #include "blocking/enginecache.h"
 #include "blocking/sitedomain.h"
 
+#include <QTimer>
 #include <QWebEngineProfile>
 
 namespace {
+
+constexpr int ListsDelayMs = 1000;
 
 ResourceType typeOf(QWebEngineUrlRequestInfo::ResourceType type)
 {
@@ -67,11 +70,13 @@ BlockingInterceptor::BlockingInterceptor(Hive *hive, QWebEngineProfile *profile,
 
 BlockingInterceptor::~BlockingInterceptor() = default;
 
+// The lists are read a moment after blocking is on, so that they take no time
+// from showing the window at start; a web request before then reads them at once.
 void BlockingInterceptor::setEnabled(bool on)
 {
     m_enabled = on;
     if (on)
-        m_loader->start();
+        QTimer::singleShot(ListsDelayMs, m_loader, &BlockingLoader::start);
 }
 
 QString BlockingInterceptor::idleReason() const

@@ -12,9 +12,8 @@ class Hive;
 class QWebEngineProfile;
 
 // Decides every request of the profile against the tracker and ad lists. Owned
-// by the profile it is installed on; the lists are read off the main thread from
-// when blocking is turned on, and the first request waits for them only if they
-// are not ready.
+// by the profile it is installed on; the lists are read off the main thread once
+// blocking is on, and the first request waits for them only if they are not ready.
 class BlockingInterceptor final : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT
@@ -28,8 +27,8 @@ public:
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override;
 
-    // The lists are read once blocking is first on: a user who turned it off
-    // does not pay for them.
+    // The lists are read once blocking is first on (a user who turned it off
+    // does not pay for them), a moment later, after the window has shown.
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
     AllowedSites &allowedSites() const { return *m_sites; }
