@@ -53,7 +53,10 @@ bool BookmarkImporter::importRow(const ImportRow &row)
                           comments,    {},
                           0,           target.folderId};
     if (!target.duplicateId.isEmpty()) {
-        if (!m_overwrite || !m_overwrite())
+        const std::optional<bool> overwrite = mayOverwrite();
+        if (!overwrite)
+            return false;
+        if (!*overwrite)
             return true;
         record.folderOrKey = target.duplicateId;
         if (!m_store.updateBookmarkById(record))
@@ -67,6 +70,21 @@ bool BookmarkImporter::importRow(const ImportRow &row)
     }
     ++m_inChunkImported;
     return true;
+}
+
+// Asked once per import. The question waits for the person, so what came
+// before it is committed first: nothing waits unsaved with it, and a crash
+// meanwhile loses none of it. None when that commit failed.
+std::optional<bool> BookmarkImporter::mayOverwrite()
+{
+    if (!m_overwriteAnswer) {
+        if (!finish())
+            return std::nullopt;
+        m_overwriteAnswer = m_overwrite && m_overwrite();
+        if (!ensureOpen()) // the row asked about goes into the next chunk
+            return std::nullopt;
+    }
+    return m_overwriteAnswer;
 }
 
 bool BookmarkImporter::makeEmptyFolders(const ImportRows &rows)

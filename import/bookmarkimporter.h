@@ -21,7 +21,8 @@ public:
     static constexpr int TitleLimit = 100;
     static constexpr int ChunkSize = 5000;
 
-    // Asked when a row's folder already holds its address: overwrite it?
+    // Asked when a row's folder first holds its address already: overwrite it
+    // and every later one?
     using OverwriteQuestion = std::function<bool()>;
 
     BookmarkImporter(BookmarkStore &store, OverwriteQuestion overwrite);
@@ -51,6 +52,7 @@ private:
     Target targetOf(const ImportRow &row, bool &failed);
     QHash<QString, QString> &addressesIn(const QString &folderId);
     bool ensureOpen();
+    std::optional<bool> mayOverwrite();
 
     BookmarkStore &m_store;
     ImportFolders m_noFolders;
@@ -61,6 +63,7 @@ private:
     std::optional<ImportFolderMaker> m_maker;
     QHash<QString, QHash<QString, QString>> m_addressesInFolder; // address -> first bookmark id
     OverwriteQuestion m_overwrite;
+    std::optional<bool> m_overwriteAnswer;
     int m_imported = 0;
     int m_inChunkImported = 0; // in the open chunk, not yet committed
     int m_inChunk = 0;

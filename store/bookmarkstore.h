@@ -4,6 +4,7 @@
 #include "store/bookmarkrecord.h"
 #include "store/folderrecord.h"
 #include "store/hive/hive.h"
+#include "store/hive/transactionwatch.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -187,6 +188,7 @@ private:
     bool writeFolder(const QByteArray &valueName, const QString &name, int parentId);
 
     Hive *m_hive;
+    TransactionWatch m_transactionWatch{m_hive};
     bool m_keyOpen = false;
     int m_batches = 0; // open batches
 

@@ -167,9 +167,17 @@ bool SqliteHive::readWhole(int step)
     return wrote(step);
 }
 
+// A read left unfinished holds a transaction of its own: until it is reset,
+// every write after it waits, uncommitted, as in an open one.
 bool SqliteHive::isInTransaction() const
 {
-    return m_depth > 0 || (m_db && !sqlite3_get_autocommit(m_db));
+    if (m_depth > 0 || (m_db && !sqlite3_get_autocommit(m_db)))
+        return true;
+    for (sqlite3_stmt *stmt = m_db ? sqlite3_next_stmt(m_db, nullptr) : nullptr; stmt;
+         stmt = sqlite3_next_stmt(m_db, stmt))
+        if (sqlite3_stmt_busy(stmt))
+            return true;
+    return false;
 }
 
 QByteArray SqliteHive::firstText(const char *sql)

@@ -8,7 +8,9 @@
 #include "import/importprogress.h"
 #include "store/hive/sqlitehive.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTabBar>
@@ -127,13 +129,27 @@ void TestImportTransactions::importLeavesNoTransactionOpen()
         canceller.start(0);
     }
     page.m_failing.restartCounting();
-    page.m_failing.failCommitAt = ending == Failed ? 1 : 0;
-    if (ending == Answered)
-        answer({reply});
-    else
-        answer({reply, QMessageBox::Ok});
+    // The first commit is the one made before the question.
+    page.m_failing.failCommitAt = ending == Failed ? 2 : 0;
+    // The question is a real box, answered as the person would: nothing
+    // written before it may wait uncommitted while it is open.
+    bool openWhileAsked = true;
+    QTimer asker;
+    connect(&asker, &QTimer::timeout, &dialog, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->button(reply))
+            return;
+        asker.stop();
+        openWhileAsked = page.m_file.isInTransaction();
+        if (ending != Answered)
+            answer({QMessageBox::Ok});
+        box->button(reply)->click();
+    });
+    asker.start(10);
     QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
     canceller.stop();
+    QVERIFY(!asker.isActive());
+    QVERIFY(!openWhileAsked);
     QCOMPARE(Prompts::instance().pendingAnswers(), 0);
     QVERIFY(!page.m_file.isInTransaction());
 
