@@ -113,6 +113,8 @@ bool StartTiles::readFolder(BookmarkStore &store, int folderId)
             keepBest(tiles);
     }
     store.endBookmarkScan();
+    if (store.scanFailed())
+        return false; // the whole pass then tells whether the store can be read
     keepBest(tiles);
     if (count == 0) {
         m_best.remove(folderId);

@@ -64,9 +64,9 @@ bool BookmarkImporter::importRow(const ImportRow &row)
     } else {
         if (m_store.addBookmark(record) < 0)
             return false;
-        addressesIn(target.folderId)
-            .insert(m_store.currentBookmark().address,
-                    QString::number(m_store.currentBookmark().id));
+        // Read when its target was looked up, so taken from what is kept.
+        m_addressesInFolder[target.folderId].insert(m_store.currentBookmark().address,
+                                                    QString::number(m_store.currentBookmark().id));
     }
     ++m_inChunkImported;
     return true;
@@ -115,17 +115,21 @@ BookmarkImporter::Target BookmarkImporter::targetOf(const ImportRow &row, bool &
         return target;
     }
     target.folderId = QString::number(folderId);
-    const QString stored = QString::fromUtf8(StoredText::line(row.address));
-    target.duplicateId = addressesIn(target.folderId).value(stored);
+    const QHash<QString, QString> *addresses = addressesIn(target.folderId);
+    if (!addresses) {
+        failed = true; // a duplicate unread would be added twice
+        return target;
+    }
+    target.duplicateId = addresses->value(QString::fromUtf8(StoredText::line(row.address)));
     return target;
 }
 
-QHash<QString, QString> &BookmarkImporter::addressesIn(const QString &folderId)
+QHash<QString, QString> *BookmarkImporter::addressesIn(const QString &folderId)
 {
     auto found = m_addressesInFolder.find(folderId);
     if (found != m_addressesInFolder.end())
-        return *found;
-    QHash<QString, QString> &addresses = m_addressesInFolder[folderId];
+        return &*found;
+    QHash<QString, QString> addresses;
     m_store.beginBookmarkScan(folderId);
     while (m_store.nextBookmark()) {
         const CurrentBookmark &bookmark = m_store.currentBookmark();
@@ -133,7 +137,9 @@ QHash<QString, QString> &BookmarkImporter::addressesIn(const QString &folderId)
             addresses.insert(bookmark.address, QString::number(bookmark.id));
     }
     m_store.endBookmarkScan();
-    return addresses;
+    if (m_store.scanFailed())
+        return nullptr;
+    return &m_addressesInFolder.insert(folderId, std::move(addresses)).value();
 }
 
 bool BookmarkImporter::finish()

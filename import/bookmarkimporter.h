@@ -50,7 +50,8 @@ private:
         QString duplicateId; // empty when the folder does not hold the address yet
     };
     Target targetOf(const ImportRow &row, bool &failed);
-    QHash<QString, QString> &addressesIn(const QString &folderId);
+    // None when the folder's bookmarks could not be read.
+    QHash<QString, QString> *addressesIn(const QString &folderId);
     bool ensureOpen();
     std::optional<bool> mayOverwrite();
 

@@ -308,6 +308,11 @@ void BookmarksPage::fillList()
             rows.reserve(std::size_t(m_store.scanLength()));
         rows.push_back(makeRow(prefix));
     }
+    if (m_store.scanFailed()) {
+        showRows({});
+        SaveFailure::warnUnread(this, m_store.lastError());
+        return;
+    }
     showRows(std::move(rows));
 }
 

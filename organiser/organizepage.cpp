@@ -174,15 +174,22 @@ void OrganizePage::rebuild()
 }
 
 // Folders first, then the folder's own bookmarks.
-QList<LazyFill::Entry> OrganizePage::contentsOf(int folderId) const
+QList<LazyFill::Entry> OrganizePage::contentsOf(int folderId)
 {
-    BookmarkStore &store = m_store;
     QList<LazyFill::Entry> entries;
-    for (const FolderRecord &folder : store.childFolders(folderId))
+    for (const FolderRecord &folder : m_store.childFolders(folderId))
         entries.append({folder.id, folder.name, true});
-    store.beginBookmarkScan(folderId == 0 ? QStringLiteral("-1") : QString::number(folderId));
-    while (store.nextBookmark())
-        entries.append({store.currentBookmarkId(), label(store.currentFields()), false});
+    const qsizetype folders = entries.size();
+    m_store.beginBookmarkScan(folderId == 0 ? QStringLiteral("-1") : QString::number(folderId));
+    while (m_store.nextBookmark())
+        entries.append({m_store.currentBookmarkId(), label(m_store.currentFields()), false});
+    if (m_store.scanFailed()) {
+        entries.resize(folders);
+        // Told once the expansion that asked is over, not in its middle.
+        QTimer::singleShot(0, this, [this, why = m_store.lastError()] {
+            SaveFailure::warnUnread(this, why);
+        });
+    }
     return entries;
 }
 

@@ -70,7 +70,7 @@ private:
     void createControls();
     void createMenu();
     void fillOnce();
-    QList<LazyFill::Entry> contentsOf(int folderId) const;
+    QList<LazyFill::Entry> contentsOf(int folderId);
     QTreeWidgetItem *insert(const QString &label, int image, QTreeWidgetItem *parent, int id);
     void startLabelEdit(QTreeWidgetItem *item);
     void finishLabelEdit(const QModelIndex &index, const QString &typed);

@@ -52,4 +52,14 @@ void warn(QWidget *parent, const QString &what, const HiveError &why)
     Prompts::instance().inform(parent, QMessageBox::Warning, tr("Harbrow"), text);
 }
 
+void warnUnread(QWidget *parent, const HiveError &why)
+{
+    QString text = tr("The bookmarks of this folder could not be read from your bookmarks file, "
+                      "so none of them are shown. Choose the folder again to try once more.");
+    const QString because = reason(why);
+    if (!because.isEmpty())
+        text += QLatin1Char(' ') + because;
+    Prompts::instance().inform(parent, QMessageBox::Warning, tr("Harbrow"), text);
+}
+
 } // namespace SaveFailure

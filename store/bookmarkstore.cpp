@@ -367,10 +367,17 @@ bool BookmarkStore::nextBookmark()
 {
     ScanCursor &cursor = m_memory->cursor;
     const BookmarkEntry *next = nullptr;
+    const QByteArray &filter = cursor.filter();
+    const bool read = !cursor.filtered() ? loadAll()
+        : !StoredText::isPlainNumber(filter) || loadFolderBookmarks(StoredText::leadingInt(filter));
+    cursor.setFailed(!read);
+    if (!read) {
+        cursor.finish();
+        return false;
+    }
     if (!cursor.filtered()) {
-        loadAll();
         next = m_memory->bookmarks.after(cursor.position());
-    } else if (const BookmarkIndex::List *folder = bookmarksIn(cursor.filter())) {
+    } else if (const BookmarkIndex::List *folder = m_memory->bookmarks.listedIn(filter)) {
         // A scan steps through one list: the place after the last step is tried
         // before a search, and kept only while the cursor still stands before it.
         std::size_t at = cursor.place();
@@ -393,6 +400,11 @@ qsizetype BookmarkStore::scanLength() const
         return bookmarkCount();
     const BookmarkIndex::List *folder = m_memory->bookmarks.listedIn(m_memory->cursor.filter());
     return folder ? qsizetype(folder->size()) : 0;
+}
+
+bool BookmarkStore::scanFailed() const
+{
+    return m_memory->cursor.failed();
 }
 
 void BookmarkStore::endBookmarkScan()

@@ -58,6 +58,9 @@ public:
     void beginBookmarkScan(const QString &folderId);
     bool nextBookmark();
     void endBookmarkScan();
+    // Whether the last scan ended because the hive could not be read: what
+    // it listed then is not all the folder holds.
+    bool scanFailed() const;
     // How many bookmarks the scan lists at most, once it has listed the first.
     qsizetype scanLength() const;
     bool selectBookmarkById(const QString &id);

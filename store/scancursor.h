@@ -25,6 +25,10 @@ public:
     // The list order key of the cursor's bookmark; -1 before the first.
     qint64 position() const { return m_cursor; }
     void finish() { m_cursor = std::numeric_limits<qint64>::max(); }
+    // Whether the last step stopped because the bookmarks could not be read,
+    // not at their end.
+    void setFailed(bool failed) { m_failed = failed; }
+    bool failed() const { return m_failed; }
     // In the scanned list, after the last step.
     std::size_t place() const { return m_scanPlace; }
     void setPlace(std::size_t place) { m_scanPlace = place; }
@@ -59,4 +63,5 @@ private:
     std::size_t m_scanPlace = 0;
     QByteArray m_filter; // folder id text of the scan; empty scans all
     bool m_filtered = false;
+    bool m_failed = false;
 };

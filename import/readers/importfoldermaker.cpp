@@ -59,5 +59,6 @@ FolderPathResult ensureFolderPath(BookmarkStore &store, const QString &path, con
         }
     }
     store.endBookmarkScan();
+    result.failed = store.scanFailed(); // a duplicate unread would be added twice
     return result;
 }

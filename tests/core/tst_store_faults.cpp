@@ -84,6 +84,13 @@ QList<Step> session(const Seeded &ids)
     const auto none = [](const BookmarkStore::StoredBookmark &) { return true; };
     return {
         {"start page", [none](BookmarkStore &s) { return s.streamBookmarks(none); }},
+        {"list a folder",
+         [work](BookmarkStore &s) {
+             s.beginBookmarkScan(work);
+             while (s.nextBookmark()) {
+             }
+             return !s.scanFailed();
+         }},
         {"add", [](BookmarkStore &s) { return s.addBookmark(row("new", "0")) >= 0; }},
         {"edit",
          [ids](BookmarkStore &s) {

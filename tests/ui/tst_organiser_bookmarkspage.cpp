@@ -56,6 +56,7 @@ private slots:
     void panesStayInsideWhenShrunk();
     void failedWritesWarnAndReload_data();
     void failedWritesWarnAndReload();
+    void unreadFolderShowsNoneAndWarns();
 
 private:
     QTreeWidgetItem *folderItem(const QString &name) const;
@@ -64,8 +65,10 @@ private:
     void showFolder(const QString &name);
     bool dragSelectedRowsTo(QTreeWidgetItem *folder);
     int idOf(const QString &folder) const { return FolderTreeItem::id(folderItem(folder)); }
+    FailingHive &showPageOverFailingHive();
 
     std::unique_ptr<TestHive> m_file;
+    std::unique_ptr<FailingHive> m_failing; // over m_file, when a test makes it fail
     std::unique_ptr<BookmarkStore> m_store;
     std::unique_ptr<BookmarksPage> m_page;
 };
@@ -91,7 +94,20 @@ void TestBookmarksPage::cleanup()
     QCOMPARE(Prompts::instance().pendingAnswers(), 0);
     m_page.reset();
     m_store.reset();
+    m_failing.reset();
     m_file.reset();
+}
+
+// The page again, over a hive that fails the calls the test names.
+FailingHive &TestBookmarksPage::showPageOverFailingHive()
+{
+    m_page.reset();
+    m_store.reset();
+    m_failing = std::make_unique<FailingHive>(*m_file->hive());
+    m_store = std::make_unique<BookmarkStore>(m_failing.get());
+    m_page = std::make_unique<BookmarksPage>(*m_store);
+    m_page->show();
+    return *m_failing;
 }
 
 QTreeWidgetItem *TestBookmarksPage::folderItem(const QString &name) const
@@ -632,12 +648,7 @@ void TestBookmarksPage::failedWritesWarnAndReload()
     QFETCH(QString, kind);
     QFETCH(QString, warning);
     const QString row = QString::fromLatin1(QTest::currentDataTag());
-    m_page.reset();
-    m_store.reset();
-    FailingHive failing(*m_file->hive());
-    m_store = std::make_unique<BookmarkStore>(&failing);
-    m_page = std::make_unique<BookmarksPage>(*m_store);
-    m_page->show();
+    FailingHive &failing = showPageOverFailingHive();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
     showFolder("Software");
     const QStringList before = m_file->titlesOnFile(4);
@@ -692,6 +703,32 @@ void TestBookmarksPage::failedWritesWarnAndReload()
     QCOMPARE(m_file->folderNamesOnFile(0), (QStringList{"News", "Programmers", "Software"}));
     QVERIFY(!folderItem("Renamed"));
     QVERIFY(!folderItem("New Folder"));
+    m_page.reset();
+}
+
+// A read cut short hands over some of the folder: none of it is shown as if it
+// were all, and the folder shows whole once it can be read.
+void TestBookmarksPage::unreadFolderShowsNoneAndWarns()
+{
+    FailingHive &failing = showPageOverFailingHive();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    failing.restartCounting();
+    failing.failReadAt = 1;
+    Prompts::instance().setAnswerAll(true);
+    showFolder("Software");
+    Prompts::instance().setAnswerAll(false);
+    QVERIFY(failing.injected());
+    QCOMPARE(listedTitles(), QStringList());
+    const QStringList asked = Prompts::instance().takeAsked();
+    QVERIFY2(asked.size() == 1 && asked.first().contains(QStringLiteral("could not be read")),
+             qPrintable(asked.join('|')));
+    showFolder("News");
+    showFolder("Software");
+    QStringList listed = listedTitles();
+    listed.sort();
+    QStringList onFile = m_file->titlesOnFile(idOf("Software"));
+    onFile.sort();
+    QCOMPARE(listed, onFile);
     m_page.reset();
 }
 
