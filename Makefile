@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tool
             libsqlite3-dev libbenchmark-dev libgl-dev xvfb xauth fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream at-spi2-core dbus-daemon dbus-bin \
             libpsl-dev webext-ublock-origin-chromium \
-            xdg-utils
+            xdg-utils xdotool
 WERROR   := $(if $(CI),ON,OFF)
 FUZZ_BUILD    ?= build-fuzz
 FUZZ_SECONDS  ?= 60

@@ -6,16 +6,13 @@
 // against their UTF-8 conversion alone, the import list
 // against a bare QTreeWidget, and the import into a store of 100,000 bookmarks
 // against inserting the same rows into SQLite in one transaction.
+#include "importbench.h"
 #include "ratioreporter.h"
 
-#include "controls/hoverbutton.h"
-#include "controls/prompts.h"
 #include "import/bookmarkimporter.h"
-#include "import/importfavoritesdialog.h"
 #include "import/readers/bookmarkfilereader.h"
 #include "import/readers/bookmarkfilewriter.h"
 #include "import/readers/htmltext.h"
-#include "organiser/bookmarkpageaccess.h"
 #include "store/bookmarkcipher.h"
 #include "store/bookmarkstore.h"
 #include "store/hive/sqlitehive.h"
@@ -24,10 +21,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <cstring>
@@ -38,37 +31,9 @@
 
 namespace {
 
-constexpr int Bookmarks = 100000;
+using namespace ImportBench;
+
 constexpr int StoreFolders = 5000;
-
-QTemporaryDir &workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-QString generator()
-{
-    const QString set = qEnvironmentVariable("HARBROW_GEN_NETSCAPE");
-    return set.isEmpty() ? QStringLiteral(HARBROW_SOURCE_DIR "/../shared/bench/gen_netscape.py")
-                         : set;
-}
-
-// The generated file, made once per run.
-const QString &bookmarkFile()
-{
-    static const QString path = [] {
-        const QString out = workDir().filePath(QStringLiteral("bookmarks.html"));
-        QProcess python;
-        python.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        python.start(QStringLiteral("python3"),
-                     {generator(), QString::number(Bookmarks), QStringLiteral("42"), out});
-        if (!python.waitForFinished(300000) || python.exitCode() != 0)
-            qFatal("cannot run %s", qPrintable(generator()));
-        return out;
-    }();
-    return path;
-}
 
 // The same file with every folder taken out and its bookmarks (descriptions
 // and all) put inside one folder: the folder's end is as far away from every
@@ -293,23 +258,6 @@ void BM_DecodeFields(benchmark::State &state)
 
 // ---- the import list
 
-// Stands in for the bookmarks page; the store is not used by the list.
-class BenchPage final : public BookmarkPageAccess
-{
-public:
-    explicit BenchPage(BookmarkStore *store) : m_store(store) {}
-    BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
-
-private:
-    BookmarkStore *m_store;
-};
-
 void BM_Floor_FillBareTree(benchmark::State &state)
 {
     const ImportRows &rows = parsedRows();
@@ -457,15 +405,8 @@ void reportWholeImport()
     QElapsedTimer timer;
     timer.start();
     const std::clock_t cpuStart = std::clock();
-    ImportFavoritesDialog::setPathChooser([](QWidget *, ImportFavoritesDialog::Tab) {
-        return bookmarkFile();
-    });
     ImportFavoritesDialog dialog(page, &hive);
-    Prompts::instance().setAnswerAll(true, QMessageBox::No); // keep the bookmarks already there
-    dialog.tabBar()->setCurrentIndex(ImportFavoritesDialog::BookmarkFileTab);
-    dialog.browseButton()->click();
-    dialog.selectAllButton()->click();
-    dialog.importButton()->click();
+    importWholeFile(dialog, bookmarkFile());
     std::printf("whole import of %d bookmarks, dialog included: %.2f s, %.2f s of CPU (%d "
                 "imported; well under 15.8 s wanted)\n\n",
                 Bookmarks, double(timer.elapsed()) / 1000,

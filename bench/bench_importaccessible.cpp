@@ -6,13 +6,9 @@
 // accessibility bridge on, and a listener stands in for the screen reader:
 // it asks for every event, so every one the dialog reports goes over the bus.
 #include "eventwait.h"
+#include "importbench.h"
 #include "ratioreporter.h"
 
-#include "controls/hoverbutton.h"
-#include "controls/prompts.h"
-#include "import/importfavoritesdialog.h"
-#include "organiser/bookmarkpageaccess.h"
-#include "store/bookmarkstore.h"
 #include "store/hive/sqlitehive.h"
 
 #include <QAccessible>
@@ -22,8 +18,6 @@
 #include <QDBusReply>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QPushButton>
-#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,52 +25,9 @@
 
 namespace {
 
-constexpr int Bookmarks = 100000;
+using namespace ImportBench;
+
 const char *self = nullptr;
-
-QTemporaryDir &workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-QString generator()
-{
-    const QString set = qEnvironmentVariable("HARBROW_GEN_NETSCAPE");
-    return set.isEmpty() ? QStringLiteral(HARBROW_SOURCE_DIR "/../shared/bench/gen_netscape.py")
-                         : set;
-}
-
-const QString &bookmarkFile()
-{
-    static const QString path = [] {
-        const QString out = workDir().filePath(QStringLiteral("bookmarks.html"));
-        QProcess python;
-        python.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        python.start(QStringLiteral("python3"),
-                     {generator(), QString::number(Bookmarks), QStringLiteral("42"), out});
-        if (!python.waitForFinished(300000) || python.exitCode() != 0)
-            qFatal("cannot run %s", qPrintable(generator()));
-        return out;
-    }();
-    return path;
-}
-
-class BenchPage final : public BookmarkPageAccess
-{
-public:
-    explicit BenchPage(BookmarkStore &store) : m_store(store) {}
-    BookmarkStore &store() override { return m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
-
-private:
-    BookmarkStore &m_store;
-};
 
 // The child: opens the dialog on the screen, chooses the file with Browse,
 // selects everything and imports it into a new hive; prints the seconds taken.
@@ -93,11 +44,7 @@ int importOnce(int argc, char **argv)
     SqliteHive hive;
     hive.open(dir.filePath(QStringLiteral("hive.sqlite3")));
     BookmarkStore store(&hive);
-    BenchPage page(store);
-    Prompts::instance().setAnswerAll(true, QMessageBox::No);
-    ImportFavoritesDialog::setPathChooser([&file](QWidget *, ImportFavoritesDialog::Tab) {
-        return file;
-    });
+    BenchPage page(&store);
 
     QElapsedTimer timer;
     timer.start();
@@ -105,10 +52,7 @@ int importOnce(int argc, char **argv)
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog))
         return 2;
-    dialog.tabBar()->setCurrentIndex(ImportFavoritesDialog::BookmarkFileTab);
-    dialog.browseButton()->click();
-    dialog.selectAllButton()->click();
-    dialog.importButton()->click();
+    importWholeFile(dialog, file);
     QCoreApplication::processEvents();
     std::printf("seconds %.3f imported %d accessible %d\n", double(timer.nsecsElapsed()) / 1e9,
                 dialog.importedCount(), int(QAccessible::isActive()));

@@ -393,9 +393,18 @@ void FolderTree::setDropHighlight(QTreeWidgetItem *item)
     const QModelIndex old = m_dropHighlight;
     m_dropHighlight = item ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
     if (old.isValid())
-        viewport()->update(visualRect(old));
+        viewport()->update(rowRect(old));
     if (m_dropHighlight.isValid())
-        viewport()->update(visualRect(m_dropHighlight));
+        viewport()->update(rowRect(m_dropHighlight));
+}
+
+// The mark lights the whole row, branch included, which the item's own
+// rectangle leaves out: repainting only that left the branch of a row passed
+// over lit.
+QRect FolderTree::rowRect(const QModelIndex &index) const
+{
+    const QRect item = visualRect(index);
+    return QRect(0, item.top(), viewport()->width(), item.height());
 }
 
 void FolderTree::collapseAutoExpanded()

@@ -98,6 +98,7 @@ private:
     void expandHovered();
     void scrollNearEdges(QPoint pos);
     void setDropHighlight(QTreeWidgetItem *item);
+    QRect rowRect(const QModelIndex &index) const;
     void collapseAutoExpanded();
     void endHover();
     bool dropFolder(QTreeWidgetItem *dragged, QTreeWidgetItem *target);
