@@ -16,11 +16,16 @@
 #include <QHeaderView>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTabBar>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -44,6 +49,44 @@ QByteArray bookmarkFile(const QByteArray &top, const QString &folder, const QByt
 {
     return "<DL><p>\n" + top + "<DT><H3>" + folder.toUtf8() + "</H3>\n<DL><p>\n" + inside
            + "</DL><p>\n</DL><p>\n";
+}
+
+// A Firefox profile whose menu holds an empty folder and a folder of these
+// bookmarks; positions, not ids, give their order.
+void writeFirefoxProfile(const QString &path, const QStringList &titles)
+{
+    QByteArray sql = "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);"
+                     "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, "
+                     "parent INTEGER, position INTEGER, title TEXT, guid TEXT);"
+                     "INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 0, '', 'root________'), "
+                     "(2, 2, NULL, 1, 0, 'menu', 'menu________'), (3, 2, NULL, 2, 0, 'Empty', 'e'), "
+                     "(4, 2, NULL, 2, 1, 'Many', 'm');";
+    for (int i = 0; i < titles.size(); ++i) {
+        const QByteArray n = QByteArray::number(i);
+        sql += "INSERT INTO moz_places VALUES (" + n + ", 'http://" + n + ".example/', NULL);"
+               "INSERT INTO moz_bookmarks VALUES (" + QByteArray::number(1000 - i) + ", 1, " + n
+               + ", 4, " + n + ", '" + titles[i].toUtf8() + "', 'g" + n + "');";
+    }
+    QDir().mkpath(QFileInfo(path).path());
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+// A Chromium profile's Bookmarks with the same two folders under "Other bookmarks".
+QByteArray chromiumBookmarks(const QStringList &titles)
+{
+    QJsonArray many;
+    for (int i = 0; i < titles.size(); ++i)
+        many.append(QJsonObject{{"type", "url"}, {"name", titles[i]},
+                                {"url", QStringLiteral("http://%1.example/").arg(i)}});
+    const QJsonArray folders{
+        QJsonObject{{"type", "folder"}, {"name", "Empty"}, {"children", QJsonArray()}},
+        QJsonObject{{"type", "folder"}, {"name", "Many"}, {"children", many}}};
+    const QJsonObject other{{"type", "folder"}, {"name", "Other bookmarks"}, {"children", folders}};
+    return QJsonDocument(QJsonObject{{"roots", QJsonObject{{"other", other}}}, {"version", 1}})
+        .toJson();
 }
 
 int lineWithTitle(ImportList *list, const QString &title)
@@ -117,6 +160,7 @@ private:
     {
         return QDir::homePath() + QStringLiteral("/.mozilla/firefox/abc.default/bookmarks.html");
     }
+    static QString chromiumRoot() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/chromium"; }
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -126,6 +170,7 @@ void TestImportDialog::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("USERPROFILE", m_dir->filePath(QStringLiteral("profile")).toUtf8());
     QDir(QDir::homePath() + QStringLiteral("/.mozilla")).removeRecursively();
+    QDir(chromiumRoot()).removeRecursively();
     Prompts::instance().takeAsked();
     ImportFavoritesDialog::setPathChooser({});
 }
@@ -441,6 +486,8 @@ void TestImportDialog::keepsOrderCommentsAndEmptyFolders_data()
     QTest::addColumn<int>("tab");
     QTest::newRow("favorites") << int(Tab::FavoritesTab);
     QTest::newRow("bookmark file") << int(Tab::BookmarkFileTab);
+    QTest::newRow("firefox") << int(Tab::FirefoxTab);
+    QTest::newRow("chromium") << int(Tab::ChromiumTab);
 }
 
 // 200 bookmarks in one folder arrive in the source's order, whatever the
@@ -460,14 +507,16 @@ void TestImportDialog::keepsOrderCommentsAndEmptyFolders()
     QVERIFY(QDir().mkpath(favorites() + "/Empty"));
     const QString file = m_dir->filePath(QStringLiteral("bookmarks.html"));
     writeFile(file, bookmarkFile("<DT><H3>Empty</H3>\n<DL><p>\n</DL><p>\n", "Many", inside));
+    writeFirefoxProfile(QDir::homePath() + "/.mozilla/firefox/abc.default/places.sqlite", titles);
+    writeFile(chromiumRoot() + "/Default/Bookmarks", chromiumBookmarks(titles));
     ImportPage page;
     ImportFavoritesDialog::setPathChooser([&](QWidget *, Tab) { return file; });
     ImportFavoritesDialog dialog(page, page.hive());
     dialog.show();
-    if (tab == Tab::BookmarkFileTab) {
-        QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(1).center());
+    if (tab != Tab::FavoritesTab)
+        QTest::mouseClick(dialog.tabBar(), Qt::LeftButton, {}, dialog.tabBar()->tabRect(tab).center());
+    if (tab == Tab::BookmarkFileTab)
         QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
-    }
     QTest::mouseClick(dialog.selectAllButton(), Qt::LeftButton);
     QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
     QCOMPARE(dialog.importedCount(), 200);
