@@ -1,6 +1,5 @@
 #include "privacy/traces/tracewalk.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSet>
 
@@ -12,9 +11,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <QDirIterator>
-#include <QFileInfo>
 #endif
 
 struct TraceWalk::Selection
@@ -46,6 +42,17 @@ bool endsWithSeparator(const QByteArray &path)
     return path.endsWith('/');
 #endif
 }
+
+#ifndef Q_OS_UNIX
+QList<QByteArray> nativePaths(const std::vector<std::wstring> &paths)
+{
+    QList<QByteArray> bytes;
+    bytes.reserve(paths.size());
+    for (const std::wstring &path : paths)
+        bytes.append(TraceWalk::pathBytes(QString::fromStdWString(path)));
+    return bytes;
+}
+#endif
 
 } // namespace
 
@@ -87,8 +94,14 @@ void TraceWalk::collectFolderContents(const TraceFolder &folder)
     if (handle >= 0)
         walk(handle, path, &top);
 #else
-    if (QFileInfo(pathText(path)).isDir())
-        walk(pathText(path), &top);
+    // "C:", its separator gone, would name the drive's current folder, not its root.
+    if (path.endsWith(':'))
+        return;
+    m_walk.collect(pathText(path).toStdWString(), [&top](const std::wstring &name) {
+        return top.takes(pathBytes(QString::fromStdWString(name)));
+    });
+    m_files = nativePaths(m_walk.files());
+    m_directories = nativePaths(m_walk.directories());
 #endif
 }
 
@@ -191,37 +204,11 @@ void TraceWalk::removeCollected()
 
 #else
 
-void TraceWalk::walk(const QString &path, const Selection *top)
-{
-    QDirIterator entries(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QFileInfo info = entries.fileInfo();
-        if (info.fileName().startsWith(u'.'))
-            continue;
-        if (top && !top->takes(pathBytes(info.fileName())))
-            continue;
-        const QByteArray entryPath = pathBytes(info.filePath());
-        if (info.isSymLink() || info.isJunction()) {
-            // Removed as itself, never entered.
-            (info.isDir() ? m_directories : m_files).append(entryPath);
-        } else if (info.isDir()) {
-            walk(info.filePath(), nullptr);
-            m_directories.append(entryPath);
-        } else {
-            m_files.append(entryPath);
-        }
-    }
-}
-
 TraceWalk::~TraceWalk() = default;
 
 void TraceWalk::removeCollected()
 {
-    for (const QByteArray &path : std::as_const(m_files))
-        QFile::remove(pathText(path));
-    for (const QByteArray &path : std::as_const(m_directories))
-        QDir().rmdir(pathText(endsWithSeparator(path) ? path.chopped(1) : path));
+    m_walk.removeCollected();
 }
 
 #endif

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#ifndef Q_OS_UNIX
+#include "privacy/traces/windowswalk.h"
+#endif
+
 // One place on disk that holds a category's traces: a folder, of which either
 // every entry, only the named entries, or every entry but the named ones is
 // removed. The folder itself always stays.
@@ -61,7 +65,7 @@ private:
     QList<Entry> m_fileEntries;
     QList<Entry> m_directoryEntries;
 #else
-    void walk(const QString &path, const Selection *top);
+    WindowsWalk m_walk;
 #endif
 
     QList<QByteArray> m_files;
