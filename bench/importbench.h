@@ -3,7 +3,7 @@
 #include "controls/hoverbutton.h"
 #include "controls/prompts.h"
 #include "import/importfavoritesdialog.h"
-#include "organiser/bookmarkpageaccess.h"
+#include "../tests/ui/toplevelpage.h"
 #include "store/bookmarkstore.h"
 
 #include <QProcess>
@@ -49,17 +49,11 @@ inline const QString &bookmarkFile()
 }
 
 // Stands in for the bookmarks page; a dialog that only fills its list needs no store.
-class BenchPage final : public BookmarkPageAccess
+class BenchPage final : public TopLevelPage
 {
 public:
     explicit BenchPage(BookmarkStore *store) : m_store(store) {}
     BookmarkStore &store() override { return *m_store; }
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
 
 private:
     BookmarkStore *m_store;

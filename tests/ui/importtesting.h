@@ -1,8 +1,8 @@
 #pragma once
 
 #include "pagetesting.h"
+#include "toplevelpage.h"
 
-#include "organiser/bookmarkpageaccess.h"
 #include "store/bookmarkstore.h"
 
 #include <QDir>
@@ -11,19 +11,7 @@
 
 #include <memory>
 
-// The bookmarks page as the import dialog sees it: the store, at the top level.
-class TopLevelPage : public BookmarkPageAccess
-{
-public:
-    int selectedFolderId() const override { return 0; }
-    QString selectedFolderName() const override { return {}; }
-    void setEditedBookmark(const BookmarkRecord &) override {}
-    QString folderName() const override { return {}; }
-    void setFolderName(const QString &) override {}
-    void setMoveTarget(int) override {}
-};
-
-// That page over a store on a real hive file.
+// The top-level page over a store on a real hive file.
 class ImportPage final : public TopLevelPage
 {
 public:
