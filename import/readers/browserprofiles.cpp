@@ -111,7 +111,11 @@ QList<BrowserProfiles::Profile> chromiumRootProfiles(const QString &root)
     const QJsonObject cache = profile.value(QLatin1String("info_cache")).toObject();
     if (cache.isEmpty())
         return scanFolders(root, QStringLiteral("Bookmarks"));
+    // The profile Chromium opens by default first, then the person's order.
     QStringList folders;
+    const QString lastUsed = profile.value(QLatin1String("last_used")).toString();
+    if (cache.contains(lastUsed))
+        folders.append(lastUsed);
     for (const QJsonValue &folder : profile.value(QLatin1String("profiles_order")).toArray())
         if (cache.contains(folder.toString()) && !folders.contains(folder.toString()))
             folders.append(folder.toString());

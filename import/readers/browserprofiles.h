@@ -40,7 +40,8 @@ QList<Profile> firefoxProfiles(const QString &home = QDir::homePath(),
                                const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));
 
 // The "Bookmarks" file of every Chromium-family profile found, named as its
-// "Local State" names it ("Default", "Profile 1", ... where it does not).
+// "Local State" names it ("Default", "Profile 1", ... where it does not), the
+// one last used first.
 QList<Profile>
 chromiumProfiles(const QString &home = QDir::homePath(),
                  const QString &configHome = qEnvironmentVariable("XDG_CONFIG_HOME"));

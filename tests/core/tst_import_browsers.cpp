@@ -412,12 +412,13 @@ void TestImportBrowsers::chromiumProfileNames()
     for (const char *profile : {"Default", "Profile 1", "Profile 2"})
         writeFile(root + '/' + profile + "/Bookmarks", "{}");
     writeFile(root + "/Local State",
-              R"({"profile":{"profiles_order":["Profile 1","Default"],"info_cache":{)"
-              R"("Default":{"name":"Person 1"},"Profile 1":{"name":"Work"},"Profile 2":{},)"
-              R"("Profile 3":{"name":"No bookmarks"}}}})");
-    const QList<BrowserProfiles::Profile> expected{{"Work", root + "/Profile 1/Bookmarks"},
-                                                   {"Person 1", root + "/Default/Bookmarks"},
-                                                   {"Profile 2", root + "/Profile 2/Bookmarks"}};
+              R"({"profile":{"last_used":"Profile 2","profiles_order":["Profile 1","Default"],)"
+              R"("info_cache":{"Default":{"name":"Person 1"},"Profile 1":{"name":"Work"},)"
+              R"("Profile 2":{},"Profile 3":{"name":"No bookmarks"}}}})");
+    // The one last used first, then the order the person gave them.
+    const QList<BrowserProfiles::Profile> expected{{"Profile 2", root + "/Profile 2/Bookmarks"},
+                                                   {"Work", root + "/Profile 1/Bookmarks"},
+                                                   {"Person 1", root + "/Default/Bookmarks"}};
     QCOMPARE(BrowserProfiles::chromiumProfiles(home, {}), expected);
 }
 
