@@ -44,13 +44,11 @@ bool endsWithSeparator(const QByteArray &path)
 }
 
 #ifndef Q_OS_UNIX
-QList<QByteArray> nativePaths(const std::vector<std::wstring> &paths)
+// Adds the paths the walk found since the last call.
+void appendNewPaths(QList<QByteArray> &bytes, const std::vector<std::wstring> &paths)
 {
-    QList<QByteArray> bytes;
-    bytes.reserve(paths.size());
-    for (const std::wstring &path : paths)
-        bytes.append(TraceWalk::pathBytes(QString::fromStdWString(path)));
-    return bytes;
+    for (size_t i = size_t(bytes.size()); i < paths.size(); ++i)
+        bytes.append(TraceWalk::pathBytes(QString::fromStdWString(paths[i])));
 }
 #endif
 
@@ -100,8 +98,8 @@ void TraceWalk::collectFolderContents(const TraceFolder &folder)
     m_walk.collect(pathText(path).toStdWString(), [&top](const std::wstring &name) {
         return top.takes(pathBytes(QString::fromStdWString(name)));
     });
-    m_files = nativePaths(m_walk.files());
-    m_directories = nativePaths(m_walk.directories());
+    appendNewPaths(m_files, m_walk.files());
+    appendNewPaths(m_directories, m_walk.directories());
 #endif
 }
 
